@@ -1,0 +1,42 @@
+#include "host/Host.h"
+
+namespace tessel::host {
+
+namespace {
+
+bool IsEmpty(const VRect& r) { return r.bottom <= r.top || r.right <= r.left; }
+
+}  // namespace
+
+Host::Host(const PluginModule& module) : mModule(module) {
+  mFilterRecord.sSPBasic = mSuites.basic();
+  mAboutRecord.sSPBasic = mSuites.basic();
+  mFilterRecord.imageMode = plugInModeRGBColor;
+  mFilterRecord.planes = 3;
+  mFilterRecord.filterCase = filterCaseFlatImageNoSelection;
+}
+
+int16_t Host::About() { return Call(filterSelectorAbout, &mAboutRecord); }
+
+int16_t Host::Select(int16_t selector) { return Call(selector, &mFilterRecord); }
+
+int16_t Host::Call(int16_t selector, void* block) {
+  mSuites.MakeCurrent();
+  int16_t result = mModule.Call(selector, block, &mData);
+  mCalls.push_back({selector, result, mData});
+  return result;
+}
+
+int16_t Host::Run(bool withParameters) {
+  int16_t result = noErr;
+  if (withParameters && (result = Select(filterSelectorParameters)) != noErr) return result;
+  if ((result = Select(filterSelectorPrepare)) != noErr) return result;
+  if ((result = Select(filterSelectorStart)) != noErr) return result;
+  // The editor keeps asking while the filter names an area it wants.
+  while (!IsEmpty(mFilterRecord.outRect) || !IsEmpty(mFilterRecord.inRect)) {
+    if ((result = Select(filterSelectorContinue)) != noErr) return result;
+  }
+  return Select(filterSelectorFinish);
+}
+
+}  // namespace tessel::host

@@ -1,0 +1,55 @@
+// Our stand-in for the editor: it keeps the records and the plug-in's data
+// slot across the selectors of a run and calls the module as the editor does.
+// Services (image, colour, handles, descriptors, folders) plug into the
+// records it owns.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/PluginModule.h"
+#include "host/Suites.h"
+#include "plugin/PhotoshopHost.h"
+
+namespace tessel::host {
+
+// What one PluginMain call did, for tracing and tests.
+struct SelectorCall {
+  int16_t selector;
+  int16_t result;
+  intptr_t slotAfter;
+};
+
+class Host {
+ public:
+  explicit Host(const PluginModule& module);
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  FilterRecord& filterRecord() { return mFilterRecord; }
+  AboutRecord& aboutRecord() { return mAboutRecord; }
+  SuiteRegistry& suites() { return mSuites; }
+  intptr_t dataSlot() const { return mData; }
+  const std::vector<SelectorCall>& calls() const { return mCalls; }
+
+  // Selector 0 with the about record.
+  int16_t About();
+  // Any other selector with the filter record.
+  int16_t Select(int16_t selector);
+  // Parameters (when asked), prepare, start, continue while the filter wants
+  // more, finish; stops at the first failing selector and answers its code.
+  int16_t Run(bool withParameters);
+
+ private:
+  int16_t Call(int16_t selector, void* block);
+
+  const PluginModule& mModule;
+  SuiteRegistry mSuites;
+  FilterRecord mFilterRecord{};
+  AboutRecord mAboutRecord{};
+  intptr_t mData = 0;
+  std::vector<SelectorCall> mCalls;
+};
+
+}  // namespace tessel::host

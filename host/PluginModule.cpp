@@ -1,0 +1,36 @@
+#include "host/PluginModule.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+namespace tessel::host {
+
+PluginModule::PluginModule(const std::string& path) : mPath(path) {
+  mHandle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!mHandle) throw ModuleError("cannot load the Tessel module " + path + ": " + dlerror());
+  mEntry = reinterpret_cast<PluginMainProc>(dlsym(mHandle, "PluginMain"));
+  if (!mEntry) {
+    dlclose(mHandle);
+    throw ModuleError("the module " + path + " exports no PluginMain");
+  }
+}
+
+PluginModule::~PluginModule() {
+  if (mHandle) dlclose(mHandle);
+}
+
+int16_t PluginModule::Call(int16_t selector, void* block, intptr_t* data) const {
+  int16_t result = 0;
+  mEntry(selector, block, data, &result);
+  return result;
+}
+
+void* PluginModule::Symbol(const char* name) const { return dlsym(mHandle, name); }
+
+std::string DefaultModulePath() {
+  if (const char* env = std::getenv("TESSEL_MODULE")) return env;
+  return TESSEL_BUILT_MODULE_PATH;
+}
+
+}  // namespace tessel::host

@@ -1,0 +1,40 @@
+// The plug-in module as the editor sees it: a loadable file with PluginMain.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "plugin/PhotoshopHost.h"
+
+namespace tessel::host {
+
+class ModuleError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class PluginModule {
+ public:
+  // Loads the module; throws ModuleError naming the file and the loader's reason.
+  explicit PluginModule(const std::string& path);
+  ~PluginModule();
+  PluginModule(const PluginModule&) = delete;
+  PluginModule& operator=(const PluginModule&) = delete;
+
+  // Calls PluginMain exactly as the editor does.
+  int16_t Call(int16_t selector, void* block, intptr_t* data) const;
+  // Any other exported symbol (the interface bridges), or null.
+  void* Symbol(const char* name) const;
+  const std::string& path() const { return mPath; }
+
+ private:
+  std::string mPath;
+  void* mHandle = nullptr;
+  PluginMainProc mEntry = nullptr;
+};
+
+// Where the built module lies: $TESSEL_MODULE when set, else the build's own.
+std::string DefaultModulePath();
+
+}  // namespace tessel::host

@@ -1,0 +1,73 @@
+// The Tessel filter: the framework's concrete filter, holding the state of one
+// run. Its operations live with the subsystem that owns them (engine/,
+// persistence/, ui/); this header is the one declaration of the class.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/TesselParams.h"
+#include "plugin/PSFilter.h"
+
+class CPSPalette;
+
+// A region's seed; 32-bit so that seeds anywhere on the largest page fit.
+struct JoinPoint {
+  uint32_t x;
+  uint32_t y;
+};
+
+class CTessel : public CPSFilter {
+ public:
+  CTessel();
+  ~CTessel() override;
+
+  // ---- Image scan and area filling
+  // Sets the fill test's bounds from `color` converted to the image mode.
+  void SetFillColor(_t_ASRGBColor& color, unsigned int tolerance);
+  // Whether mPaintColor may paint: it must fail the fill test and (unless
+  // allowDark) not be dark enough to pass for line art.
+  bool ValidatePaintColor(bool allowDark);
+  // Chooses the next paint colour into mPaintColor.
+  void NextColor();
+  void AddJoinArea(uint32_t x, uint32_t y);
+  // Fills every region of the delivered image; 0, or -128 after an abort.
+  int16_t ScanImage(CTesselParams& params, bool& found);
+
+  // ---- Scanline flood fill
+  // The fill callback: paints (x, y) when it passes the fill test.
+  static bool FillFunc(int64_t x, int64_t y);
+  void FloodFill(uint32_t x, uint32_t y);
+
+  // ---- Small-area joining
+  void DoJoinAreas(CTesselParams& params);
+
+  // ---- Preferences file
+  void ReadPrefs(CTesselParams& params);
+  void WritePrefs(CTesselParams& params);
+
+  // ---- Scripting descriptor
+  // True when the dialog's values are wanted rather than the descriptor's.
+  bool ReadScript(CTesselParams& params);
+  void WriteScript(CTesselParams& params);
+  int16_t ReadColor(_t_ASRGBColor& color, PIReadDescriptor& token);
+
+  // ---- Parameter block
+  void WriteParamBlock(CTesselParams& params);
+  // True when the block held a valid record; an invalid one resets `params`.
+  bool ReadParamBlock(CTesselParams& params);
+
+  std::vector<JoinPoint> mJoinList;
+  uint64_t mAreaCount;
+  int64_t mMinX, mMinY;
+  int64_t mMaxX, mMaxY;
+  uint8_t mPlanes;
+  uint8_t mFillLow[4];
+  uint8_t mFillHigh[4];
+  uint8_t mPaintColor[4];
+  CPSPalette* mPalette;
+  bool mPaintAA;
+};
+
+// The most recently constructed filter: the static fill callback's object.
+extern CTessel* sTesselFilter;
