@@ -1,7 +1,8 @@
 // Colour management between the host's device spaces with lcms2: sRGB and
 // Lab (D50) are lcms2's built-in profiles, grey a built-in grey with the sRGB
 // tone curve, CMYK an ICC profile from a file. Relative colorimetric intent
-// with black point compensation, the editor's usual settings.
+// with black point compensation, the editor's usual settings: the deepest
+// press black and RGB black answer each other.
 #pragma once
 
 #include <array>

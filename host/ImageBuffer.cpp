@@ -1,5 +1,7 @@
 #include "host/ImageBuffer.h"
 
+#include <sys/sysinfo.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -11,6 +13,14 @@ constexpr int64_t kMaxRecordBytes = std::numeric_limits<int32_t>::max();
 
 std::string Describe(const ImageGeometry& g) {
   return std::to_string(g.width) + " x " + std::to_string(g.height) + " x " + std::to_string(g.planes);
+}
+
+// Memory and swap together: a larger image could never be painted in place,
+// and asking for it would only let the allocator fail later or noisily.
+int64_t MachineMemory() {
+  struct sysinfo info {};
+  if (sysinfo(&info) != 0) return std::numeric_limits<int64_t>::max();
+  return (static_cast<int64_t>(info.totalram) + static_cast<int64_t>(info.totalswap)) * info.mem_unit;
 }
 
 }  // namespace
@@ -32,6 +42,9 @@ ImageBuffer::ImageBuffer(const ImageGeometry& geometry) : mGeometry(geometry) {
     throw ImageError("image " + Describe(g) + ": too large for the editor's " +
                      (interleaved ? "row" : "plane") + " size, use the other layout");
   mSizeBytes = interleaved ? mRowBytes * g.height : mPlaneBytes * g.planes;
+  if (mSizeBytes > MachineMemory())
+    throw ImageError("image " + Describe(g) + ": needs " + std::to_string(mSizeBytes) +
+                     " bytes, more than this machine's memory");
 
   mPixels.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(mSizeBytes), 1)));
   if (!mPixels)
