@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/DescriptorServices.h"
+#include "host/HandleServices.h"
 #include "host/PluginModule.h"
 #include "host/Suites.h"
 #include "plugin/PhotoshopHost.h"
@@ -30,6 +32,8 @@ class Host {
   FilterRecord& filterRecord() { return mFilterRecord; }
   AboutRecord& aboutRecord() { return mAboutRecord; }
   SuiteRegistry& suites() { return mSuites; }
+  HandleServices& handles() { return mHandles; }
+  DescriptorServices& descriptors() { return mDescriptors; }
   intptr_t dataSlot() const { return mData; }
   const std::vector<SelectorCall>& calls() const { return mCalls; }
 
@@ -46,6 +50,8 @@ class Host {
 
   const PluginModule& mModule;
   SuiteRegistry mSuites;
+  HandleServices mHandles;
+  DescriptorServices mDescriptors{mHandles};
   FilterRecord mFilterRecord{};
   AboutRecord mAboutRecord{};
   intptr_t mData = 0;
