@@ -14,6 +14,8 @@ Host::Host(const PluginModule& module) : mModule(module) {
   mFilterRecord.imageMode = plugInModeRGBColor;
   mFilterRecord.planes = 3;
   mFilterRecord.filterCase = filterCaseFlatImageNoSelection;
+  mFilterRecord.handleProcs = mHandles.procs();
+  mFilterRecord.descriptorParameters = mDescriptors.parameters();
 }
 
 int16_t Host::About() { return Call(filterSelectorAbout, &mAboutRecord); }
@@ -25,6 +27,8 @@ int16_t Host::Call(int16_t selector, void* block) {
   mImage.MakeCurrent();
   mProgress.MakeCurrent();
   mColor.MakeCurrent();
+  mHandles.MakeCurrent();
+  mDescriptors.MakeCurrent();
   int16_t result = mModule.Call(selector, block, &mData);
   mCalls.push_back({selector, result, mData});
   return result;

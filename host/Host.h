@@ -11,6 +11,8 @@
 #include "host/ColorServices.h"
 #include "host/ImageBuffer.h"
 #include "host/ImageServices.h"
+#include "host/DescriptorServices.h"
+#include "host/HandleServices.h"
 #include "host/PluginModule.h"
 #include "host/ProgressServices.h"
 #include "host/Suites.h"
@@ -40,6 +42,8 @@ class Host {
 
   // Hands `image` (kept by the caller) to the filter; see ImageServices::Attach.
   void SetImage(ImageBuffer& image, int16_t imageMode, bool layer = false) { mImage.Attach(image, imageMode, layer); }
+  HandleServices& handles() { return mHandles; }
+  DescriptorServices& descriptors() { return mDescriptors; }
   intptr_t dataSlot() const { return mData; }
   const std::vector<SelectorCall>& calls() const { return mCalls; }
 
@@ -56,6 +60,8 @@ class Host {
 
   const PluginModule& mModule;
   SuiteRegistry mSuites;
+  HandleServices mHandles;
+  DescriptorServices mDescriptors{mHandles};
   FilterRecord mFilterRecord{};
   AboutRecord mAboutRecord{};
   ImageServices mImage{mFilterRecord};
