@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/FolderSuites.h"
 #include "host/PluginModule.h"
 #include "host/Suites.h"
 #include "plugin/PhotoshopHost.h"
@@ -33,6 +34,10 @@ class Host {
   intptr_t dataSlot() const { return mData; }
   const std::vector<SelectorCall>& calls() const { return mCalls; }
 
+  // The presets folder the folder suites hand over (a POSIX path; empty for
+  // none). False, keeping the previous folder, for a path they cannot name.
+  bool SetPresetsFolder(const std::string& posixPath) { return mFolders.SetPresetsFolder(posixPath); }
+
   // Selector 0 with the about record.
   int16_t About();
   // Any other selector with the filter record.
@@ -46,6 +51,7 @@ class Host {
 
   const PluginModule& mModule;
   SuiteRegistry mSuites;
+  FolderSuites mFolders;
   FilterRecord mFilterRecord{};
   AboutRecord mAboutRecord{};
   intptr_t mData = 0;
