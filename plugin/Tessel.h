@@ -12,6 +12,9 @@
 
 class CPSPalette;
 
+// The version text of the About box and the parameters dialog.
+inline const char kTesselVersionText[] = "v1.12";
+
 // A region's seed; 32-bit so that seeds anywhere on the largest page fit.
 struct JoinPoint {
   uint32_t x;
@@ -22,6 +25,11 @@ class CTessel : public CPSFilter {
  public:
   CTessel();
   ~CTessel() override;
+
+  // Shows the About box; always 0.
+  int16_t DoAbout() override;
+  // Asks the host for no buffer space; always 0.
+  int16_t DoPrepare() override;
 
   // ---- Image scan and area filling
   // Sets the fill test's bounds from `color` converted to the image mode.
