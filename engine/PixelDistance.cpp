@@ -13,6 +13,7 @@ constexpr int kAttemptsOutside = 8;
 CPixelDistance::CPixelDistance(uint16_t maxLevels)
     : mLevels(0),
       mMaxSquare(0),
+      mDisplacements(&mRingStore),
       mCurrent(mDisplacements.end()),
       mMaxLevels(std::clamp(maxLevels, kInitialLevels, kMaxLevels)) {
   for (int i = 0; i < kInitialLevels; ++i) AddLevel();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory_resource>
 
 class CPixelDistance {
  public:
@@ -20,7 +21,7 @@ class CPixelDistance {
     int32_t bottom;
     int32_t right;
   };
-  using Displacements = std::multimap<uint64_t, Displacement>;
+  using Displacements = std::pmr::multimap<uint64_t, Displacement>;
 
   // The widest ring whose displacements 16-bit coordinates can hold.
   static constexpr uint16_t kMaxLevels = 32767;
@@ -48,6 +49,13 @@ class CPixelDistance {
   Bounds mBounds{0, 0, 0, 0};
   uint16_t mLevels;
   uint64_t mMaxSquare;
+
+ private:
+  // Rings are never dropped: their entries live until the generator goes,
+  // packed without per-entry allocation overhead.
+  std::pmr::monotonic_buffer_resource mRingStore;
+
+ public:
   Displacements mDisplacements;
   Displacements::iterator mCurrent;
 
