@@ -11,11 +11,11 @@ constexpr int kAttemptsOutside = 8;
 }  // namespace
 
 CPixelDistance::CPixelDistance(uint16_t maxLevels)
-    : mLevels(0),
+    : mMaxLevels(std::clamp(maxLevels, kInitialLevels, kMaxLevels)),
+      mLevels(0),
       mMaxSquare(0),
       mDisplacements(&mRingStore),
-      mCurrent(mDisplacements.end()),
-      mMaxLevels(std::clamp(maxLevels, kInitialLevels, kMaxLevels)) {
+      mCurrent(mDisplacements.end()) {
   for (int i = 0; i < kInitialLevels; ++i) AddLevel();
 }
 

@@ -9,6 +9,12 @@
 #include <memory_resource>
 
 class CPixelDistance {
+  // Declared first, for mDisplacements lives in it. Rings are never dropped,
+  // so entries are packed without per-entry allocation overhead and released
+  // together with the generator.
+  std::pmr::monotonic_buffer_resource mRingStore;
+  uint16_t mMaxLevels;
+
  public:
   struct Displacement {
     int16_t x;
@@ -49,16 +55,6 @@ class CPixelDistance {
   Bounds mBounds{0, 0, 0, 0};
   uint16_t mLevels;
   uint64_t mMaxSquare;
-
- private:
-  // Rings are never dropped: their entries live until the generator goes,
-  // packed without per-entry allocation overhead.
-  std::pmr::monotonic_buffer_resource mRingStore;
-
- public:
   Displacements mDisplacements;
   Displacements::iterator mCurrent;
-
- private:
-  uint16_t mMaxLevels;
 };
