@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+#include <boost/filesystem/operations.hpp>
+
 namespace {
 
 constexpr uint16_t kNewestSwatchVersion = 2;
@@ -29,10 +31,14 @@ std::istream& operator>>(std::istream& in, CPSPaletteColor& color) {
 CPSPalette::CPSPalette(const char* path) {
   // A swatch file is optional decoration: any fault leaves fewer colours.
   try {
-    std::ifstream file(path, std::ios::in | std::ios::binary);
+    // Only a plain file: opening a pipe that bears a swatch file's name would
+    // wait for a writer for ever.
+    boost::system::error_code error;
+    std::ifstream file;
+    if (boost::filesystem::is_regular_file(path, error)) file.open(path, std::ios::in | std::ios::binary);
     uint16_t version = 0;
     uint16_t count = 0;
-    if (file && ReadBigEndian(file, version) && version <= kNewestSwatchVersion && ReadBigEndian(file, count)) {
+    if (file.is_open() && ReadBigEndian(file, version) && version <= kNewestSwatchVersion && ReadBigEndian(file, count)) {
       // Only the first section is read; whatever follows it does not matter.
       for (uint16_t i = 0; i < count; ++i) {
         CPSPaletteColor color;

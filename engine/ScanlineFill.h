@@ -7,7 +7,6 @@
 // image and every point it has already painted: that is what ends the fill.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -61,15 +60,24 @@ namespace scanline_detail {
 // How far ahead, in rows, a new run's direction is prefetched.
 constexpr int64_t kPrefetchRows = 3;
 
-// The run through (x, y), whose point the region has just painted.
+// The run through (x, y), whose point the region has just painted; `parent`
+// is the run on the neighbouring row it was found from (null for the seed's).
 template <class Region>
-FillSegment BuildSegment(Region& region, int64_t x, int64_t y) {
+FillSegment BuildSegment(Region& region, int64_t x, int64_t y, const FillSegment* parent) {
   FillSegment segment;
   segment.y = y;
   segment.left = region.ExtendLeft(x, y);
   segment.right = region.ExtendRight(x, y);
   segment.upX = segment.downX = segment.left;
+  // The parent's points are painted and would fail: search its row past them.
+  if (parent && parent->left <= segment.left && segment.left <= parent->right)
+    (parent->y < y ? segment.upX : segment.downX) = parent->right + 1;
   return segment;
+}
+
+// Whether both neighbouring rows of `segment` have been searched to its end.
+inline bool Exhausted(const FillSegment& segment) {
+  return segment.upX > segment.right && segment.downX > segment.right;
 }
 
 // Searches one neighbouring row from `cursor`; builds the first run found.
@@ -81,11 +89,11 @@ bool SearchRow(Region& region, const FillSegment& segment, int64_t& cursor, int6
     cursor = x;
     return false;
   }
-  child = BuildSegment(region, x, row);
+  child = BuildSegment(region, x, row, &segment);
   // The fill tends to carry on the way it went.
   region.Prefetch(child.left, child.right, row + (row - segment.y) * kPrefetchRows);
-  // Resume at the child's last point: it fails now, being painted.
-  cursor = std::min(child.right, segment.right);
+  // Resume past the child: its points fail now, being painted.
+  cursor = child.right + 1;
   return true;
 }
 
@@ -105,13 +113,18 @@ template <class Region>
 void ScanlineFill(int64_t x, int64_t y, Region& region, std::vector<FillSegment>& pending) {
   if (!region.Take(x, y)) return;
   pending.clear();
-  pending.push_back(scanline_detail::BuildSegment(region, x, y));
+  pending.push_back(scanline_detail::BuildSegment(region, x, y, nullptr));
   FillSegment child;
   while (!pending.empty()) {
-    if (NextSegment(pending.back(), region, child))
-      pending.push_back(child);
-    else
+    if (!NextSegment(pending.back(), region, child)) {
       pending.pop_back();
+    } else if (scanline_detail::Exhausted(pending.back())) {
+      // A run with nothing left to search makes way for its child at once,
+      // so a corridor one run wide keeps one pending run, not one per row.
+      pending.back() = child;
+    } else {
+      pending.push_back(child);
+    }
   }
 }
 
