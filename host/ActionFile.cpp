@@ -20,6 +20,15 @@ const json& Field(const json& action, const char* name) {
   return *found;
 }
 
+// A value as an error message may quote it: a short scalar as written, else
+// its kind (a nested value could be too deep to write out, or too long to read).
+std::string Shown(const json& value) {
+  constexpr size_t kLongest = 40;
+  if (!value.is_primitive()) return std::string("an ") + value.type_name();
+  const std::string written = value.dump();
+  return written.size() <= kLongest ? written : std::string("a long ") + value.type_name();
+}
+
 }  // namespace
 
 json ActionToJson(const Action& action) {
@@ -32,10 +41,10 @@ json ActionToJson(const Action& action) {
 Action ActionFromJson(const json& action) {
   if (!action.is_object()) throw ActionFileError("not an action: the top level must be an object");
   const json& format = Field(action, "format");
-  if (format != kFormat) throw ActionFileError("not a Tessel action: \"format\" is " + format.dump());
+  if (format != kFormat) throw ActionFileError("not a Tessel action: \"format\" is " + Shown(format));
   const json& version = Field(action, "version");
   if (version != kFormatVersion)
-    throw ActionFileError("unsupported action version " + version.dump() + " (this host reads version 1)");
+    throw ActionFileError("unsupported action version " + Shown(version) + " (this host reads version 1)");
   const json& showDialog = Field(action, "showDialog");
   if (!showDialog.is_boolean()) throw ActionFileError("\"showDialog\" must be true or false");
   try {

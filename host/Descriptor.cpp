@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/CborDepth.h"
+
 namespace tessel::host {
 
 using nlohmann::json;
@@ -14,6 +16,9 @@ namespace {
 constexpr int kMaxNesting = 16;
 // Marks the bytes of a descriptor handle as ours.
 const std::string kPackMagic = "TsDs";
+// Each nested object adds an item and its item list to the packed form: a
+// descriptor of ours never packs much deeper than twice kMaxNesting.
+constexpr size_t kMaxPackedDepth = 4 * kMaxNesting;
 
 bool IsPrintableCode(uint32_t code) {
   for (int shift = 24; shift >= 0; shift -= 8) {
@@ -222,6 +227,7 @@ std::string PackDescriptor(const Descriptor& descriptor) {
 
 std::optional<Descriptor> UnpackDescriptor(const std::string& bytes) {
   if (bytes.compare(0, kPackMagic.size(), kPackMagic) != 0) return std::nullopt;
+  if (!CborNestsWithin(bytes, kPackMagic.size(), kMaxPackedDepth)) return std::nullopt;
   try {
     return DescriptorFromJson(json::from_cbor(bytes.begin() + kPackMagic.size(), bytes.end()));
   } catch (const std::exception&) {

@@ -1,0 +1,105 @@
+// Inputs the fuzzers found that broke a reader, each under the name of what
+// broke, and the nesting check that now guards the descriptor handles.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "host/ActionFile.h"
+#include "host/CborDepth.h"
+#include "host/Descriptor.h"
+#include "plugin/FourCharCode.h"
+#include "tests/StoreFixture.h"
+#include "tests/TempFolders.h"
+
+namespace tessel::test {
+namespace {
+
+using host::Descriptor;
+using host::ObjectValue;
+
+constexpr size_t kVeryDeep = 200000;
+
+std::string Nested(const char* open, const char* close, size_t depth) {
+  std::string text;
+  for (size_t i = 0; i < depth; ++i) text += open;
+  for (size_t i = 0; i < depth; ++i) text += close;
+  return text;
+}
+
+// The message of the error loading `content` as an action file raises.
+std::string LoadError(const std::string& content) {
+  TempFolder folder;
+  const auto path = folder.path() / "deep.json";
+  WriteBytes(path, content);
+  try {
+    host::LoadActionFile(path.string());
+  } catch (const host::ActionFileError& e) {
+    return e.what();
+  }
+  return "loaded";
+}
+
+TEST(ActionFileRegression, DeeplyNestedFormatOrVersionIsNamedNotWrittenOut) {
+  const std::string deep = Nested("[", "]", kVeryDeep);
+  EXPECT_NE(LoadError(R"({"format": )" + deep + R"(, "version": 1})").find("\"format\" is an array"),
+            std::string::npos);
+  EXPECT_NE(LoadError(R"({"format": "Tessel action", "version": )" + deep + "}").find("version an array"),
+            std::string::npos);
+  const std::string longName(1000, 'x');
+  const std::string message = LoadError(R"({"format": ")" + longName + R"(", "version": 1})");
+  EXPECT_NE(message.find("a long string"), std::string::npos);
+  EXPECT_LT(message.size(), 200u + longName.size() / 10);
+}
+
+// A descriptor of ours nested `depth` objects deep.
+Descriptor NestedObjects(int depth) {
+  Descriptor descriptor{{{FourCharCode("Tlrn"), int32_t(7)}}};
+  for (int i = 0; i < depth; ++i)
+    descriptor = Descriptor{{{FourCharCode("Objc"), ObjectValue{FourCharCode("Nest"), std::move(descriptor)}}}};
+  return descriptor;
+}
+
+TEST(DescriptorHandleRegression, DeeplyNestedPackedBytesAreRefusedWithoutRecursing) {
+  const std::string deepArrays = "TsDs" + std::string(kVeryDeep, '\x81') + '\x80';
+  EXPECT_FALSE(host::UnpackDescriptor(deepArrays));
+  const std::string deepChunks = "TsDs" + std::string(kVeryDeep, '\x9F') + std::string(kVeryDeep, '\xFF');
+  EXPECT_FALSE(host::UnpackDescriptor(deepChunks));
+  // The deepest descriptor the host makes still unpacks.
+  const Descriptor deepest = NestedObjects(16);
+  EXPECT_EQ(host::UnpackDescriptor(host::PackDescriptor(deepest)), deepest);
+}
+
+TEST(CborNesting, CountsArraysMapsTagsAndChunkedStrings) {
+  using host::CborNestsWithin;
+  const std::string flat("\x83\x01\x02\x03", 4);  // [1, 2, 3]
+  EXPECT_TRUE(CborNestsWithin(flat, 0, 1));
+  EXPECT_FALSE(CborNestsWithin(flat, 0, 0));
+  const std::string siblings("\x82\x81\x01\x81\x02", 5);  // [[1], [2]]: two deep, not three
+  EXPECT_TRUE(CborNestsWithin(siblings, 0, 2));
+  EXPECT_FALSE(CborNestsWithin(siblings, 0, 1));
+  const std::string mapOfArray("\xA1\x61k\x81\x00", 5);  // {"k": [0]}
+  EXPECT_TRUE(CborNestsWithin(mapOfArray, 0, 2));
+  EXPECT_FALSE(CborNestsWithin(mapOfArray, 0, 1));
+  EXPECT_FALSE(CborNestsWithin(std::string(50, '\xC6') + '\x01', 0, 49));  // tags in tags
+  const std::string emptyArrays(1000, '\x80');  // a thousand empty arrays side by side
+  EXPECT_TRUE(CborNestsWithin(emptyArrays, 0, 1));
+  // Bytes skipped by the prefix, and truncated bytes, are left to the reader.
+  EXPECT_TRUE(CborNestsWithin("\x81\x81" + flat, 2, 1));
+  EXPECT_TRUE(CborNestsWithin("\x9A\xFF", 0, 0));
+}
+
+class DescriptorHandleReplay : public StoreFixture {};
+
+TEST_F(DescriptorHandleReplay, DeeplyNestedHandleReplaysNothing) {
+  descriptors.parameters()->descriptor = handles.FromBytes("TsDs" + std::string(kVeryDeep, '\x81') + '\x80');
+  descriptors.parameters()->playInfo = plugInDialogDontDisplay;
+  CTesselParams params = UnusualRecord();
+  EXPECT_FALSE(filter.ReadScript(params));
+  ExpectStoredFieldsEqual(params, UnusualRecord(), true);
+  EXPECT_EQ(descriptors.openReaders(), 0u);
+}
+
+}  // namespace
+}  // namespace tessel::test
