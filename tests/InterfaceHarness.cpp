@@ -1,0 +1,92 @@
+#include "tests/InterfaceHarness.h"
+
+#include <boost/filesystem.hpp>
+#include <cstring>
+
+#include "host/PluginModule.h"
+
+namespace tessel::testing {
+
+namespace {
+
+template <typename Function>
+Function Bridge(const host::PluginModule& module, const char* name) {
+  return reinterpret_cast<Function>(module.Symbol(name));
+}
+
+struct DialogReport {
+  bool initialised;
+  bool accepted;
+  _STesselParams params;
+};
+
+}  // namespace
+
+void ChildShowAbout(int reportFd) {
+  host::PluginModule module(host::DefaultModulePath());
+  Bridge<void (*)(const char*, const char*, const char*, const char*)>(module, "doAbout")(
+      "Tessel", "Fills every region of one color with a color of its own.",
+      "Copyright 2024 Quarn. All rights reserved.\n", "v1.12");
+  WriteReport(reportFd, "done", 4);
+}
+
+void ChildShowAlert(int reportFd, const char* message) {
+  host::PluginModule module(host::DefaultModulePath());
+  Bridge<void (*)(const char*, const char*)>(module, "doAlert")(message, "Tessel");
+  WriteReport(reportFd, "done", 4);
+}
+
+void ChildRunDialog(int reportFd, const CTesselParams& params, const std::vector<std::string>& paletteNames) {
+  host::PluginModule module(host::DefaultModulePath());
+  DialogReport report{};
+  report.initialised = Bridge<bool (*)()>(module, "initTesselDialog")();
+  if (report.initialised) {
+    Bridge<void (*)(const char*)>(module, "setVersion")("v1.12");
+    for (const std::string& name : paletteNames) Bridge<void (*)(const char*)>(module, "addPalettePath")(name.c_str());
+  }
+  CTesselParams edited = params;
+  report.accepted = Bridge<bool (*)(CTesselParams*)>(module, "doTesselDialog")(&edited);
+  report.params = edited;
+  WriteReport(reportFd, &report, sizeof report);
+}
+
+DialogOutcome ParseDialogOutcome(const std::string& report) {
+  DialogOutcome outcome;
+  DialogReport raw;
+  if (report.size() != sizeof raw) {
+    ADD_FAILURE() << "the dialog's child reported " << report.size() << " bytes";
+    return outcome;
+  }
+  std::memcpy(&raw, report.data(), sizeof raw);
+  outcome.initialised = raw.initialised;
+  outcome.accepted = raw.accepted;
+  static_cast<_STesselParams&>(outcome.params) = raw.params;
+  return outcome;
+}
+
+std::unique_ptr<XvfbDisplay> WindowTest::sDisplay;
+
+void WindowTest::SetUpTestSuite() {
+  if (XvfbDisplay::ToolsInstalled()) sDisplay = std::make_unique<XvfbDisplay>();
+}
+
+void WindowTest::TearDownTestSuite() { sDisplay.reset(); }
+
+void WindowTest::SetUp() {
+  if (!XvfbDisplay::ToolsInstalled()) GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";
+  ASSERT_FALSE(sDisplay->name().empty()) << "Xvfb did not start";
+}
+
+std::map<std::string, std::string> WindowTest::Environment(const std::map<std::string, std::string>& extra) {
+  std::map<std::string, std::string> environment = extra;
+  environment["DISPLAY"] = sDisplay->name();
+  return environment;
+}
+
+void WindowTest::SaveScreenshot(const std::string& name) {
+  const boost::filesystem::path folder = boost::filesystem::path(TESSEL_BINARY_DIR) / "screenshots";
+  boost::filesystem::create_directories(folder);
+  EXPECT_TRUE(sDisplay->Screenshot((folder / (name + ".png")).string())) << name;
+}
+
+}  // namespace tessel::testing
