@@ -11,9 +11,12 @@ bool IsEmpty(const VRect& r) { return r.bottom <= r.top || r.right <= r.left; }
 Host::Host(const PluginModule& module) : mModule(module) {
   mFilterRecord.sSPBasic = mSuites.basic();
   mAboutRecord.sSPBasic = mSuites.basic();
+  mFolders.RegisterWith(mSuites);
   mFilterRecord.imageMode = plugInModeRGBColor;
   mFilterRecord.planes = 3;
   mFilterRecord.filterCase = filterCaseFlatImageNoSelection;
+  mFilterRecord.handleProcs = mHandles.procs();
+  mFilterRecord.descriptorParameters = mDescriptors.parameters();
 }
 
 int16_t Host::About() { return Call(filterSelectorAbout, &mAboutRecord); }
@@ -22,6 +25,12 @@ int16_t Host::Select(int16_t selector) { return Call(selector, &mFilterRecord); 
 
 int16_t Host::Call(int16_t selector, void* block) {
   mSuites.MakeCurrent();
+  mImage.MakeCurrent();
+  mProgress.MakeCurrent();
+  mColor.MakeCurrent();
+  mHandles.MakeCurrent();
+  mDescriptors.MakeCurrent();
+  mFolders.MakeCurrent();
   int16_t result = mModule.Call(selector, block, &mData);
   mCalls.push_back({selector, result, mData});
   return result;
