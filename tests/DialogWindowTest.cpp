@@ -17,19 +17,17 @@ namespace tessel::testing {
 namespace {
 
 using namespace std::chrono_literals;
-using Rgb = std::array<uint8_t, 3>;
+using Rgb = DialogDriver::Rgb;
 
 class DialogWindow : public WindowTest {
  protected:
   // Opens the dialog on `params` in a child and waits for its window.
   void Open(const CTesselParams& params, const std::vector<std::string>& paletteNames = {},
             const std::map<std::string, std::string>& environment = {}) {
-    mNames = paletteNames;
     mChild = std::make_unique<ChildProcess>(
         [&params, &paletteNames](int fd) { ChildRunDialog(fd, params, paletteNames); }, Environment(environment));
-    auto window = sDisplay->WaitForWindow("^Tessel$");
-    ASSERT_TRUE(window) << "the dialog did not appear";
-    mWindow = *window;
+    mDialog = std::make_unique<DialogDriver>(*sDisplay);
+    ASSERT_TRUE(mDialog->window()) << "the dialog did not appear";
   }
 
   // Waits for the child to report how the dialog ended.
@@ -42,62 +40,16 @@ class DialogWindow : public WindowTest {
     return outcome;
   }
 
-  std::pair<int, int> At(const std::string& id, int row = 0, int rows = 1) const {
-    return mLayout.Center(mWindow, id, row, rows);
-  }
-  void Click(const std::string& id, int row = 0, int rows = 1) const {
-    const auto [x, y] = At(id, row, rows);
-    sDisplay->Click(x, y);
-  }
-  // Replaces a number field's text, as a user clicking into it, erasing and typing.
-  void Enter(const std::string& id, const std::string& text) const {
-    Click(id);
-    sDisplay->Key("End");
-    sDisplay->Key("--repeat 12 BackSpace");
-    sDisplay->Type(text);
-  }
-  // The colour at the middle of a well, once it shows `expected` or after a
-  // few seconds (windows redraw a little after each event).
-  Rgb WellColor(const std::string& id, const Rgb& expected) const {
-    const auto [x, y] = At(id);
-    Rgb seen{};
-    for (int attempt = 0; attempt < 20; ++attempt) {
-      if (auto pixel = sDisplay->Pixel(x, y)) seen = *pixel;
-      if (seen == expected) break;
-      std::this_thread::sleep_for(100ms);
-    }
-    return seen;
-  }
-  // Opens the palette menu and releases over item `index`.
-  void ChoosePalette(size_t index) const {
-    const auto [x, y] = At("palettePopup");
-    const int items = static_cast<int>(mNames.size()) + 1;
-    sDisplay->Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " mousedown 1");
-    // The menu opens as a window of its own with the selected item over the button.
-    std::optional<WindowGeometry> menu;
-    for (int attempt = 0; attempt < 30 && !menu; ++attempt) {
-      std::this_thread::sleep_for(100ms);
-      for (const WindowGeometry& window : sDisplay->VisibleWindows())
-        if (window.x <= x && x < window.x + window.width && window.y <= y && y < window.y + window.height &&
-            window.height < mWindow.height / 2)
-          menu = window;
-    }
-    if (menu) {
-      const int itemHeight = menu->height / items;
-      const int itemY = menu->y + itemHeight * static_cast<int>(index) + itemHeight / 2;
-      sDisplay->Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(itemY));
-      std::this_thread::sleep_for(200ms);
-    }
-    sDisplay->Xdotool("mouseup 1");
-    std::this_thread::sleep_for(200ms);
-    ASSERT_TRUE(menu) << "the palette menu did not open";
-  }
-
   static CTesselParams Defaults() { return CTesselParams(); }
 
-  XibLayout mLayout{ModuleResourcePath("Tessel")};
-  WindowGeometry mWindow;
-  std::vector<std::string> mNames;
+  // Shorthands for the dialog's controls.
+  void Click(const std::string& id, int row = 0, int rows = 1) const { mDialog->Click(id, row, rows); }
+  void Enter(const std::string& id, const std::string& text) const { mDialog->Enter(id, text); }
+  void ExpectWell(const std::string& id, const Rgb& expected) const {
+    EXPECT_EQ(mDialog->WellColor(id, expected), expected) << id;
+  }
+
+  std::unique_ptr<DialogDriver> mDialog;
   std::unique_ptr<ChildProcess> mChild;
 };
 
@@ -109,8 +61,8 @@ TEST_F(DialogWindow, ColorsShowAsHighBytesAndComeBackWithZeroLowBytes) {
   params.flagColor = {0x80FF, 0x00FF, 0x20FF};
   ASSERT_NO_FATAL_FAILURE(Open(params, {"Pastels.aco", "Comics.aco"}));
   SaveScreenshot("dialog");
-  EXPECT_EQ(WellColor("fillWell", Rgb{255, 255, 255}), (Rgb{255, 255, 255}));
-  EXPECT_EQ(WellColor("flagWell", Rgb{0x80, 0x00, 0x20}), (Rgb{0x80, 0x00, 0x20}));
+  ExpectWell("fillWell", Rgb{255, 255, 255});
+  ExpectWell("flagWell", Rgb{0x80, 0x00, 0x20});
   sDisplay->Key("Return");
 
   const DialogOutcome outcome = Outcome();
@@ -136,15 +88,15 @@ TEST_F(DialogWindow, EnabledStatesFollowBothCheckBoxesFromTheStart) {
   ASSERT_NO_FATAL_FAILURE(Open(params));
   // Anti-aliased painting on and flagging off: both wells look empty and the
   // tolerance field takes no typing.
-  EXPECT_EQ(WellColor("fillWell", Rgb{255, 255, 255}), (Rgb{255, 255, 255}));
-  EXPECT_EQ(WellColor("flagWell", Rgb{255, 255, 255}), (Rgb{255, 255, 255}));
+  ExpectWell("fillWell", Rgb{255, 255, 255});
+  ExpectWell("flagWell", Rgb{255, 255, 255});
   Enter("toleranceEdit", "77");
 
   Click("aaCheck");
-  EXPECT_EQ(WellColor("fillWell", Rgb{255, 0, 0}), (Rgb{255, 0, 0}));
+  ExpectWell("fillWell", Rgb{255, 0, 0});
   Enter("toleranceEdit", "42");
   Click("flagCheck");
-  EXPECT_EQ(WellColor("flagWell", Rgb{0, 0, 255}), (Rgb{0, 0, 255}));
+  ExpectWell("flagWell", Rgb{0, 0, 255});
   sDisplay->Key("Return");
 
   const DialogOutcome outcome = Outcome();
@@ -163,12 +115,12 @@ TEST_F(DialogWindow, TurningTheBoxesBackDisablesAgain) {
   params.fillColor = {0, 65535, 0};
   params.flagColor = {65535, 0, 65535};
   ASSERT_NO_FATAL_FAILURE(Open(params));
-  EXPECT_EQ(WellColor("fillWell", Rgb{0, 255, 0}), (Rgb{0, 255, 0}));
-  EXPECT_EQ(WellColor("flagWell", Rgb{255, 0, 255}), (Rgb{255, 0, 255}));
+  ExpectWell("fillWell", Rgb{0, 255, 0});
+  ExpectWell("flagWell", Rgb{255, 0, 255});
   Click("aaCheck");
   Click("flagCheck");
-  EXPECT_EQ(WellColor("fillWell", Rgb{255, 255, 255}), (Rgb{255, 255, 255}));
-  EXPECT_EQ(WellColor("flagWell", Rgb{255, 255, 255}), (Rgb{255, 255, 255}));
+  ExpectWell("fillWell", Rgb{255, 255, 255});
+  ExpectWell("flagWell", Rgb{255, 255, 255});
   sDisplay->Key("Return");
   const DialogOutcome outcome = Outcome();
   EXPECT_EQ(outcome.params.paintAntiAliased, 1);
@@ -193,8 +145,7 @@ TEST_F(DialogWindow, CancelButtonAndCloseControlBothCancel) {
   EXPECT_FALSE(Outcome().accepted);
 
   ASSERT_NO_FATAL_FAILURE(Open(Defaults()));
-  // The close control sits at the right end of the title bar.
-  sDisplay->Click(mWindow.x + mWindow.width - 12, mWindow.y + 11);
+  mDialog->Close();
   EXPECT_FALSE(Outcome().accepted);
 
   ASSERT_NO_FATAL_FAILURE(Open(Defaults()));
@@ -264,14 +215,14 @@ TEST_F(DialogWindow, ChosenPaletteItemIsReturnedCutTo255Bytes) {
   const std::string longName = std::string(300, 'x') + ".aco";
   const std::vector<std::string> names{"Pastels.aco", longName};
   ASSERT_NO_FATAL_FAILURE(Open(Defaults(), names));
-  ASSERT_NO_FATAL_FAILURE(ChoosePalette(1));
+  ASSERT_TRUE(mDialog->ChoosePalette(1, names.size() + 1));
   sDisplay->Key("Return");
   DialogOutcome outcome = Outcome();
   EXPECT_EQ(outcome.params.randomColors, 0);
   EXPECT_STREQ(outcome.params.paletteName, "Pastels.aco");
 
   ASSERT_NO_FATAL_FAILURE(Open(Defaults(), names));
-  ASSERT_NO_FATAL_FAILURE(ChoosePalette(2));
+  ASSERT_TRUE(mDialog->ChoosePalette(2, names.size() + 1));
   sDisplay->Key("Return");
   outcome = Outcome();
   EXPECT_EQ(outcome.params.randomColors, 0);

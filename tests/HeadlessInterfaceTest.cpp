@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <string>
 
+#include "host/Host.h"
 #include "tests/InterfaceHarness.h"
 
 namespace tessel::testing {
@@ -49,6 +51,28 @@ TEST_P(HeadlessInterface, DialogSaysItNeedsADisplayAndLeavesTheRecordAlone) {
   EXPECT_EQ(outcome.params.tolerance, 9);
   EXPECT_EQ(outcome.params.paintAntiAliased, 1);
   EXPECT_NE(result.errors.find("Tessel: the parameters dialog needs a display"), std::string::npos) << result.errors;
+}
+
+TEST_P(HeadlessInterface, ParametersFailDistinctlyUnlessAnActionReplaysWithoutDialog) {
+  for (const bool replay : {false, true}) {
+    const ChildResult result = Run([replay](int fd) {
+      host::PluginModule module(host::DefaultModulePath());
+      host::Host host(module);
+      if (replay) host.descriptors().SetReplay(host::Descriptor{}, plugInDialogDontDisplay);
+      const int16_t code = host.Select(filterSelectorParameters);
+      const bool saved = host.filterRecord().parameters != nullptr;
+      WriteReport(fd, &code, sizeof code);
+      WriteReport(fd, &saved, sizeof saved);
+    });
+    ASSERT_EQ(result.report.size(), sizeof(int16_t) + sizeof(bool)) << "replay " << replay;
+    int16_t code = 0;
+    std::memcpy(&code, result.report.data(), sizeof code);
+    const bool saved = result.report.back() != 0;
+    // Not the user's cancel: the host can tell the missing display apart.
+    EXPECT_EQ(code, replay ? noErr : filterBadParameters) << "replay " << replay;
+    EXPECT_EQ(saved, replay);
+    EXPECT_EQ(result.errors.find("needs a display") != std::string::npos, !replay) << result.errors;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(NoServer, HeadlessInterface, ::testing::Values("", ":65000"),

@@ -1,7 +1,9 @@
 #include "tests/InterfaceHarness.h"
 
 #include <boost/filesystem.hpp>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "host/PluginModule.h"
 
@@ -62,6 +64,64 @@ DialogOutcome ParseDialogOutcome(const std::string& report) {
   outcome.accepted = raw.accepted;
   static_cast<_STesselParams&>(outcome.params) = raw.params;
   return outcome;
+}
+
+DialogDriver::DialogDriver(const XvfbDisplay& display)
+    : mDisplay(display), mWindow(display.WaitForWindow("^Tessel$")) {}
+
+std::pair<int, int> DialogDriver::At(const std::string& id, int row, int rows) const {
+  return mLayout.Center(mWindow.value(), id, row, rows);
+}
+
+void DialogDriver::Click(const std::string& id, int row, int rows) const {
+  const auto [x, y] = At(id, row, rows);
+  mDisplay.Click(x, y);
+}
+
+void DialogDriver::Enter(const std::string& id, const std::string& text) const {
+  Click(id);
+  mDisplay.Key("End");
+  mDisplay.Key("--repeat 12 BackSpace");
+  mDisplay.Type(text);
+}
+
+void DialogDriver::Close() const {
+  // GNUstep draws the close control at the right end of the title bar.
+  mDisplay.Click(mWindow->x + mWindow->width - 12, mWindow->y + 11);
+}
+
+DialogDriver::Rgb DialogDriver::WellColor(const std::string& id, const Rgb& expected) const {
+  const auto [x, y] = At(id);
+  Rgb seen{};
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (auto pixel = mDisplay.Pixel(x, y)) seen = *pixel;
+    if (seen == expected) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return seen;
+}
+
+bool DialogDriver::ChoosePalette(size_t index, size_t items) const {
+  const auto [x, y] = At("palettePopup");
+  mDisplay.Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " mousedown 1");
+  // The menu opens as a window of its own with the selected item over the button.
+  std::optional<WindowGeometry> menu;
+  for (int attempt = 0; attempt < 30 && !menu; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (const WindowGeometry& candidate : mDisplay.VisibleWindows())
+      if (candidate.x <= x && x < candidate.x + candidate.width && candidate.y <= y &&
+          y < candidate.y + candidate.height && candidate.height < mWindow->height / 2)
+        menu = candidate;
+  }
+  if (menu) {
+    const int itemHeight = menu->height / static_cast<int>(items);
+    const int itemY = menu->y + itemHeight * static_cast<int>(index) + itemHeight / 2;
+    mDisplay.Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(itemY));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  mDisplay.Xdotool("mouseup 1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  return menu.has_value();
 }
 
 std::unique_ptr<XvfbDisplay> WindowTest::sDisplay;

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +33,34 @@ struct DialogOutcome {
 // doTesselDialog(params) in the child.
 void ChildRunDialog(int reportFd, const CTesselParams& params, const std::vector<std::string>& paletteNames);
 DialogOutcome ParseDialogOutcome(const std::string& report);
+
+// A user's hands on the parameters dialog shown on `display`.
+class DialogDriver {
+ public:
+  using Rgb = std::array<uint8_t, 3>;
+  // Waits for the dialog window; window() is empty when it did not appear.
+  explicit DialogDriver(const XvfbDisplay& display);
+  const std::optional<WindowGeometry>& window() const { return mWindow; }
+
+  // The screen point of control `id`; `row` of `rows` for a matrix cell.
+  std::pair<int, int> At(const std::string& id, int row = 0, int rows = 1) const;
+  void Click(const std::string& id, int row = 0, int rows = 1) const;
+  // Clicks into a number field, erases it and types `text`.
+  void Enter(const std::string& id, const std::string& text) const;
+  // The title bar's close control.
+  void Close() const;
+  // The colour at the middle of a well once it shows `expected`, or what it
+  // shows after a few seconds (windows redraw a little after each event).
+  Rgb WellColor(const std::string& id, const Rgb& expected) const;
+  // Opens the palette menu of `items` items and releases over item `index`;
+  // false when the menu did not open.
+  bool ChoosePalette(size_t index, size_t items) const;
+
+ private:
+  const XvfbDisplay& mDisplay;
+  XibLayout mLayout{ModuleResourcePath("Tessel")};
+  std::optional<WindowGeometry> mWindow;
+};
 
 // One display for a whole suite of window tests.
 class WindowTest : public ::testing::Test {
