@@ -1,5 +1,9 @@
 #include "tests/InterfaceHarness.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <boost/filesystem.hpp>
 #include <chrono>
 #include <cstring>
@@ -126,11 +130,26 @@ bool DialogDriver::ChoosePalette(size_t index, size_t items) const {
 
 std::unique_ptr<XvfbDisplay> WindowTest::sDisplay;
 
+namespace {
+
+// Held while a suite shows windows: test runners start test processes in
+// parallel, and window tests running side by side on a loaded machine were
+// seen to miss their windows' focus.
+int sWindowLock = -1;
+
+}  // namespace
+
 void WindowTest::SetUpTestSuite() {
+  sWindowLock = open(TESSEL_BINARY_DIR "/window-tests.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+  if (sWindowLock >= 0) flock(sWindowLock, LOCK_EX);
   if (XvfbDisplay::ToolsInstalled()) sDisplay = std::make_unique<XvfbDisplay>();
 }
 
-void WindowTest::TearDownTestSuite() { sDisplay.reset(); }
+void WindowTest::TearDownTestSuite() {
+  sDisplay.reset();
+  if (sWindowLock >= 0) close(sWindowLock);
+  sWindowLock = -1;
+}
 
 void WindowTest::SetUp() {
   if (!XvfbDisplay::ToolsInstalled()) GTEST_SKIP() << "Xvfb, xdotool or ImageMagick is not installed";

@@ -115,19 +115,29 @@ std::optional<WindowGeometry> ParseGeometry(const std::string& shell) {
 }  // namespace
 
 std::optional<WindowGeometry> XvfbDisplay::WaitForWindow(const std::string& title, int seconds) const {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + std::chrono::seconds(seconds);
   std::string id;
+  bool clicked = false;
   while (std::chrono::steady_clock::now() < deadline) {
     if (id.empty()) {
       if (auto ids = Xdotool("search --onlyvisible --name '" + title + "'")) std::istringstream(*ids) >> id;
     }
-    // Keys typed before the window has the focus would be lost.
     if (!id.empty()) {
+      auto shell = Xdotool("getwindowgeometry --shell " + id);
+      auto geometry = shell ? ParseGeometry(*shell) : std::nullopt;
+      // Keys typed before the window has the focus would be lost.
       auto focus = Xdotool("getwindowfocus");
-      if (focus && std::stoul(*focus) == std::stoul(id)) {
+      if (geometry && focus && std::stoul(*focus) == std::stoul(id)) {
         // Let the window finish drawing before anyone looks at it.
         std::this_thread::sleep_for(300ms);
-        if (auto shell = Xdotool("getwindowgeometry --shell " + id)) return ParseGeometry(*shell);
+        return geometry;
+      }
+      // A loaded machine may show the window before giving it the focus; a
+      // user would click its title bar.
+      if (geometry && !clicked && std::chrono::steady_clock::now() - start > 5s) {
+        Click(geometry->x + geometry->width / 2, geometry->y + 8);
+        clicked = true;
       }
     }
     std::this_thread::sleep_for(100ms);
