@@ -97,7 +97,7 @@ class PixelRegion {
       x += kBlockPixels;
     }
     while (x <= to && !PassesAt(x, y)) ++x;
-    return x;
+    return std::min(x, to + 1);
   }
 
   void Prefetch(int64_t left, int64_t right, int64_t y) const {
