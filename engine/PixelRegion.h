@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "engine/BlockTest.h"
 #include "engine/FillTest.h"
@@ -26,6 +27,8 @@ class PixelRegion {
         mArea(area),
         mBlockMask(ChooseBlockMask(test, geometry.columnBytes, geometry.planeBytes, vectorAllowed)) {
     std::copy(paint, paint + 4, mPaint);
+    mPacked = geometry.planeBytes == 1 && geometry.columnBytes == test.planes;
+    for (int i = 0; i < kBlockPixels * test.planes; ++i) mPattern[i] = mPaint[i % test.planes];
   }
 
   const PaintedArea& area() const { return mArea; }
@@ -131,19 +134,19 @@ class PixelRegion {
   }
 
   void Paint(uint8_t* pixel, int64_t count) {
+    if (mPacked) {
+      // Whole runs of packed pixels: a few wide copies of the repeated colour
+      // instead of one store per byte.
+      const int64_t chunk = kBlockPixels * mTest.planes;
+      int64_t bytes = count * mTest.planes;
+      for (; bytes >= chunk; bytes -= chunk, pixel += chunk) std::memcpy(pixel, mPattern, static_cast<size_t>(chunk));
+      std::memcpy(pixel, mPattern, static_cast<size_t>(bytes));
+      return;
+    }
     // Locals: stores through the pixel pointer could alias the members.
     const int planes = mTest.planes;
     const int64_t column = mGeometry.columnBytes, step = mGeometry.planeBytes;
-    const uint8_t p0 = mPaint[0], p1 = mPaint[1], p2 = mPaint[2], p3 = mPaint[3];
-    if (step == 1 && planes == 3) {
-      for (int64_t i = 0; i < count; ++i, pixel += column) pixel[0] = p0, pixel[1] = p1, pixel[2] = p2;
-      return;
-    }
-    if (step == 1 && planes == 4) {
-      for (int64_t i = 0; i < count; ++i, pixel += column) pixel[0] = p0, pixel[1] = p1, pixel[2] = p2, pixel[3] = p3;
-      return;
-    }
-    const uint8_t paint[4] = {p0, p1, p2, p3};
+    const uint8_t paint[4] = {mPaint[0], mPaint[1], mPaint[2], mPaint[3]};
     for (int64_t i = 0; i < count; ++i, pixel += column)
       for (int k = 0; k < planes; ++k) pixel[k * step] = paint[k];
   }
@@ -167,4 +170,8 @@ class PixelRegion {
   PaintedArea mArea;
   BlockMaskFn mBlockMask;
   uint8_t mPaint[4];
+  // Pixels whose tested planes are all their bytes, side by side.
+  bool mPacked;
+  // The paint colour repeated for a block of packed pixels.
+  uint8_t mPattern[kBlockPixels * 4];
 };
