@@ -62,7 +62,8 @@ class PixelRegion {
       // The passing pixels right of the last failing one extend the run.
       const int lastFailing = 31 - __builtin_clz(failing);
       left -= candidates - 1 - lastFailing;
-      return PaintRun(left, x - 1, y), left;
+      PaintRun(left, x - 1, y);
+      return left;
     }
     while (left > first && PassesAt(left - 1, y)) --left;
     PaintRun(left, x - 1, y);
@@ -81,7 +82,8 @@ class PixelRegion {
         continue;
       }
       right += __builtin_ctz(~mask);
-      return PaintRun(x + 1, right, y), right;
+      PaintRun(x + 1, right, y);
+      return right;
     }
     while (right < last && PassesAt(right + 1, y)) ++right;
     PaintRun(x + 1, right, y);
