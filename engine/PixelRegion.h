@@ -1,7 +1,8 @@
 // The filter's region over the host's output buffer: the pixels that pass the
 // fill test, painted in place with the paint colour as the fill reaches them,
 // with the painted area's pixel count and bounding box kept on the way.
-// Runs are tested 16 pixels at a time and painted in bulk.
+// Runs are tested 16 pixels at a time, by `Blocks` (a block test callable),
+// and painted in bulk.
 #pragma once
 
 #include <algorithm>
@@ -18,14 +19,12 @@ struct PaintedArea {
   int64_t minX, minY, maxX, maxY;
 };
 
-class PixelRegion {
+template <class Blocks>
+class BasicPixelRegion {
  public:
-  PixelRegion(const PixelGeometry& geometry, const FillTest& test, const uint8_t (&paint)[4], PaintedArea area,
-              bool vectorAllowed = true)
-      : mGeometry(geometry),
-        mTest(test),
-        mArea(area),
-        mBlockMask(ChooseBlockMask(test, geometry.columnBytes, geometry.planeBytes, vectorAllowed)) {
+  BasicPixelRegion(const PixelGeometry& geometry, const FillTest& test, const uint8_t (&paint)[4], PaintedArea area,
+                   Blocks blocks)
+      : mGeometry(geometry), mTest(test), mArea(area), mBlocks(blocks) {
     std::copy(paint, paint + 4, mPaint);
     mPacked = geometry.planeBytes == 1 && geometry.columnBytes == test.planes;
     for (int i = 0; i < kBlockPixels * test.planes; ++i) mPattern[i] = mPaint[i % test.planes];
@@ -132,7 +131,7 @@ class PixelRegion {
   bool PassesAt(int64_t x, int64_t y) const { return mTest.Passes(mGeometry.At(x, y), mGeometry.planeBytes); }
 
   uint32_t BlockMask(int64_t x, int64_t y) const {
-    return mBlockMask(mTest, mGeometry.At(x, y), mGeometry.columnBytes, mGeometry.planeBytes);
+    return mBlocks(mTest, mGeometry.At(x, y), mGeometry.columnBytes, mGeometry.planeBytes);
   }
 
   void Paint(uint8_t* pixel, int64_t count) {
@@ -170,10 +169,13 @@ class PixelRegion {
   PixelGeometry mGeometry;
   FillTest mTest;
   PaintedArea mArea;
-  BlockMaskFn mBlockMask;
+  Blocks mBlocks;
   uint8_t mPaint[4];
   // Pixels whose tested planes are all their bytes, side by side.
   bool mPacked;
   // The paint colour repeated for a block of packed pixels.
   uint8_t mPattern[kBlockPixels * 4];
 };
+
+// The region with its block test chosen at run time.
+using PixelRegion = BasicPixelRegion<DispatchedBlocks>;
