@@ -35,10 +35,10 @@ CPSPalette::CPSPalette(const char* path) {
     // wait for a writer for ever.
     boost::system::error_code error;
     std::ifstream file;
-    if (boost::filesystem::is_regular_file(path, error)) file.open(path, std::ios::in | std::ios::binary);
+    if (path && boost::filesystem::is_regular_file(path, error)) file.open(path, std::ios::in | std::ios::binary);
     uint16_t version = 0;
     uint16_t count = 0;
-    if (file.is_open() && ReadBigEndian(file, version) && version <= kNewestSwatchVersion && ReadBigEndian(file, count)) {
+    if (file && ReadBigEndian(file, version) && version <= kNewestSwatchVersion && ReadBigEndian(file, count)) {
       // Only the first section is read; whatever follows it does not matter.
       for (uint16_t i = 0; i < count; ++i) {
         CPSPaletteColor color;

@@ -7,6 +7,7 @@
 // image and every point it has already painted: that is what ends the fill.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct FillSegment {
   int64_t right;
   int64_t upX;    // next x to try on row y - 1
   int64_t downX;  // next x to try on row y + 1
+  // The run this one was found from: painted, so not worth asking again.
+  int64_t parentY;
+  int64_t parentLeft;
+  int64_t parentRight;
 };
 
 // A region, as the fill asks it, one point or one run at a time:
@@ -60,8 +65,8 @@ namespace scanline_detail {
 // How far ahead, in rows, a new run's direction is prefetched.
 constexpr int64_t kPrefetchRows = 3;
 
-// The run through (x, y), whose point the region has just painted; `parent`
-// is the run on the neighbouring row it was found from (null for the seed's).
+// The run through (x, y), whose point the region has just painted, found
+// from `parent` (the seed's run has none).
 template <class Region>
 FillSegment BuildSegment(Region& region, int64_t x, int64_t y, const FillSegment* parent) {
   FillSegment segment;
@@ -69,32 +74,50 @@ FillSegment BuildSegment(Region& region, int64_t x, int64_t y, const FillSegment
   segment.left = region.ExtendLeft(x, y);
   segment.right = region.ExtendRight(x, y);
   segment.upX = segment.downX = segment.left;
-  // The parent's points are painted and would fail: search its row past them.
-  if (parent && parent->left <= segment.left && segment.left <= parent->right)
-    (parent->y < y ? segment.upX : segment.downX) = parent->right + 1;
+  segment.parentY = parent ? parent->y : y;
+  segment.parentLeft = parent ? parent->left : 0;
+  segment.parentRight = parent ? parent->right : -1;
   return segment;
 }
 
-// Whether both neighbouring rows of `segment` have been searched to its end.
-inline bool Exhausted(const FillSegment& segment) {
-  return segment.upX > segment.right && segment.downX > segment.right;
-}
-
 // Searches one neighbouring row from `cursor`; builds the first run found.
+// The parent's run is passed over: every point of it would refuse.
 template <class Region>
 bool SearchRow(Region& region, const FillSegment& segment, int64_t& cursor, int64_t row, FillSegment& child) {
-  if (cursor > segment.right) return false;
-  const int64_t x = region.TakeFirst(cursor, segment.right, row);
-  if (x > segment.right) {
-    cursor = x;
-    return false;
+  const bool towardParent = row == segment.parentY;
+  while (cursor <= segment.right) {
+    int64_t to = segment.right;
+    if (towardParent && cursor <= segment.parentRight) {
+      if (cursor >= segment.parentLeft) {
+        cursor = segment.parentRight + 1;
+        continue;
+      }
+      to = std::min(to, segment.parentLeft - 1);
+    }
+    const int64_t x = region.TakeFirst(cursor, to, row);
+    if (x > to) {
+      cursor = to + 1;
+      continue;
+    }
+    child = BuildSegment(region, x, row, &segment);
+    // The fill tends to carry on the way it went.
+    region.Prefetch(child.left, child.right, row + (row - segment.y) * kPrefetchRows);
+    // Resume past the child: its points fail now, being painted.
+    cursor = child.right + 1;
+    return true;
   }
-  child = BuildSegment(region, x, row, &segment);
-  // The fill tends to carry on the way it went.
-  region.Prefetch(child.left, child.right, row + (row - segment.y) * kPrefetchRows);
-  // Resume past the child: its points fail now, being painted.
-  cursor = child.right + 1;
-  return true;
+  return false;
+}
+
+// Whether `row` holds nothing more to search from `cursor`: the cursor is past
+// the run's end, or only the parent's painted run is left.
+inline bool RowSearched(const FillSegment& segment, int64_t cursor, int64_t row) {
+  return cursor > segment.right ||
+         (row == segment.parentY && cursor >= segment.parentLeft && segment.parentRight >= segment.right);
+}
+
+inline bool Exhausted(const FillSegment& segment) {
+  return RowSearched(segment, segment.upX, segment.y - 1) && RowSearched(segment, segment.downX, segment.y + 1);
 }
 
 }  // namespace scanline_detail
@@ -118,13 +141,17 @@ void ScanlineFill(int64_t x, int64_t y, Region& region, std::vector<FillSegment>
   while (!pending.empty()) {
     if (!NextSegment(pending.back(), region, child)) {
       pending.pop_back();
-    } else if (scanline_detail::Exhausted(pending.back())) {
-      // A run with nothing left to search makes way for its child at once,
-      // so a corridor one run wide keeps one pending run, not one per row.
-      pending.back() = child;
-    } else {
-      pending.push_back(child);
+      continue;
     }
+    // A run with nothing left to search makes way for its child at once, so
+    // a corridor one run wide keeps one pending run, not one per row.
+    if (scanline_detail::Exhausted(pending.back())) {
+      pending.back() = child;
+      continue;
+    }
+    // Modest steps: the stack's spare room is memory beside the image.
+    if (pending.size() == pending.capacity()) pending.reserve(pending.capacity() + pending.capacity() / 4 + 64);
+    pending.push_back(child);
   }
 }
 
