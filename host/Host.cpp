@@ -15,6 +15,8 @@ Host::Host(const PluginModule& module) : mModule(module) {
   mFilterRecord.imageMode = plugInModeRGBColor;
   mFilterRecord.planes = 3;
   mFilterRecord.filterCase = filterCaseFlatImageNoSelection;
+  mFilterRecord.handleProcs = mHandles.procs();
+  mFilterRecord.descriptorParameters = mDescriptors.parameters();
 }
 
 int16_t Host::About() { return Call(filterSelectorAbout, &mAboutRecord); }
@@ -24,6 +26,11 @@ int16_t Host::Select(int16_t selector) { return Call(selector, &mFilterRecord); 
 int16_t Host::Call(int16_t selector, void* block) {
   mSuites.MakeCurrent();
   mFolders.MakeCurrent();
+  mImage.MakeCurrent();
+  mProgress.MakeCurrent();
+  mColor.MakeCurrent();
+  mHandles.MakeCurrent();
+  mDescriptors.MakeCurrent();
   int16_t result = mModule.Call(selector, block, &mData);
   mCalls.push_back({selector, result, mData});
   return result;

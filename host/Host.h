@@ -8,8 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "host/ColorServices.h"
 #include "host/FolderSuites.h"
+#include "host/ImageBuffer.h"
+#include "host/ImageServices.h"
+#include "host/DescriptorServices.h"
+#include "host/HandleServices.h"
 #include "host/PluginModule.h"
+#include "host/ProgressServices.h"
 #include "host/Suites.h"
 #include "plugin/PhotoshopHost.h"
 
@@ -31,6 +37,14 @@ class Host {
   FilterRecord& filterRecord() { return mFilterRecord; }
   AboutRecord& aboutRecord() { return mAboutRecord; }
   SuiteRegistry& suites() { return mSuites; }
+  ImageServices& imageServices() { return mImage; }
+  ProgressServices& progress() { return mProgress; }
+  ColorServices& colorServices() { return mColor; }
+
+  // Hands `image` (kept by the caller) to the filter; see ImageServices::Attach.
+  void SetImage(ImageBuffer& image, int16_t imageMode, bool layer = false) { mImage.Attach(image, imageMode, layer); }
+  HandleServices& handles() { return mHandles; }
+  DescriptorServices& descriptors() { return mDescriptors; }
   intptr_t dataSlot() const { return mData; }
   const std::vector<SelectorCall>& calls() const { return mCalls; }
 
@@ -52,8 +66,13 @@ class Host {
   const PluginModule& mModule;
   SuiteRegistry mSuites;
   FolderSuites mFolders;
+  HandleServices mHandles;
+  DescriptorServices mDescriptors{mHandles};
   FilterRecord mFilterRecord{};
   AboutRecord mAboutRecord{};
+  ImageServices mImage{mFilterRecord};
+  ProgressServices mProgress{mFilterRecord};
+  ColorServices mColor{mFilterRecord};
   intptr_t mData = 0;
   std::vector<SelectorCall> mCalls;
 };

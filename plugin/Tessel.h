@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/ScanlineFill.h"
 #include "engine/TesselParams.h"
 #include "plugin/PSFilter.h"
 
@@ -75,6 +76,8 @@ class CTessel : public CPSFilter {
   uint8_t mPaintColor[4];
   CPSPalette* mPalette;
   bool mPaintAA;
+  // Working storage of the flood fill, kept between fills.
+  std::vector<FillSegment> mPendingSegments;
 };
 
 // The most recently constructed filter: the static fill callback's object.

@@ -1,0 +1,53 @@
+#include <algorithm>
+
+#include "engine/ScanlineFill.h"
+#include "engine/TesselFill.h"
+
+namespace {
+
+constexpr int kMostPlanes = 4;
+
+void KeepArea(CTessel& filter, const PaintedArea& area) {
+  filter.mAreaCount = area.count;
+  filter.mMinX = area.minX;
+  filter.mMinY = area.minY;
+  filter.mMaxX = area.maxX;
+  filter.mMaxY = area.maxY;
+}
+
+PixelGeometry OutputGeometry(const CTessel& filter) {
+  if (filter.mFilterRecord) return PixelGeometry::FromOutput(*filter.mFilterRecord);
+  return PixelGeometry{nullptr, 0, 0, 0, VRect{0, 0, 0, 0}};
+}
+
+}  // namespace
+
+FillTest CurrentFillTest(const CTessel& filter) {
+  FillTest test;
+  test.planes = std::min<int>(filter.mPlanes, kMostPlanes);
+  test.antiAliased = filter.mPaintAA;
+  std::copy(filter.mFillLow, filter.mFillLow + 4, test.low);
+  std::copy(filter.mFillHigh, filter.mFillHigh + 4, test.high);
+  return test;
+}
+
+PixelRegion CurrentRegion(const CTessel& filter, bool vectorAllowed) {
+  const PaintedArea area{filter.mAreaCount, filter.mMinX, filter.mMinY, filter.mMaxX, filter.mMaxY};
+  return PixelRegion(OutputGeometry(filter), CurrentFillTest(filter), filter.mPaintColor, area, vectorAllowed);
+}
+
+int16_t ImageMode(const CTessel& filter) { return filter.mFilterRecord ? filter.mFilterRecord->imageMode : 0; }
+
+bool CTessel::FillFunc(int64_t x, int64_t y) {
+  if (!sTesselFilter) return false;
+  PixelRegion region = CurrentRegion(*sTesselFilter, false);
+  const bool painted = region.Take(x, y);
+  if (painted) KeepArea(*sTesselFilter, region.area());
+  return painted;
+}
+
+void CTessel::FloodFill(uint32_t x, uint32_t y) {
+  PixelRegion region = CurrentRegion(*this);
+  ScanlineFill(x, y, region, mPendingSegments);
+  KeepArea(*this, region.area());
+}

@@ -1,0 +1,116 @@
+// A scanline flood fill that knows nothing of images. It walks outward from a
+// seed over horizontal runs, asking a region whether each point belongs to it;
+// a point that belongs has been painted by the time the region answers.
+//
+// Pending runs live on an explicit stack, so any shape (spirals, mazes) needs
+// only a fixed few call frames. A region must refuse every point outside its
+// image and every point it has already painted: that is what ends the fill.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+// Answers whether (x, y) belonged to the region, painting it if so.
+using FillCallback = bool (*)(int64_t x, int64_t y);
+
+// One painted run and the cursors of its neighbouring rows still to search.
+struct FillSegment {
+  int64_t y;
+  int64_t left;
+  int64_t right;
+  int64_t upX;    // next x to try on row y - 1
+  int64_t downX;  // next x to try on row y + 1
+};
+
+// A region, as the fill asks it, one point or one run at a time:
+//   bool Take(x, y)                   test and paint one point
+//   int64_t ExtendLeft(x, y)          paint leftwards from x - 1; the new left
+//   int64_t ExtendRight(x, y)         paint rightwards from x + 1; the new right
+//   int64_t TakeFirst(from, to, y)    paint the first point of from..to that
+//                                     belongs; its x, or to + 1 when none does
+// Run-wide answers let a region test many pixels at once; the runs found, and
+// their order, are those of testing one point after the other.
+
+// Adapts a plain callback to the region interface, one point at a time.
+class CallbackRegion {
+ public:
+  explicit CallbackRegion(FillCallback fillFunc) : mFill(fillFunc) {}
+  bool Take(int64_t x, int64_t y) { return mFill(x, y); }
+  int64_t ExtendLeft(int64_t x, int64_t y) {
+    while (mFill(x - 1, y)) --x;
+    return x;
+  }
+  int64_t ExtendRight(int64_t x, int64_t y) {
+    while (mFill(x + 1, y)) ++x;
+    return x;
+  }
+  int64_t TakeFirst(int64_t from, int64_t to, int64_t y) {
+    while (from <= to && !mFill(from, y)) ++from;
+    return from;
+  }
+
+ private:
+  FillCallback mFill;
+};
+
+namespace scanline_detail {
+
+// The run through (x, y), whose point the region has just painted.
+template <class Region>
+FillSegment BuildSegment(Region& region, int64_t x, int64_t y) {
+  FillSegment segment;
+  segment.y = y;
+  segment.left = region.ExtendLeft(x, y);
+  segment.right = region.ExtendRight(x, y);
+  segment.upX = segment.downX = segment.left;
+  return segment;
+}
+
+// Searches one neighbouring row from `cursor`; builds the first run found.
+template <class Region>
+bool SearchRow(Region& region, const FillSegment& segment, int64_t& cursor, int64_t row, FillSegment& child) {
+  if (cursor > segment.right) return false;
+  const int64_t x = region.TakeFirst(cursor, segment.right, row);
+  if (x > segment.right) {
+    cursor = x;
+    return false;
+  }
+  child = BuildSegment(region, x, row);
+  // Resume at the child's last point: it fails now, being painted.
+  cursor = std::min(child.right, segment.right);
+  return true;
+}
+
+}  // namespace scanline_detail
+
+// Finds the next run adjacent to `segment` (all runs above before any below,
+// each row left to right) and builds it into `child`; false when none is left.
+template <class Region>
+bool NextSegment(FillSegment& segment, Region& region, FillSegment& child) {
+  return scanline_detail::SearchRow(region, segment, segment.upX, segment.y - 1, child) ||
+         scanline_detail::SearchRow(region, segment, segment.downX, segment.y + 1, child);
+}
+
+// Fills the region containing (x, y), depth first. `pending` is working
+// storage, reused between fills so that a run costs no allocation.
+template <class Region>
+void ScanlineFill(int64_t x, int64_t y, Region& region, std::vector<FillSegment>& pending) {
+  if (!region.Take(x, y)) return;
+  pending.clear();
+  pending.push_back(scanline_detail::BuildSegment(region, x, y));
+  FillSegment child;
+  while (!pending.empty()) {
+    if (NextSegment(pending.back(), region, child))
+      pending.push_back(child);
+    else
+      pending.pop_back();
+  }
+}
+
+// Fills the region containing (x, y) as `fillFunc` defines it.
+inline void ScanlineFill(int64_t x, int64_t y, FillCallback fillFunc) {
+  CallbackRegion region(fillFunc);
+  std::vector<FillSegment> pending;
+  ScanlineFill(x, y, region, pending);
+}

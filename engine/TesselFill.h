@@ -1,0 +1,17 @@
+// The filter's fill state as the fill engine sees it.
+#pragma once
+
+#include "engine/FillTest.h"
+#include "engine/PixelRegion.h"
+#include "plugin/Tessel.h"
+
+// The fill test now in force: anti-aliased or the fill range, on mPlanes planes.
+FillTest CurrentFillTest(const CTessel& filter);
+
+// The region the next fill paints: the host's output buffer, the current fill
+// test and paint colour, and the filter's area counters as they stand.
+// `vectorAllowed` false keeps to the portable pixel tests.
+PixelRegion CurrentRegion(const CTessel& filter, bool vectorAllowed = true);
+
+// The host's image mode, 0 (bitmap) without a filter record.
+int16_t ImageMode(const CTessel& filter);

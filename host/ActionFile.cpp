@@ -1,0 +1,77 @@
+#include "host/ActionFile.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+namespace tessel::host {
+
+using nlohmann::json;
+
+namespace {
+
+const char* const kFormat = "Tessel action";
+constexpr int kFormatVersion = 1;
+
+const json& Field(const json& action, const char* name) {
+  auto found = action.find(name);
+  if (found == action.end()) throw ActionFileError(std::string("missing \"") + name + "\"");
+  return *found;
+}
+
+}  // namespace
+
+json ActionToJson(const Action& action) {
+  return {{"format", kFormat},
+          {"version", kFormatVersion},
+          {"showDialog", action.showDialog},
+          {"descriptor", DescriptorToJson(action.descriptor)}};
+}
+
+Action ActionFromJson(const json& action) {
+  if (!action.is_object()) throw ActionFileError("not an action: the top level must be an object");
+  const json& format = Field(action, "format");
+  if (format != kFormat) throw ActionFileError("not a Tessel action: \"format\" is " + format.dump());
+  const json& version = Field(action, "version");
+  if (version != kFormatVersion)
+    throw ActionFileError("unsupported action version " + version.dump() + " (this host reads version 1)");
+  const json& showDialog = Field(action, "showDialog");
+  if (!showDialog.is_boolean()) throw ActionFileError("\"showDialog\" must be true or false");
+  try {
+    return Action{showDialog.get<bool>(), DescriptorFromJson(Field(action, "descriptor"))};
+  } catch (const DescriptorFormatError& e) {
+    throw ActionFileError(e.what());
+  }
+}
+
+void SaveActionFile(const std::string& path, const Action& action) {
+  const std::string temporary = path + ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << ActionToJson(action).dump(2) << '\n';
+    out.close();
+    if (!out) {
+      std::remove(temporary.c_str());
+      throw ActionFileError(path + ": cannot write the action file");
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    throw ActionFileError(path + ": cannot replace the action file");
+  }
+}
+
+Action LoadActionFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ActionFileError(path + ": cannot open the action file");
+  try {
+    return ActionFromJson(json::parse(in));
+  } catch (const json::parse_error& e) {
+    throw ActionFileError(path + ": not valid JSON (" + e.what() + ")");
+  } catch (const ActionFileError& e) {
+    throw ActionFileError(path + ": " + e.what());
+  }
+}
+
+}  // namespace tessel::host

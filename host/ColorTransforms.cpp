@@ -1,0 +1,75 @@
+#include "host/ColorTransforms.h"
+
+#include <lcms2.h>
+
+namespace tessel::host {
+
+namespace {
+
+cmsHPROFILE CreateSrgbGrayProfile() {
+  // The sRGB tone curve: y = ((x + 0.055) / 1.055)^2.4 above 0.04045, x / 12.92 below.
+  const cmsFloat64Number srgbCurve[5] = {2.4, 1.0 / 1.055, 0.055 / 1.055, 1.0 / 12.92, 0.04045};
+  cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
+  if (!curve) return nullptr;
+  cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+  cmsFreeToneCurve(curve);
+  return profile;
+}
+
+cmsUInt32Number FloatFormat(DeviceSpace space) {
+  switch (space) {
+    case DeviceSpace::CMYK:
+      return TYPE_CMYK_DBL;
+    case DeviceSpace::Lab:
+      return TYPE_Lab_DBL;
+    case DeviceSpace::Gray:
+      return TYPE_GRAY_DBL;
+    default:
+      return TYPE_RGB_DBL;
+  }
+}
+
+}  // namespace
+
+ColorTransforms::ColorTransforms(const std::string& cmykProfilePath) {
+  mProfiles[Index(DeviceSpace::RGB)] = cmsCreate_sRGBProfile();
+  mProfiles[Index(DeviceSpace::Lab)] = cmsCreateLab4Profile(nullptr);
+  mProfiles[Index(DeviceSpace::Gray)] = CreateSrgbGrayProfile();
+
+  cmsHPROFILE cmyk = cmsOpenProfileFromFile(cmykProfilePath.c_str(), "r");
+  if (!cmyk) {
+    mCmykError = "cannot open the CMYK profile " + cmykProfilePath;
+  } else if (cmsGetColorSpace(cmyk) != cmsSigCmykData) {
+    mCmykError = cmykProfilePath + " is not a CMYK profile";
+    cmsCloseProfile(cmyk);
+  } else {
+    mProfiles[Index(DeviceSpace::CMYK)] = cmyk;
+  }
+}
+
+ColorTransforms::~ColorTransforms() {
+  for (auto& row : mTransforms)
+    for (void* transform : row)
+      if (transform) cmsDeleteTransform(transform);
+  for (void* profile : mProfiles)
+    if (profile) cmsCloseProfile(profile);
+}
+
+void* ColorTransforms::Transform(DeviceSpace from, DeviceSpace to) {
+  void*& cached = mTransforms[Index(from)][Index(to)];
+  if (!cached && mProfiles[Index(from)] && mProfiles[Index(to)])
+    cached = cmsCreateTransform(mProfiles[Index(from)], FloatFormat(from), mProfiles[Index(to)], FloatFormat(to),
+                                INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_BLACKPOINTCOMPENSATION);
+  return cached;
+}
+
+std::optional<DeviceColor> ColorTransforms::Convert(const DeviceColor& color, DeviceSpace target) {
+  if (color.space == target) return color;
+  void* transform = Transform(color.space, target);
+  if (!transform) return std::nullopt;
+  DeviceColor result{target, {}};
+  cmsDoTransform(transform, color.values.data(), result.values.data(), 1);
+  return result;
+}
+
+}  // namespace tessel::host
