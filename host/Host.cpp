@@ -25,12 +25,12 @@ int16_t Host::Select(int16_t selector) { return Call(selector, &mFilterRecord); 
 
 int16_t Host::Call(int16_t selector, void* block) {
   mSuites.MakeCurrent();
-  mFolders.MakeCurrent();
   mImage.MakeCurrent();
   mProgress.MakeCurrent();
   mColor.MakeCurrent();
   mHandles.MakeCurrent();
   mDescriptors.MakeCurrent();
+  mFolders.MakeCurrent();
   int16_t result = mModule.Call(selector, block, &mData);
   mCalls.push_back({selector, result, mData});
   return result;

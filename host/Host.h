@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "host/ColorServices.h"
+#include "host/DescriptorServices.h"
 #include "host/FolderSuites.h"
+#include "host/HandleServices.h"
 #include "host/ImageBuffer.h"
 #include "host/ImageServices.h"
-#include "host/DescriptorServices.h"
-#include "host/HandleServices.h"
 #include "host/PluginModule.h"
 #include "host/ProgressServices.h"
 #include "host/Suites.h"
@@ -65,9 +65,9 @@ class Host {
 
   const PluginModule& mModule;
   SuiteRegistry mSuites;
-  FolderSuites mFolders;
   HandleServices mHandles;
   DescriptorServices mDescriptors{mHandles};
+  FolderSuites mFolders;
   FilterRecord mFilterRecord{};
   AboutRecord mAboutRecord{};
   ImageServices mImage{mFilterRecord};

@@ -58,10 +58,14 @@ class CTessel : public CPSFilter {
   // ---- Scripting descriptor
   // True when the dialog's values are wanted rather than the descriptor's.
   bool ReadScript(CTesselParams& params);
+  // Records `params` as the host's descriptor; nothing without descriptor services.
   void WriteScript(CTesselParams& params);
+  // Reads the colour object at the reader's current item; the host's answer.
+  // `color` keeps its value when the object cannot be fetched or opened.
   int16_t ReadColor(_t_ASRGBColor& color, PIReadDescriptor& token);
 
   // ---- Parameter block
+  // Writes nothing when the host cannot supply a block of the record's size.
   void WriteParamBlock(CTesselParams& params);
   // True when the block held a valid record; an invalid one resets `params`.
   bool ReadParamBlock(CTesselParams& params);
