@@ -49,7 +49,11 @@ class CTessel : public CPSFilter {
   void FloodFill(uint32_t x, uint32_t y);
 
   // ---- Small-area joining
+  // Gives each listed region the colour of the nearest pixel that could paint;
+  // a region without one keeps the flag colour. Searches give up beyond
+  // `ringLimit` rings (the generator's own limit when not given).
   void DoJoinAreas(CTesselParams& params);
+  void DoJoinAreas(CTesselParams& params, uint16_t ringLimit);
 
   // ---- Preferences file
   void ReadPrefs(CTesselParams& params);
