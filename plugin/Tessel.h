@@ -30,6 +30,9 @@ class CTessel : public CPSFilter {
   int16_t DoAbout() override;
   // Asks the host for no buffer space; always 0.
   int16_t DoPrepare() override;
+  // One whole run: 0; -128 after an abort; -30100 without usable parameters,
+  // without advanceState, or when no colour can paint; else advanceState's code.
+  int16_t DoStart() override;
 
   // ---- Image scan and area filling
   // Sets the fill test's bounds from `color` converted to the image mode.

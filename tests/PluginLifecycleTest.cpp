@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "host/Host.h"
+#include "tests/RunFixture.h"
 
 namespace tessel::host {
 namespace {
@@ -15,7 +16,14 @@ class PluginLifecycle : public ::testing::Test {
   static void SetUpTestSuite() { sModule = std::make_unique<PluginModule>(DefaultModulePath()); }
   static void TearDownTestSuite() { sModule.reset(); }
 
+  // A page and the parameters of an earlier run, so that start has work to do.
+  PluginLifecycle() {
+    host.SetImage(*page, plugInModeRGBColor);
+    test::SetParameterBlock(host, CTesselParams());
+  }
+
   Host host{*sModule};
+  std::unique_ptr<ImageBuffer> page = test::FilledPage(4, 3, 3, 255);
   static std::unique_ptr<PluginModule> sModule;
 };
 std::unique_ptr<PluginModule> PluginLifecycle::sModule;
