@@ -187,6 +187,17 @@ TEST_F(FilterRun, HostFailingToDeliverTheImageIsReportedAsSuch) {
   EXPECT_EQ(report.recorded->items.size(), 11u);
 }
 
+TEST_F(FilterRun, HostWithoutAdvanceStateFailsWithoutWritingAnything) {
+  auto page = FourBoxes();
+  const auto before = Copy(*page);
+  session.host().filterRecord().advanceState = nullptr;
+  const RunReport report = RunCaptured(Replay(*page, RandomColours()));
+  EXPECT_EQ(report.result, filterBadParameters);
+  EXPECT_TRUE(page->SamePixels(*before));
+  EXPECT_EQ(session.host().filterRecord().parameters, nullptr);
+  EXPECT_EQ(shown, "");
+}
+
 TEST_F(FilterRun, AbortKeepsWhatWasPaintedAndStillSavesTheParameters) {
   auto page = FourBoxes();
   // A strip along the bottom row only: its region is met at the last row.
