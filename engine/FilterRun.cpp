@@ -72,7 +72,7 @@ int16_t CTessel::DoStart() {
   bool found = false;
   const int16_t result = ScanImage(params, found);
   if (result == filterBadParameters) {
-    // Nothing was painted: the user's settings cannot work on this image.
+    // No colour can paint under these settings: the page is left as it was.
     record.outRect = VRect{0, 0, 0, 0};
     Alert(kNoPaintColorMessage);
     return result;
