@@ -15,11 +15,11 @@ class PluginLifecycle : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { sModule = std::make_unique<PluginModule>(DefaultModulePath()); }
   static void TearDownTestSuite() { sModule.reset(); }
-
-  // A page and the parameters of an earlier run, so that start has work to do.
-  PluginLifecycle() {
+  // The parameters selector as a replayed action runs it: no dialog to
+  // answer; and a page, so that start has work to do.
+  void SetUp() override {
+    host.descriptors().SetReplay(Descriptor{}, plugInDialogDontDisplay);
     host.SetImage(*page, plugInModeRGBColor);
-    test::SetParameterBlock(host, CTesselParams());
   }
 
   Host host{*sModule};
