@@ -233,6 +233,14 @@ void DescriptorServices::SetReplay(const Descriptor& descriptor, int16_t playInf
 
 std::optional<Descriptor> DescriptorServices::Held() const { return ReadDescriptorHandle(mParameters.descriptor); }
 
+std::optional<Descriptor> DescriptorServices::TakeRecorded() {
+  std::optional<Descriptor> recorded = Held();
+  mHandles.Dispose(mParameters.descriptor);
+  mParameters.descriptor = nullptr;
+  mParameters.playInfo = plugInDialogDisplay;
+  return recorded;
+}
+
 Handle DescriptorServices::NewDescriptorHandle(const Descriptor& descriptor) {
   return mHandles.FromBytes(PackDescriptor(descriptor));
 }

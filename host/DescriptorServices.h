@@ -46,6 +46,9 @@ class DescriptorServices {
   void SetReplay(const Descriptor& descriptor, int16_t playInfo);
   // The descriptor the record holds now (the last one recorded), if any.
   std::optional<Descriptor> Held() const;
+  // Takes the held descriptor away, as the editor files a recorded step in its
+  // action: the next run is an ordinary one (no descriptor, dialog wanted).
+  std::optional<Descriptor> TakeRecorded();
 
   // A handle holding `descriptor`, owned by the caller, as getObjectProc gives.
   Handle NewDescriptorHandle(const Descriptor& descriptor);

@@ -11,6 +11,7 @@ bool IsEmpty(const VRect& r) { return r.bottom <= r.top || r.right <= r.left; }
 Host::Host(const PluginModule& module) : mModule(module) {
   mFilterRecord.sSPBasic = mSuites.basic();
   mAboutRecord.sSPBasic = mSuites.basic();
+  mFolders.RegisterWith(mSuites);
   mFilterRecord.imageMode = plugInModeRGBColor;
   mFilterRecord.planes = 3;
   mFilterRecord.filterCase = filterCaseFlatImageNoSelection;
@@ -29,6 +30,7 @@ int16_t Host::Call(int16_t selector, void* block) {
   mColor.MakeCurrent();
   mHandles.MakeCurrent();
   mDescriptors.MakeCurrent();
+  mFolders.MakeCurrent();
   int16_t result = mModule.Call(selector, block, &mData);
   mCalls.push_back({selector, result, mData});
   return result;

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "host/ColorServices.h"
+#include "host/DescriptorServices.h"
+#include "host/FolderSuites.h"
+#include "host/HandleServices.h"
 #include "host/ImageBuffer.h"
 #include "host/ImageServices.h"
-#include "host/DescriptorServices.h"
-#include "host/HandleServices.h"
 #include "host/PluginModule.h"
 #include "host/ProgressServices.h"
 #include "host/Suites.h"
@@ -47,6 +48,10 @@ class Host {
   intptr_t dataSlot() const { return mData; }
   const std::vector<SelectorCall>& calls() const { return mCalls; }
 
+  // The presets folder the folder suites hand over (a POSIX path; empty for
+  // none). False, keeping the previous folder, for a path they cannot name.
+  bool SetPresetsFolder(const std::string& posixPath) { return mFolders.SetPresetsFolder(posixPath); }
+
   // Selector 0 with the about record.
   int16_t About();
   // Any other selector with the filter record.
@@ -62,6 +67,7 @@ class Host {
   SuiteRegistry mSuites;
   HandleServices mHandles;
   DescriptorServices mDescriptors{mHandles};
+  FolderSuites mFolders;
   FilterRecord mFilterRecord{};
   AboutRecord mAboutRecord{};
   ImageServices mImage{mFilterRecord};

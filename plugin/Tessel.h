@@ -12,6 +12,9 @@
 
 class CPSPalette;
 
+// The version text of the About box and the parameters dialog.
+inline const char kTesselVersionText[] = "v1.12";
+
 // A region's seed; 32-bit so that seeds anywhere on the largest page fit.
 struct JoinPoint {
   uint32_t x;
@@ -22,6 +25,11 @@ class CTessel : public CPSFilter {
  public:
   CTessel();
   ~CTessel() override;
+
+  // Shows the About box; always 0.
+  int16_t DoAbout() override;
+  // Asks the host for no buffer space; always 0.
+  int16_t DoPrepare() override;
 
   // ---- Image scan and area filling
   // Sets the fill test's bounds from `color` converted to the image mode.
@@ -50,10 +58,14 @@ class CTessel : public CPSFilter {
   // ---- Scripting descriptor
   // True when the dialog's values are wanted rather than the descriptor's.
   bool ReadScript(CTesselParams& params);
+  // Records `params` as the host's descriptor; nothing without descriptor services.
   void WriteScript(CTesselParams& params);
+  // Reads the colour object at the reader's current item; the host's answer.
+  // `color` keeps its value when the object cannot be fetched or opened.
   int16_t ReadColor(_t_ASRGBColor& color, PIReadDescriptor& token);
 
   // ---- Parameter block
+  // Writes nothing when the host cannot supply a block of the record's size.
   void WriteParamBlock(CTesselParams& params);
   // True when the block held a valid record; an invalid one resets `params`.
   bool ReadParamBlock(CTesselParams& params);

@@ -34,7 +34,9 @@ TEST_F(ActionFile, RecordedRunReplaysIntoTheSameRecord) {
   recorded.flagSize = 0x7FFFFFFF;
   filter.WriteScript(recorded);
   const std::string path = TempPath("roundtrip.json");
-  host::SaveActionFile(path, Action{false, descriptors.Held().value()});
+  host::SaveActionFile(path, Action{false, descriptors.TakeRecorded().value()});
+  EXPECT_EQ(descriptors.parameters()->descriptor, nullptr);
+  EXPECT_EQ(handles.liveCount(), 0u);
 
   // A later session: a fresh record, the action loaded from its file.
   const Action loaded = host::LoadActionFile(path);

@@ -1,8 +1,7 @@
-// The interface without any window system: texts go to standard error and
-// the dialog cannot be shown, which its caller reports.
-#include <cstdio>
-
+// The interface without any window system, for the core's unit tests: texts
+// go to standard error and the dialog cannot be created.
 #include "ui/Bridge.h"
+#include "ui/ConsoleText.h"
 
 bool initTesselDialog() { return false; }
 void addPalettePath(const char*) {}
@@ -10,10 +9,7 @@ void setVersion(const char*) {}
 bool doTesselDialog(CTesselParams*) { return false; }
 
 void doAbout(const char* name, const char* description, const char* copyright, const char* version) {
-  std::fprintf(stderr, "%s %s\n%s\n%s", name, version, description, copyright);
+  tessel::ui::WriteAbout(name, description, copyright, version);
 }
 
-void doAlert(const char* message, const char* title) { std::fprintf(stderr, "%s: %s\n", title, message); }
-
-short ShowVersionAlert(void*, void*, short, short, short) { return 0; }
-void ShowAbout() {}
+void doAlert(const char* message, const char* title) { tessel::ui::WriteAlert(message, title); }

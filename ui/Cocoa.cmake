@@ -1,0 +1,52 @@
+# The Cocoa interface (GNUstep here), compiled as Objective-C++ with clang++:
+# g++'s Objective-C++ cannot run @try/@catch with the C++ personality routine.
+# Included from the top level, where the module is linked as Objective-C++.
+# Sets TESSEL_HAVE_COCOA and TESSEL_UI_OBJECTS (the module's interface objects).
+set(TESSEL_GNUSTEP_INCLUDE /usr/include/GNUstep)
+# GCC's Objective-C runtime (headers and library) lives with GCC, not in the system paths.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=include
+                OUTPUT_VARIABLE TESSEL_GCC_INCLUDE OUTPUT_STRIP_TRAILING_WHITESPACE)
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libobjc.so
+                OUTPUT_VARIABLE TESSEL_GCC_LIBOBJC OUTPUT_STRIP_TRAILING_WHITESPACE)
+find_library(OBJC_LIBRARY objc HINTS ${TESSEL_GCC_LIBOBJC}/..)
+find_library(GNUSTEP_GUI_LIBRARY gnustep-gui)
+find_library(GNUSTEP_BASE_LIBRARY gnustep-base)
+find_program(TESSEL_CLANGXX clang++)
+
+if(EXISTS ${TESSEL_GNUSTEP_INCLUDE}/AppKit/AppKit.h AND GNUSTEP_GUI_LIBRARY AND GNUSTEP_BASE_LIBRARY
+   AND OBJC_LIBRARY AND TESSEL_CLANGXX)
+  set(TESSEL_HAVE_COCOA ON)
+  set(CMAKE_OBJCXX_COMPILER ${TESSEL_CLANGXX})
+  enable_language(OBJCXX)
+
+  add_library(tessel_ui_cocoa_flags INTERFACE)
+  target_compile_options(tessel_ui_cocoa_flags INTERFACE
+    -fobjc-runtime=gcc -fobjc-exceptions -fexceptions -fconstant-string-class=NSConstantString)
+  target_compile_definitions(tessel_ui_cocoa_flags INTERFACE
+    GNUSTEP GNUSTEP_BASE_LIBRARY=1 GNU_GUI_LIBRARY=1 GNU_RUNTIME=1 _NATIVE_OBJC_EXCEPTIONS)
+  target_include_directories(tessel_ui_cocoa_flags SYSTEM INTERFACE ${TESSEL_GNUSTEP_INCLUDE} ${TESSEL_GCC_INCLUDE})
+  target_link_libraries(tessel_ui_cocoa_flags INTERFACE
+    ${GNUSTEP_GUI_LIBRARY} ${GNUSTEP_BASE_LIBRARY} ${OBJC_LIBRARY} ${CMAKE_DL_LIBS})
+
+  # Every window, the bridges and the platform functions.
+  file(GLOB TESSEL_UI_COCOA_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.mm)
+  add_library(tessel_ui_cocoa OBJECT ${TESSEL_UI_COCOA_SOURCES})
+  target_link_libraries(tessel_ui_cocoa PUBLIC tessel_core tessel_ui_cocoa_flags)
+  set_target_properties(tessel_ui_cocoa PROPERTIES OBJCXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  set(TESSEL_UI_OBJECTS $<TARGET_OBJECTS:tessel_ui_cocoa>)
+
+  # Window resources beside the module, where it looks for them.
+  set(TESSEL_UI_RESOURCES)
+  foreach(resource Tessel.xib About.xib)
+    set(target_file ${TESSEL_BUNDLE_DIR}/Contents/Resources/${resource})
+    add_custom_command(OUTPUT ${target_file}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_CURRENT_LIST_DIR}/resources/${resource} ${target_file}
+      DEPENDS ${CMAKE_CURRENT_LIST_DIR}/resources/${resource})
+    list(APPEND TESSEL_UI_RESOURCES ${target_file})
+  endforeach()
+  add_custom_target(tessel_ui_resources DEPENDS ${TESSEL_UI_RESOURCES})
+else()
+  message(STATUS "GNUstep or clang++ not found: the module gets the console interface")
+  set(TESSEL_HAVE_COCOA OFF)
+  set(TESSEL_UI_OBJECTS $<TARGET_OBJECTS:tessel_ui_console>)
+endif()
