@@ -1,0 +1,56 @@
+#include "host/PageRun.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "host/Host.h"
+#include "host/ImageFile.h"
+#include "host/PendingOutput.h"
+
+namespace tessel::host {
+
+namespace {
+
+PageResult Failure(PageOutcome outcome, std::string message) { return {outcome, std::move(message), std::nullopt}; }
+
+std::string FilterFailure(const std::string& input, int16_t code) {
+  return input + ": the filter did not run through (result " + std::to_string(code) + "); the output was not written";
+}
+
+}  // namespace
+
+PageResult RunPage(const PluginModule& module, const std::string& input, const std::string& output,
+                   const RunSettings& settings, const PageHooks& hooks) {
+  try {
+    std::optional<ImageFile> image;
+    try {
+      image.emplace(LoadImageFile(input));
+      CheckSavable(output, image->imageMode, image->hasTransparency);
+    } catch (const ImageError& e) {
+      return Failure(PageOutcome::kBadInput, input + ": " + e.what());
+    } catch (const ImageFileError& e) {
+      return Failure(PageOutcome::kBadInput, e.what());
+    }
+    // Claimed before the filter runs, so an output that cannot be written
+    // costs no filtering.
+    PendingOutput pending(output);
+
+    Host host(module);
+    host.SetImage(image->pixels, image->imageMode, image->hasTransparency);
+    host.descriptors().SetReplay(settings.replay, settings.showDialog ? plugInDialogDisplay : plugInDialogDontDisplay);
+    host.progress().OnProgress(hooks.progress);
+    host.progress().OnAbortCheck(hooks.abort);
+    std::srand(1);
+    const int16_t result = host.Run(settings.showDialog);
+    if (result == userCanceledErr) return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
+    if (result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, result));
+
+    SaveImageFile(*image, pending.temporaryPath());
+    pending.Commit();
+    return {PageOutcome::kDone, {}, host.descriptors().Held()};
+  } catch (const std::exception& e) {
+    return Failure(PageOutcome::kFailed, e.what());
+  }
+}
+
+}  // namespace tessel::host
