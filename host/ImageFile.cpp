@@ -28,7 +28,11 @@ using VipsRegionPtr = std::unique_ptr<VipsRegion, VipsUnref>;
 void StartVips() {
   static std::once_flag once;
   static bool started = false;
-  std::call_once(once, [] { started = VIPS_INIT("tessel") == 0; });
+  std::call_once(once, [] {
+    started = VIPS_INIT("tessel") == 0;
+    // Damaged files are reported once, as errors, not tile by tile.
+    g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+  });
   if (!started) throw ImageFileError("the image library (libvips) could not be started");
 }
 

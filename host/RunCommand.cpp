@@ -69,7 +69,7 @@ void RequireOutputFolder(const std::string& folder) {
 
 }  // namespace
 
-std::vector<PageJob> PlanPages(const RunRequest& request) {
+std::vector<PageJob> PlanPages(const RunOptions& request) {
   if (request.inPlace && !request.output.empty()) Usage("give either -o or --in-place, not both");
   if (!request.inPlace && request.output.empty()) Usage("name the output with -o (or overwrite the inputs with --in-place)");
 
@@ -112,7 +112,7 @@ std::vector<PageJob> PlanPages(const RunRequest& request) {
 
 namespace {
 
-RunSettings SettingsFor(const RunRequest& request) {
+RunSettings SettingsFor(const RunOptions& request) {
   RunSettings settings;
   settings.presetsFolder = request.presetsFolder;
   if (!request.actionFile.empty()) {
@@ -187,7 +187,7 @@ void Record(const std::string& file, const std::vector<PageResult>& results) {
 
 }  // namespace
 
-int RunCommand(const PluginModule& module, const RunRequest& request) {
+int RunCommand(const PluginModule& module, const RunOptions& request) {
   const std::vector<PageJob> pages = PlanPages(request);
   RunSettings settings = SettingsFor(request);
   InstallInterruptHandler();

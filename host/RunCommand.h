@@ -21,7 +21,7 @@ class CommandError : public std::runtime_error {
   int mCode;
 };
 
-struct RunRequest {
+struct RunOptions {
   std::vector<std::string> inputs;  // files or folders of pages
   std::string output;               // a file for one page, else a folder
   bool inPlace = false;
@@ -35,9 +35,9 @@ struct RunRequest {
 
 // The pages and their outputs. Throws CommandError for a request that would
 // overwrite an input without --in-place, clash, or write where it cannot.
-std::vector<PageJob> PlanPages(const RunRequest& request);
+std::vector<PageJob> PlanPages(const RunOptions& request);
 
 // Runs the request; answers the exit code. Throws CommandError.
-int RunCommand(const PluginModule& module, const RunRequest& request);
+int RunCommand(const PluginModule& module, const RunOptions& request);
 
 }  // namespace tessel::host

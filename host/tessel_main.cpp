@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
       ->capture_default_str()
       ->type_name("DIR");
 
-  RunRequest request;
+  RunOptions request;
   request.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   CLI::App* run = app.add_subcommand("run", "Flat image files (a file for one page, a folder for several)");
   run->add_option("inputs", request.inputs, "Pages to flat: image files or folders of them")->required()->type_name("IN");
