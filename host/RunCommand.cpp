@@ -145,11 +145,12 @@ class Reporter {
  public:
   explicit Reporter(size_t pages) : mPages(pages) {}
 
-  BatchCallbacks Callbacks() {
+  // `first`: the number of the batch's first page among all pages.
+  BatchCallbacks Callbacks(size_t first) {
     BatchCallbacks callbacks;
     callbacks.finished = [this](size_t, const PageResult& result) { Finished(result); };
-    callbacks.rows = [this](size_t index, int32_t done, int32_t total) {
-      const std::string label = mPages > 1 ? "page " + std::to_string(index + 1) + "/" + std::to_string(mPages)
+    callbacks.rows = [this, first](size_t index, int32_t done, int32_t total) {
+      const std::string label = mPages > 1 ? "page " + std::to_string(first + index + 1) + "/" + std::to_string(mPages)
                                            : "flatting";
       mBar.Show(label, done, total);
     };
@@ -197,14 +198,14 @@ int RunCommand(const PluginModule& module, const RunOptions& request) {
   size_t first = 0;
   if (settings.showDialog && pages.size() > 1) {
     // The dialog is shown once; what it settles is replayed over the rest.
-    results = RunBatch(module, {pages.front()}, settings, 1, reporter.Callbacks());
+    results = RunBatch(module, {pages.front()}, settings, 1, reporter.Callbacks(0));
     if (!results.front().recorded) return ExitCodeOf(results);
     settings.replay = *results.front().recorded;
     settings.showDialog = false;
     first = 1;
   }
   const std::vector<PageJob> rest(pages.begin() + static_cast<std::ptrdiff_t>(first), pages.end());
-  for (PageResult& result : RunBatch(module, rest, settings, request.jobs, reporter.Callbacks()))
+  for (PageResult& result : RunBatch(module, rest, settings, request.jobs, reporter.Callbacks(first)))
     results.push_back(std::move(result));
 
   if (!request.recordFile.empty()) Record(request.recordFile, results);
