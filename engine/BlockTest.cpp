@@ -47,12 +47,13 @@ __attribute__((target("ssse3"))) inline __m128i GatherPlane(const __m128i (&load
   return out;
 }
 
-// The fill test on planes already gathered one plane per vector.
+// The fill test on `count` planes already gathered one plane per vector.
+template <int count>
 __attribute__((target("ssse3"))) inline uint32_t TestPlanes(const FillTest& test, const __m128i* planes) {
   const __m128i zero = _mm_setzero_si128();
   if (test.antiAliased) {
     __m128i lo = planes[0], hi = planes[0];
-    for (int k = 1; k < test.planes; ++k) {
+    for (int k = 1; k < count; ++k) {
       lo = _mm_min_epu8(lo, planes[k]);
       hi = _mm_max_epu8(hi, planes[k]);
     }
@@ -65,7 +66,7 @@ __attribute__((target("ssse3"))) inline uint32_t TestPlanes(const FillTest& test
     return ~static_cast<uint32_t>(_mm_movemask_epi8(fails)) & kFullBlock;
   }
   __m128i inside = _mm_set1_epi8(-1);
-  for (int k = 0; k < test.planes; ++k) {
+  for (int k = 0; k < count; ++k) {
     const __m128i v = planes[k];
     const __m128i aboveLow = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(char(test.low[k]))), v);
     const __m128i belowHigh = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(char(test.high[k]))), v);
@@ -75,24 +76,52 @@ __attribute__((target("ssse3"))) inline uint32_t TestPlanes(const FillTest& test
 }
 
 // One byte per column: grey, or planar layouts with each plane apart.
+template <int count>
 __attribute__((target("ssse3"))) uint32_t SeparateMask(const FillTest& test, const uint8_t* p, int64_t,
                                                        int64_t planeStep) {
-  __m128i planes[4] = {};
-  for (int k = 0; k < test.planes; ++k)
-    planes[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k * planeStep));
-  return TestPlanes(test, planes);
+  __m128i planes[count];
+  for (int k = 0; k < count; ++k) planes[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k * planeStep));
+  return TestPlanes<count>(test, planes);
 }
 
-template <int stride>
+template <int stride, int count>
 __attribute__((target("ssse3"))) uint32_t InterleavedMask(const FillTest& test, const uint8_t* p, int64_t,
                                                           int64_t) {
   __m128i loads[stride];
   for (int load = 0; load < stride; ++load)
     loads[load] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * load));
-  __m128i planes[4] = {};
-  for (int k = 0; k < test.planes; ++k) planes[k] = GatherPlane<stride>(loads, k);
-  return TestPlanes(test, planes);
+  __m128i planes[count];
+  for (int k = 0; k < count; ++k) planes[k] = GatherPlane<stride>(loads, k);
+  return TestPlanes<count>(test, planes);
 }
+
+// The block test for `planes` planes, one instance per plane count.
+template <template <int> class Mask>
+BlockMaskFn ForPlanes(int planes) {
+  switch (planes) {
+    case 1:
+      return Mask<1>::Fn;
+    case 2:
+      return Mask<2>::Fn;
+    case 3:
+      return Mask<3>::Fn;
+    default:
+      return Mask<4>::Fn;
+  }
+}
+
+template <int count>
+struct Separate {
+  static constexpr BlockMaskFn Fn = SeparateMask<count>;
+};
+template <int count>
+struct Interleaved3 {
+  static constexpr BlockMaskFn Fn = InterleavedMask<3, count < 3 ? count : 3>;
+};
+template <int count>
+struct Interleaved4 {
+  static constexpr BlockMaskFn Fn = InterleavedMask<4, count>;
+};
 
 bool ProcessorHasSsse3() {
   static const bool has = __builtin_cpu_supports("ssse3");
@@ -106,9 +135,9 @@ bool ProcessorHasSsse3() {
 BlockMaskFn ChooseBlockMask(const FillTest& test, int64_t columnBytes, int64_t planeStep, bool vectorAllowed) {
 #ifdef TESSEL_HAVE_X86
   if (vectorAllowed && ProcessorHasSsse3() && test.planes >= 1 && test.planes <= 4) {
-    if (columnBytes == 1) return SeparateMask;
-    if (planeStep == 1 && columnBytes == 3 && test.planes <= 3) return InterleavedMask<3>;
-    if (planeStep == 1 && columnBytes == 4) return InterleavedMask<4>;
+    if (columnBytes == 1) return ForPlanes<Separate>(test.planes);
+    if (planeStep == 1 && columnBytes == 3 && test.planes <= 3) return ForPlanes<Interleaved3>(test.planes);
+    if (planeStep == 1 && columnBytes == 4) return ForPlanes<Interleaved4>(test.planes);
   }
 #else
   (void)vectorAllowed;

@@ -47,6 +47,9 @@ bool CTessel::FillFunc(int64_t x, int64_t y) {
 }
 
 void CTessel::FloodFill(uint32_t x, uint32_t y) {
+  // Pixels painted in a colour that still passes the test would be met again
+  // and again: such a fill never ends, so it does not start.
+  if (CurrentFillTest(*this).Passes(mPaintColor, 1)) return;
   PixelRegion region = CurrentRegion(*this);
   ScanlineFill(x, y, region, mPendingSegments);
   KeepArea(*this, region.area());

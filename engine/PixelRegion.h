@@ -42,18 +42,23 @@ class PixelRegion {
   int64_t ExtendLeft(int64_t x, int64_t y) {
     if (!RowHolds(y)) return x;
     const int64_t first = mGeometry.bounds.left;
+    const int64_t last = int64_t{mGeometry.bounds.right} - 1;
     int64_t left = x;
-    // Pixel `left` itself follows each block, so 16 pixels may be read.
-    while (left - kBlockPixels >= first) {
-      const uint32_t mask = BlockMask(left - kBlockPixels, y);
-      if (mask == kFullBlock) {
-        left -= kBlockPixels;
+    // Each block ends at `left` - 1 or starts at the row's first pixel; a
+    // 17th pixel must follow it in the row.
+    while (left > first) {
+      const int64_t start = std::max(left - kBlockPixels, first);
+      if (start + kBlockPixels > last) break;
+      const int candidates = static_cast<int>(left - start);
+      const uint32_t wanted = LowBits(candidates);
+      const uint32_t failing = ~BlockMask(start, y) & wanted;
+      if (!failing) {
+        left = start;
         continue;
       }
-      // Passing pixels directly left of `left` are the top bits of the mask.
-      const uint32_t failing = ~mask & kFullBlock;
-      const int highestFailing = 31 - __builtin_clz(failing);
-      left -= kBlockPixels - 1 - highestFailing;
+      // The passing pixels right of the last failing one extend the run.
+      const int lastFailing = 31 - __builtin_clz(failing);
+      left -= candidates - 1 - lastFailing;
       return PaintRun(left, x - 1, y), left;
     }
     while (left > first && PassesAt(left - 1, y)) --left;
@@ -86,13 +91,20 @@ class PixelRegion {
     if (!RowHolds(y)) return to + 1;
     const int64_t last = int64_t{mGeometry.bounds.right} - 1;
     int64_t x = from;
-    while (x + kBlockPixels - 1 <= to && x + kBlockPixels <= last) {
-      const uint32_t mask = BlockMask(x, y);
+    while (x <= to && x + kBlockPixels <= last) {
+      const uint32_t mask = BlockMask(x, y) & LowBits(static_cast<int>(std::min<int64_t>(to - x + 1, kBlockPixels)));
       if (mask) return x + __builtin_ctz(mask);
       x += kBlockPixels;
     }
     while (x <= to && !PassesAt(x, y)) ++x;
     return x;
+  }
+
+  void Prefetch(int64_t left, int64_t right, int64_t y) const {
+    if (!RowHolds(y)) return;
+    constexpr int64_t kCacheLine = 64;
+    const uint8_t* end = mGeometry.At(right, y);
+    for (const uint8_t* p = mGeometry.At(left, y); p <= end; p += kCacheLine) __builtin_prefetch(p);
   }
 
   int64_t TakeFirst(int64_t from, int64_t to, int64_t y) {
@@ -105,6 +117,9 @@ class PixelRegion {
   }
 
  private:
+  // The lowest `count` bits of a block mask (count 1..16).
+  static uint32_t LowBits(int count) { return kFullBlock >> (kBlockPixels - count); }
+
   bool RowHolds(int64_t y) const {
     return mGeometry.data && y >= mGeometry.bounds.top && y < mGeometry.bounds.bottom;
   }
@@ -116,8 +131,21 @@ class PixelRegion {
   }
 
   void Paint(uint8_t* pixel, int64_t count) {
-    for (int64_t i = 0; i < count; ++i, pixel += mGeometry.columnBytes)
-      for (int k = 0; k < mTest.planes; ++k) pixel[k * mGeometry.planeBytes] = mPaint[k];
+    // Locals: stores through the pixel pointer could alias the members.
+    const int planes = mTest.planes;
+    const int64_t column = mGeometry.columnBytes, step = mGeometry.planeBytes;
+    const uint8_t p0 = mPaint[0], p1 = mPaint[1], p2 = mPaint[2], p3 = mPaint[3];
+    if (step == 1 && planes == 3) {
+      for (int64_t i = 0; i < count; ++i, pixel += column) pixel[0] = p0, pixel[1] = p1, pixel[2] = p2;
+      return;
+    }
+    if (step == 1 && planes == 4) {
+      for (int64_t i = 0; i < count; ++i, pixel += column) pixel[0] = p0, pixel[1] = p1, pixel[2] = p2, pixel[3] = p3;
+      return;
+    }
+    const uint8_t paint[4] = {p0, p1, p2, p3};
+    for (int64_t i = 0; i < count; ++i, pixel += column)
+      for (int k = 0; k < planes; ++k) pixel[k * step] = paint[k];
   }
 
   void PaintRun(int64_t from, int64_t to, int64_t y) {

@@ -29,6 +29,7 @@ struct FillSegment {
 //   int64_t ExtendRight(x, y)         paint rightwards from x + 1; the new right
 //   int64_t TakeFirst(from, to, y)    paint the first point of from..to that
 //                                     belongs; its x, or to + 1 when none does
+//   void Prefetch(left, right, y)     a hint: row y's left..right comes soon
 // Run-wide answers let a region test many pixels at once; the runs found, and
 // their order, are those of testing one point after the other.
 
@@ -49,12 +50,16 @@ class CallbackRegion {
     while (from <= to && !mFill(from, y)) ++from;
     return from;
   }
+  void Prefetch(int64_t, int64_t, int64_t) {}
 
  private:
   FillCallback mFill;
 };
 
 namespace scanline_detail {
+
+// How far ahead, in rows, a new run's direction is prefetched.
+constexpr int64_t kPrefetchRows = 3;
 
 // The run through (x, y), whose point the region has just painted.
 template <class Region>
@@ -77,6 +82,8 @@ bool SearchRow(Region& region, const FillSegment& segment, int64_t& cursor, int6
     return false;
   }
   child = BuildSegment(region, x, row);
+  // The fill tends to carry on the way it went.
+  region.Prefetch(child.left, child.right, row + (row - segment.y) * kPrefetchRows);
   // Resume at the child's last point: it fails now, being painted.
   cursor = std::min(child.right, segment.right);
   return true;

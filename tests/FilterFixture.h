@@ -16,6 +16,13 @@ using Bytes = std::array<uint8_t, 4>;
 
 inline Bytes Of(const unsigned char (&c)[4]) { return Bytes{c[0], c[1], c[2], c[3]}; }
 
+// The channel bytes of (x, y); planes the page lacks read 0.
+inline Bytes PixelOf(const Page& page, int64_t x, int64_t y) {
+  Bytes value{0, 0, 0, 0};
+  for (int k = 0; k < page.planes; ++k) value[static_cast<size_t>(k)] = page.at(x, y, k);
+  return value;
+}
+
 struct FilterOnPage {
   Page page;
   FilterRecord record{};
@@ -37,11 +44,7 @@ struct FilterOnPage {
   void Set(int64_t x, int64_t y, Bytes value) {
     for (int k = 0; k < page.planes; ++k) page.at(x, y, k) = value[static_cast<size_t>(k)];
   }
-  Bytes Get(int64_t x, int64_t y) const {
-    Bytes value{0, 0, 0, 0};
-    for (int k = 0; k < page.planes; ++k) value[static_cast<size_t>(k)] = page.at(x, y, k);
-    return value;
-  }
+  Bytes Get(int64_t x, int64_t y) const { return PixelOf(page, x, y); }
   void SetPaint(Bytes value) { std::copy(value.begin(), value.end(), filter.mPaintColor); }
   void SetRange(Bytes low, Bytes high) {
     std::copy(low.begin(), low.end(), filter.mFillLow);

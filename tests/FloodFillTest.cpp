@@ -195,6 +195,16 @@ TEST_F(PageFill, StaysInsideTheOutputRectangleAndTheTestedPlanes) {
   EXPECT_EQ(rig.Get(0, 4), (Bytes{255, 255, 255, 255}));
 }
 
+TEST_F(PageFill, PaintColourThatPassesTheTestPaintsNothing) {
+  FilterOnPage rig(Page(5, 5, 3, Layout::kInterleaved), plugInModeRGBColor);
+  rig.filter.mPaintAA = true;
+  rig.SetPaint({100, 100, 100, 255});  // a neutral grey: fill by the anti-aliased test
+  rig.StartArea(0, 0);
+  rig.filter.FloodFill(0, 0);
+  EXPECT_EQ(rig.filter.mAreaCount, 0u);
+  EXPECT_EQ(rig.Get(0, 0), (Bytes{255, 255, 255, 0}));
+}
+
 TEST_F(PageFill, CallbackRefusesPointsOffThePageOrWithoutABuffer) {
   FilterOnPage rig(Page(4, 4, 3, Layout::kInterleaved), plugInModeRGBColor);
   rig.filter.mPaintAA = true;

@@ -1,0 +1,93 @@
+// ScanImage on a generated 600 dpi comic page (6600 x 10200 RGB, about
+// 100,000 regions), default parameters. Reports ms per megapixel and the
+// fill's working memory beside the image.
+#include <benchmark/benchmark.h>
+
+#include <time.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "tests/FilterFixture.h"
+
+namespace tessel::testing {
+namespace {
+
+constexpr int64_t kPageWidth = 6600;
+constexpr int64_t kPageHeight = 10200;
+constexpr int kShapesPerPanel = 700;
+
+// CPU time of this thread: the scan's own work, whatever else the machine runs.
+double ThreadSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+const Page& ComicPage() {
+  static const Page page = DrawComicPage(kPageWidth, kPageHeight, 3, kShapesPerPanel, 2024);
+  return page;
+}
+
+// How many regions the scan meets: every region listed, nothing else changed.
+size_t CountRegions(const Page& page) {
+  FilterOnPage rig(page, plugInModeRGBColor);
+  CTesselParams params;
+  params.joinAreas = 1;
+  params.joinSize = std::numeric_limits<uint64_t>::max();
+  rig.Prepare(params);
+  bool found = false;
+  rig.filter.ScanImage(params, found);
+  return rig.filter.mJoinList.size();
+}
+
+void ScanComicPage(benchmark::State& state) {
+  const Page& pristine = ComicPage();
+  FilterOnPage rig(pristine, plugInModeRGBColor);
+  CTesselParams params;
+  params.paintAntiAliased = state.range(0);
+  double seconds = 0;
+  for (auto _ : state) {
+    std::memcpy(rig.page.bytes.data(), pristine.bytes.data(), pristine.bytes.size());
+    std::srand(1);
+    const double start = ThreadSeconds();
+    rig.Prepare(params);
+    bool found = false;
+    benchmark::DoNotOptimize(rig.filter.ScanImage(params, found));
+    const double spent = ThreadSeconds() - start;
+    seconds += spent;
+    state.SetIterationTime(spent);
+  }
+  const double megapixels = double(kPageWidth * kPageHeight) / 1e6;
+  const double extraBytes = double(rig.filter.mPendingSegments.capacity() * sizeof(FillSegment) +
+                                   rig.filter.mJoinList.capacity() * sizeof(JoinPoint));
+  state.counters["ms_per_MP"] = 1e3 * seconds / double(state.iterations()) / megapixels;
+  state.counters["regions"] = double(CountRegions(pristine));
+  state.counters["extra_bytes"] = extraBytes;
+  state.counters["extra_pct_of_image"] = 100.0 * extraBytes / double(pristine.bytes.size());
+}
+
+// The floor: one copy of the page, to read the scan's figure against the
+// machine's memory speed at the time.
+void CopyComicPage(benchmark::State& state) {
+  const Page& pristine = ComicPage();
+  std::vector<uint8_t> copy(pristine.bytes.size());
+  double seconds = 0;
+  for (auto _ : state) {
+    const double start = ThreadSeconds();
+    std::memcpy(copy.data(), pristine.bytes.data(), copy.size());
+    benchmark::ClobberMemory();
+    const double spent = ThreadSeconds() - start;
+    seconds += spent;
+    state.SetIterationTime(spent);
+  }
+  state.counters["ms_per_MP"] = 1e3 * seconds / double(state.iterations()) / (double(kPageWidth * kPageHeight) / 1e6);
+}
+
+BENCHMARK(CopyComicPage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(ScanComicPage)->Arg(1)->Arg(0)->ArgName("antiAliased")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace tessel::testing
