@@ -130,7 +130,7 @@ std::vector<PageResult> RunInWorkers(const PluginModule& module, const std::vect
     if (pid == 0) Work(*board, module, pages, settings);
     if (pid > 0) workers.push_back(pid);
   }
-  if (workers.empty()) return RunHere(module, pages, settings, callbacks);
+  if (workers.empty()) return RunHere(module, pages, settings, callbacks);  // no process to spare
   std::vector<PageResult> results(pages.size());
   std::vector<bool> reported(pages.size(), false);
   auto reportFinished = [&](bool all) {
@@ -156,9 +156,10 @@ std::vector<PageResult> RunInWorkers(const PluginModule& module, const std::vect
 }  // namespace
 
 std::vector<PageResult> RunBatch(const PluginModule& module, const std::vector<PageJob>& pages,
-                                 const RunSettings& settings, int jobs, const BatchCallbacks& callbacks) {
+                                 const RunSettings& settings, int jobs, const BatchCallbacks& callbacks,
+                                 bool workersOnly) {
   jobs = static_cast<int>(std::min<size_t>(static_cast<size_t>(std::max(jobs, 1)), pages.size()));
-  if (jobs <= 1) return RunHere(module, pages, settings, callbacks);
+  if (jobs <= 1 && !workersOnly) return RunHere(module, pages, settings, callbacks);
   return RunInWorkers(module, pages, settings, jobs, callbacks);
 }
 

@@ -24,11 +24,14 @@ struct BatchCallbacks {
   std::function<void(size_t index, int32_t done, int32_t total)> rows;
 };
 
-// Runs every page, in this process when `jobs` is 1 (or there is one page),
-// else in up to `jobs` worker processes. After an interrupt no further page
+// Runs every page, in this process when `jobs` is 1 (or there is one page)
+// unless `workersOnly`, else in up to `jobs` worker processes. Pages that may
+// start the window system (the dialog) run in workers, so that this process
+// can still fork cleanly afterwards. After an interrupt no further page
 // starts; those left are reported cancelled. A worker that dies takes only
 // its current page with it; that page is reported failed.
 std::vector<PageResult> RunBatch(const PluginModule& module, const std::vector<PageJob>& pages,
-                                 const RunSettings& settings, int jobs, const BatchCallbacks& callbacks);
+                                 const RunSettings& settings, int jobs, const BatchCallbacks& callbacks,
+                                 bool workersOnly = false);
 
 }  // namespace tessel::host

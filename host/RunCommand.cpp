@@ -198,7 +198,7 @@ int RunCommand(const PluginModule& module, const RunOptions& request) {
   size_t first = 0;
   if (settings.showDialog && pages.size() > 1) {
     // The dialog is shown once; what it settles is replayed over the rest.
-    results = RunBatch(module, {pages.front()}, settings, 1, reporter.Callbacks(0));
+    results = RunBatch(module, {pages.front()}, settings, 1, reporter.Callbacks(0), true);
     if (!results.front().recorded) return ExitCodeOf(results);
     settings.replay = *results.front().recorded;
     settings.showDialog = false;
