@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "host/Host.h"
+#include "host/FilterSession.h"
 #include "host/ImageFile.h"
 #include "host/PendingOutput.h"
 
@@ -35,19 +35,20 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     // costs no filtering.
     PendingOutput pending(output);
 
-    Host host(module);
-    host.SetImage(image->pixels, image->imageMode, image->hasTransparency);
-    host.descriptors().SetReplay(settings.replay, settings.showDialog ? plugInDialogDisplay : plugInDialogDontDisplay);
-    host.progress().OnProgress(hooks.progress);
-    host.progress().OnAbortCheck(hooks.abort);
+    FilterSession session(module);
+    session.host().progress().OnProgress(hooks.progress);
+    session.host().progress().OnAbortCheck(hooks.abort);
+    RunRequest request{&image->pixels, image->imageMode, image->hasTransparency, settings.replay, settings.showDialog,
+                       settings.presetsFolder};
     std::srand(1);
-    const int16_t result = host.Run(settings.showDialog);
-    if (result == userCanceledErr) return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
-    if (result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, result));
+    RunReport report = session.Run(request);
+    if (report.result == userCanceledErr)
+      return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
+    if (report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, report.result));
 
     SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
-    return {PageOutcome::kDone, {}, host.descriptors().Held()};
+    return {PageOutcome::kDone, {}, std::move(report.recorded)};
   } catch (const std::exception& e) {
     return Failure(PageOutcome::kFailed, e.what());
   }
