@@ -14,10 +14,12 @@ constexpr int64_t kWidth = 4000;
 constexpr int64_t kHeight = 5600;
 constexpr int kShapesPerPanel = 500;
 
-CTesselParams JoiningParams() {
+// Regions at most `joinSize` pixels wide and high are listed for joining.
+CTesselParams JoiningParams(uint64_t joinSize = 10) {
   CTesselParams params;
   params.randomColors = 1;
   params.joinAreas = 1;
+  params.joinSize = joinSize;
   return params;
 }
 
@@ -32,23 +34,27 @@ struct ScannedPage {
   std::vector<JoinPoint> joinList;
 };
 
+ScannedPage Scan(uint64_t joinSize) {
+  FilterOnPage rig(BlankPage(), plugInModeRGBColor);
+  CTesselParams params = JoiningParams(joinSize);
+  rig.Prepare(params);
+  std::srand(1);
+  bool found = false;
+  rig.filter.ScanImage(params, found);
+  return ScannedPage{rig.page.bytes, rig.filter.mJoinList};
+}
+
 const ScannedPage& Scanned() {
-  static const ScannedPage scanned = [] {
-    FilterOnPage rig(BlankPage(), plugInModeRGBColor);
-    CTesselParams params = JoiningParams();
-    rig.Prepare(params);
-    std::srand(1);
-    bool found = false;
-    rig.filter.ScanImage(params, found);
-    return ScannedPage{rig.page.bytes, rig.filter.mJoinList};
-  }();
+  static const ScannedPage scanned = Scan(10);
   return scanned;
 }
 
-void SetCounters(benchmark::State& state) {
-  state.counters["regions_joined"] = static_cast<double>(Scanned().joinList.size());
-  state.counters["megapixels"] = kWidth * kHeight / 1e6;
+// Every region listed: nothing is left to lend a colour.
+const ScannedPage& AllListed() {
+  static const ScannedPage scanned = Scan(kHeight);
+  return scanned;
 }
+
 
 void BM_ScanListingSmallRegions(benchmark::State& state) {
   FilterOnPage rig(BlankPage(), plugInModeRGBColor);
@@ -64,23 +70,28 @@ void BM_ScanListingSmallRegions(benchmark::State& state) {
     rig.filter.ScanImage(params, found);
     benchmark::DoNotOptimize(found);
   }
-  SetCounters(state);
+  state.counters["regions_listed"] = static_cast<double>(rig.filter.mJoinList.size());
 }
 BENCHMARK(BM_ScanListingSmallRegions)->Unit(benchmark::kMillisecond);
 
-void BM_JoinPass(benchmark::State& state) {
+void JoinPass(benchmark::State& state, const ScannedPage& scanned) {
   FilterOnPage rig(BlankPage(), plugInModeRGBColor);
   CTesselParams params = JoiningParams();
   for (auto _ : state) {
     state.PauseTiming();
-    rig.page.bytes = Scanned().bytes;
-    rig.filter.mJoinList = Scanned().joinList;
+    rig.page.bytes = scanned.bytes;
+    rig.filter.mJoinList = scanned.joinList;
     state.ResumeTiming();
     rig.filter.DoJoinAreas(params);
   }
-  SetCounters(state);
+  state.counters["regions_listed"] = static_cast<double>(scanned.joinList.size());
 }
+
+void BM_JoinPass(benchmark::State& state) { JoinPass(state, Scanned()); }
 BENCHMARK(BM_JoinPass)->Unit(benchmark::kMillisecond);
+
+void BM_JoinPassWithoutSources(benchmark::State& state) { JoinPass(state, AllListed()); }
+BENCHMARK(BM_JoinPassWithoutSources)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tessel::testing

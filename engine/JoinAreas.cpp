@@ -50,7 +50,8 @@ void CTessel::DoJoinAreas(CTesselParams& params, uint16_t ringLimit) {
   SetFillColor(params.flagColor, 0);
   mPaintAA = false;
   const PixelGeometry image = PixelGeometry::FromOutput(*mFilterRecord);
-  // Without a buffer every candidate would be refused and no search would end.
+  // Without a buffer, or without any pixel that could lend its colour, every
+  // search would fail, and only after growing rings across the whole image.
   if (mJoinList.empty() || !image.data || !AnySource(*this, image)) return;
 
   CPixelDistance rings(ringLimit);

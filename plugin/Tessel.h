@@ -30,6 +30,10 @@ class CTessel : public CPSFilter {
   int16_t DoAbout() override;
   // Asks the host for no buffer space; always 0.
   int16_t DoPrepare() override;
+  // Runs the parameters dialog (unless a replayed action wants none) and
+  // saves what the user accepted: 0; -128 when the user cancels; -30100 when
+  // the dialog cannot be created (no display, window resource missing).
+  int16_t DoParameters() override;
 
   // ---- Image scan and area filling
   // Sets the fill test's bounds from `color` converted to the image mode.

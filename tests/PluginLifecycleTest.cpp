@@ -14,6 +14,8 @@ class PluginLifecycle : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { sModule = std::make_unique<PluginModule>(DefaultModulePath()); }
   static void TearDownTestSuite() { sModule.reset(); }
+  // The parameters selector as a replayed action runs it: no dialog to answer.
+  void SetUp() override { host.descriptors().SetReplay(Descriptor{}, plugInDialogDontDisplay); }
 
   Host host{*sModule};
   static std::unique_ptr<PluginModule> sModule;

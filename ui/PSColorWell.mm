@@ -1,5 +1,7 @@
 #import "ui/PSColorWell.h"
 
+#include "plugin/PSFilter.h"
+
 
 @implementation ComQuarnPSColorWell
 
@@ -60,6 +62,9 @@
 
 - (void)mouseUp:(NSEvent*)event {
   (void)event;
+  // Without a running filter there is no host to ask.
+  CPSFilter* filter = CPSFilter::Instance();
+  if (mEnabled && filter) filter->LetUserPickColor(mFilterColor, true);
   [self setNeedsDisplay:YES];
 }
 
