@@ -1,11 +1,6 @@
 #include "engine/BlockTest.h"
 
-#include <array>
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define TESSEL_HAVE_X86 1
-#endif
+#include "engine/VectorBlocks.h"
 
 namespace {
 
@@ -18,82 +13,7 @@ uint32_t PortableMask(const FillTest& test, const uint8_t* p, int64_t columnByte
 
 #ifdef TESSEL_HAVE_X86
 
-// Shuffle controls gathering plane `plane` of 16 pixels `stride` bytes apart
-// out of `stride` consecutive 16-byte loads: one control per load, -128 (0x80)
-// where the load holds no byte of that plane.
-template <int stride>
-struct Deinterleave {
-  using Controls = std::array<std::array<int8_t, 16>, stride>;
-  static constexpr Controls For(int plane) {
-    Controls controls{};
-    for (int load = 0; load < stride; ++load)
-      for (int lane = 0; lane < 16; ++lane) {
-        const int source = lane * stride + plane;
-        controls[load][lane] = source / 16 == load ? static_cast<int8_t>(source % 16) : int8_t{-128};
-      }
-    return controls;
-  }
-  static constexpr std::array<Controls, 4> kPlanes = {For(0), For(1), For(2), For(3)};
-};
-
-template <int stride>
-__attribute__((target("ssse3"))) inline __m128i GatherPlane(const __m128i (&loads)[stride], int plane) {
-  const auto& controls = Deinterleave<stride>::kPlanes[plane];
-  __m128i out = _mm_setzero_si128();
-  for (int load = 0; load < stride; ++load) {
-    const __m128i control = _mm_loadu_si128(reinterpret_cast<const __m128i*>(controls[load].data()));
-    out = _mm_or_si128(out, _mm_shuffle_epi8(loads[load], control));
-  }
-  return out;
-}
-
-// The fill test on `count` planes already gathered one plane per vector.
-template <int count>
-__attribute__((target("ssse3"))) inline uint32_t TestPlanes(const FillTest& test, const __m128i* planes) {
-  const __m128i zero = _mm_setzero_si128();
-  if (test.antiAliased) {
-    __m128i lo = planes[0], hi = planes[0];
-    for (int k = 1; k < count; ++k) {
-      lo = _mm_min_epu8(lo, planes[k]);
-      hi = _mm_max_epu8(hi, planes[k]);
-    }
-    const __m128i notNearWhite = _mm_cmpeq_epi8(_mm_subs_epu8(lo, _mm_set1_epi8(char(FillTest::kNearWhite))), zero);
-    const __m128i tooDark = _mm_cmpeq_epi8(_mm_subs_epu8(hi, _mm_set1_epi8(char(FillTest::kDarkestGrey))), zero);
-    const __m128i neutral =
-        _mm_cmpeq_epi8(_mm_subs_epu8(_mm_sub_epi8(hi, lo), _mm_set1_epi8(char(FillTest::kGreySpread))), zero);
-    // near white, or (bright enough and neutral)
-    const __m128i fails = _mm_and_si128(notNearWhite, _mm_or_si128(tooDark, _mm_xor_si128(neutral, _mm_set1_epi8(-1))));
-    return ~static_cast<uint32_t>(_mm_movemask_epi8(fails)) & kFullBlock;
-  }
-  __m128i inside = _mm_set1_epi8(-1);
-  for (int k = 0; k < count; ++k) {
-    const __m128i v = planes[k];
-    const __m128i aboveLow = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(char(test.low[k]))), v);
-    const __m128i belowHigh = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(char(test.high[k]))), v);
-    inside = _mm_and_si128(inside, _mm_and_si128(aboveLow, belowHigh));
-  }
-  return static_cast<uint32_t>(_mm_movemask_epi8(inside));
-}
-
-// One byte per column: grey, or planar layouts with each plane apart.
-template <int count>
-__attribute__((target("ssse3"))) uint32_t SeparateMask(const FillTest& test, const uint8_t* p, int64_t,
-                                                       int64_t planeStep) {
-  __m128i planes[count];
-  for (int k = 0; k < count; ++k) planes[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k * planeStep));
-  return TestPlanes<count>(test, planes);
-}
-
-template <int stride, int count>
-__attribute__((target("ssse3"))) uint32_t InterleavedMask(const FillTest& test, const uint8_t* p, int64_t,
-                                                          int64_t) {
-  __m128i loads[stride];
-  for (int load = 0; load < stride; ++load)
-    loads[load] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * load));
-  __m128i planes[count];
-  for (int k = 0; k < count; ++k) planes[k] = GatherPlane<stride>(loads, k);
-  return TestPlanes<count>(test, planes);
-}
+using namespace vector_blocks;
 
 // The block test for `planes` planes, one instance per plane count.
 template <template <int> class Mask>
@@ -122,11 +42,6 @@ template <int count>
 struct Interleaved4 {
   static constexpr BlockMaskFn Fn = InterleavedMask<4, count>;
 };
-
-bool ProcessorHasSsse3() {
-  static const bool has = __builtin_cpu_supports("ssse3");
-  return has;
-}
 
 #endif
 

@@ -17,3 +17,11 @@ constexpr uint32_t kFullBlock = 0xFFFF;
 // and the processor has SSSE3 and the layout is one it knows (one byte per
 // column, or 3 or 4 interleaved bytes), else a portable loop with the same answers.
 BlockMaskFn ChooseBlockMask(const FillTest& test, int64_t columnBytes, int64_t planeStep, bool vectorAllowed);
+
+// Block tests chosen at run time and called through a pointer.
+struct DispatchedBlocks {
+  BlockMaskFn mask;
+  uint32_t operator()(const FillTest& test, const uint8_t* p, int64_t columnBytes, int64_t planeStep) const {
+    return mask(test, p, columnBytes, planeStep);
+  }
+};

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "engine/ScanlineFill.h"
+#include "engine/FastFill.h"
 #include "engine/TesselFill.h"
 
 namespace {
@@ -13,6 +13,10 @@ void KeepArea(CTessel& filter, const PaintedArea& area) {
   filter.mMinY = area.minY;
   filter.mMaxX = area.maxX;
   filter.mMaxY = area.maxY;
+}
+
+PaintedArea CurrentArea(const CTessel& filter) {
+  return PaintedArea{filter.mAreaCount, filter.mMinX, filter.mMinY, filter.mMaxX, filter.mMaxY};
 }
 
 PixelGeometry OutputGeometry(const CTessel& filter) {
@@ -32,8 +36,10 @@ FillTest CurrentFillTest(const CTessel& filter) {
 }
 
 PixelRegion CurrentRegion(const CTessel& filter, bool vectorAllowed) {
-  const PaintedArea area{filter.mAreaCount, filter.mMinX, filter.mMinY, filter.mMaxX, filter.mMaxY};
-  return PixelRegion(OutputGeometry(filter), CurrentFillTest(filter), filter.mPaintColor, area, vectorAllowed);
+  const PixelGeometry geometry = OutputGeometry(filter);
+  const FillTest test = CurrentFillTest(filter);
+  const DispatchedBlocks blocks{ChooseBlockMask(test, geometry.columnBytes, geometry.planeBytes, vectorAllowed)};
+  return PixelRegion(geometry, test, filter.mPaintColor, CurrentArea(filter), blocks);
 }
 
 int16_t ImageMode(const CTessel& filter) { return filter.mFilterRecord ? filter.mFilterRecord->imageMode : 0; }
@@ -49,8 +55,7 @@ bool CTessel::FillFunc(int64_t x, int64_t y) {
 void CTessel::FloodFill(uint32_t x, uint32_t y) {
   // Pixels painted in a colour that still passes the test would be met again
   // and again: such a fill never ends, so it does not start.
-  if (CurrentFillTest(*this).Passes(mPaintColor, 1)) return;
-  PixelRegion region = CurrentRegion(*this);
-  ScanlineFill(x, y, region, mPendingSegments);
-  KeepArea(*this, region.area());
+  const FillTest test = CurrentFillTest(*this);
+  if (test.Passes(mPaintColor, 1)) return;
+  KeepArea(*this, FloodRegion(OutputGeometry(*this), test, mPaintColor, CurrentArea(*this), x, y, mPendingSegments));
 }

@@ -29,7 +29,8 @@ std::istream& operator>>(std::istream& in, CPSPaletteColor& color) {
 CPSPalette::CPSPalette(const char* path) {
   // A swatch file is optional decoration: any fault leaves fewer colours.
   try {
-    std::ifstream file(path, std::ios::in | std::ios::binary);
+    std::ifstream file;
+    if (path) file.open(path, std::ios::in | std::ios::binary);
     uint16_t version = 0;
     uint16_t count = 0;
     if (file && ReadBigEndian(file, version) && version <= kNewestSwatchVersion && ReadBigEndian(file, count)) {

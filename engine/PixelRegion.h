@@ -1,11 +1,13 @@
 // The filter's region over the host's output buffer: the pixels that pass the
 // fill test, painted in place with the paint colour as the fill reaches them,
 // with the painted area's pixel count and bounding box kept on the way.
-// Runs are tested 16 pixels at a time and painted in bulk.
+// Runs are tested 16 pixels at a time, by `Blocks` (a block test callable),
+// and painted in bulk.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "engine/BlockTest.h"
 #include "engine/FillTest.h"
@@ -17,15 +19,15 @@ struct PaintedArea {
   int64_t minX, minY, maxX, maxY;
 };
 
-class PixelRegion {
+template <class Blocks>
+class BasicPixelRegion {
  public:
-  PixelRegion(const PixelGeometry& geometry, const FillTest& test, const uint8_t (&paint)[4], PaintedArea area,
-              bool vectorAllowed = true)
-      : mGeometry(geometry),
-        mTest(test),
-        mArea(area),
-        mBlockMask(ChooseBlockMask(test, geometry.columnBytes, geometry.planeBytes, vectorAllowed)) {
+  BasicPixelRegion(const PixelGeometry& geometry, const FillTest& test, const uint8_t (&paint)[4], PaintedArea area,
+                   Blocks blocks)
+      : mGeometry(geometry), mTest(test), mArea(area), mBlocks(blocks) {
     std::copy(paint, paint + 4, mPaint);
+    mPacked = geometry.planeBytes == 1 && geometry.columnBytes == test.planes;
+    for (int i = 0; i < kBlockPixels * test.planes; ++i) mPattern[i] = mPaint[i % test.planes];
   }
 
   const PaintedArea& area() const { return mArea; }
@@ -59,7 +61,8 @@ class PixelRegion {
       // The passing pixels right of the last failing one extend the run.
       const int lastFailing = 31 - __builtin_clz(failing);
       left -= candidates - 1 - lastFailing;
-      return PaintRun(left, x - 1, y), left;
+      PaintRun(left, x - 1, y);
+      return left;
     }
     while (left > first && PassesAt(left - 1, y)) --left;
     PaintRun(left, x - 1, y);
@@ -78,7 +81,8 @@ class PixelRegion {
         continue;
       }
       right += __builtin_ctz(~mask);
-      return PaintRun(x + 1, right, y), right;
+      PaintRun(x + 1, right, y);
+      return right;
     }
     while (right < last && PassesAt(right + 1, y)) ++right;
     PaintRun(x + 1, right, y);
@@ -97,7 +101,7 @@ class PixelRegion {
       x += kBlockPixels;
     }
     while (x <= to && !PassesAt(x, y)) ++x;
-    return x;
+    return std::min(x, to + 1);
   }
 
   void Prefetch(int64_t left, int64_t right, int64_t y) const {
@@ -127,23 +131,23 @@ class PixelRegion {
   bool PassesAt(int64_t x, int64_t y) const { return mTest.Passes(mGeometry.At(x, y), mGeometry.planeBytes); }
 
   uint32_t BlockMask(int64_t x, int64_t y) const {
-    return mBlockMask(mTest, mGeometry.At(x, y), mGeometry.columnBytes, mGeometry.planeBytes);
+    return mBlocks(mTest, mGeometry.At(x, y), mGeometry.columnBytes, mGeometry.planeBytes);
   }
 
   void Paint(uint8_t* pixel, int64_t count) {
+    if (mPacked) {
+      // Whole runs of packed pixels: a few wide copies of the repeated colour
+      // instead of one store per byte.
+      const int64_t chunk = kBlockPixels * mTest.planes;
+      int64_t bytes = count * mTest.planes;
+      for (; bytes >= chunk; bytes -= chunk, pixel += chunk) std::memcpy(pixel, mPattern, static_cast<size_t>(chunk));
+      std::memcpy(pixel, mPattern, static_cast<size_t>(bytes));
+      return;
+    }
     // Locals: stores through the pixel pointer could alias the members.
     const int planes = mTest.planes;
     const int64_t column = mGeometry.columnBytes, step = mGeometry.planeBytes;
-    const uint8_t p0 = mPaint[0], p1 = mPaint[1], p2 = mPaint[2], p3 = mPaint[3];
-    if (step == 1 && planes == 3) {
-      for (int64_t i = 0; i < count; ++i, pixel += column) pixel[0] = p0, pixel[1] = p1, pixel[2] = p2;
-      return;
-    }
-    if (step == 1 && planes == 4) {
-      for (int64_t i = 0; i < count; ++i, pixel += column) pixel[0] = p0, pixel[1] = p1, pixel[2] = p2, pixel[3] = p3;
-      return;
-    }
-    const uint8_t paint[4] = {p0, p1, p2, p3};
+    const uint8_t paint[4] = {mPaint[0], mPaint[1], mPaint[2], mPaint[3]};
     for (int64_t i = 0; i < count; ++i, pixel += column)
       for (int k = 0; k < planes; ++k) pixel[k * step] = paint[k];
   }
@@ -165,6 +169,13 @@ class PixelRegion {
   PixelGeometry mGeometry;
   FillTest mTest;
   PaintedArea mArea;
-  BlockMaskFn mBlockMask;
+  Blocks mBlocks;
   uint8_t mPaint[4];
+  // Pixels whose tested planes are all their bytes, side by side.
+  bool mPacked;
+  // The paint colour repeated for a block of packed pixels.
+  uint8_t mPattern[kBlockPixels * 4];
 };
+
+// The region with its block test chosen at run time.
+using PixelRegion = BasicPixelRegion<DispatchedBlocks>;

@@ -21,6 +21,10 @@ struct FillSegment {
   int64_t right;
   int64_t upX;    // next x to try on row y - 1
   int64_t downX;  // next x to try on row y + 1
+  // The run this one was found from: painted, so not worth asking again.
+  int64_t parentY;
+  int64_t parentLeft;
+  int64_t parentRight;
 };
 
 // A region, as the fill asks it, one point or one run at a time:
@@ -61,32 +65,48 @@ namespace scanline_detail {
 // How far ahead, in rows, a new run's direction is prefetched.
 constexpr int64_t kPrefetchRows = 3;
 
-// The run through (x, y), whose point the region has just painted.
+// The run through (x, y), whose point the region has just painted, found
+// from `parent` (the seed's run has none).
 template <class Region>
-FillSegment BuildSegment(Region& region, int64_t x, int64_t y) {
+FillSegment BuildSegment(Region& region, int64_t x, int64_t y, const FillSegment* parent) {
   FillSegment segment;
   segment.y = y;
   segment.left = region.ExtendLeft(x, y);
   segment.right = region.ExtendRight(x, y);
   segment.upX = segment.downX = segment.left;
+  segment.parentY = parent ? parent->y : y;
+  segment.parentLeft = parent ? parent->left : 0;
+  segment.parentRight = parent ? parent->right : -1;
   return segment;
 }
 
 // Searches one neighbouring row from `cursor`; builds the first run found.
+// The parent's run is passed over: every point of it would refuse.
 template <class Region>
 bool SearchRow(Region& region, const FillSegment& segment, int64_t& cursor, int64_t row, FillSegment& child) {
-  if (cursor > segment.right) return false;
-  const int64_t x = region.TakeFirst(cursor, segment.right, row);
-  if (x > segment.right) {
-    cursor = x;
-    return false;
+  const bool towardParent = row == segment.parentY;
+  while (cursor <= segment.right) {
+    int64_t to = segment.right;
+    if (towardParent && cursor <= segment.parentRight) {
+      if (cursor >= segment.parentLeft) {
+        cursor = segment.parentRight + 1;
+        continue;
+      }
+      to = std::min(to, segment.parentLeft - 1);
+    }
+    const int64_t x = region.TakeFirst(cursor, to, row);
+    if (x > to) {
+      cursor = to + 1;
+      continue;
+    }
+    child = BuildSegment(region, x, row, &segment);
+    // The fill tends to carry on the way it went.
+    region.Prefetch(child.left, child.right, row + (row - segment.y) * kPrefetchRows);
+    // Resume at the child's last point: it fails now, being painted.
+    cursor = std::min(child.right, segment.right);
+    return true;
   }
-  child = BuildSegment(region, x, row);
-  // The fill tends to carry on the way it went.
-  region.Prefetch(child.left, child.right, row + (row - segment.y) * kPrefetchRows);
-  // Resume at the child's last point: it fails now, being painted.
-  cursor = std::min(child.right, segment.right);
-  return true;
+  return false;
 }
 
 }  // namespace scanline_detail
@@ -105,13 +125,16 @@ template <class Region>
 void ScanlineFill(int64_t x, int64_t y, Region& region, std::vector<FillSegment>& pending) {
   if (!region.Take(x, y)) return;
   pending.clear();
-  pending.push_back(scanline_detail::BuildSegment(region, x, y));
+  pending.push_back(scanline_detail::BuildSegment(region, x, y, nullptr));
   FillSegment child;
   while (!pending.empty()) {
-    if (NextSegment(pending.back(), region, child))
-      pending.push_back(child);
-    else
+    if (!NextSegment(pending.back(), region, child)) {
       pending.pop_back();
+      continue;
+    }
+    // Modest steps: the stack's spare room is memory beside the image.
+    if (pending.size() == pending.capacity()) pending.reserve(pending.capacity() + pending.capacity() / 4 + 64);
+    pending.push_back(child);
   }
 }
 

@@ -18,7 +18,7 @@ class AboutAlertWindow : public WindowTest {
  protected:
   // True when the child returned from the bridge call.
   static bool Returned(ChildProcess& child) {
-    const ChildResult result = child.Wait(10s);
+    const ChildResult result = child.Wait(60s);
     EXPECT_TRUE(result.finished) << "standard error:\n" << result.errors;
     // Texts go to the window, not to standard error.
     EXPECT_EQ(result.errors.find("Tessel v1.12"), std::string::npos) << result.errors;

@@ -32,7 +32,7 @@ class DialogWindow : public WindowTest {
 
   // Waits for the child to report how the dialog ended.
   DialogOutcome Outcome() {
-    const ChildResult result = mChild->Wait(15s);
+    const ChildResult result = mChild->Wait(60s);
     mChild.reset();
     EXPECT_TRUE(result.finished) << "the dialog did not end; standard error:\n" << result.errors;
     DialogOutcome outcome = ParseDialogOutcome(result.report);

@@ -51,9 +51,24 @@ class Scan : public ::testing::Test {
     return page;
   }
 
+  // The tolerance form of the fill test around white.
+  static void UseTolerance(FilterOnPage& rig, uint16_t tolerance) {
+    CTesselParams params;
+    params.paintAntiAliased = 0;
+    params.tolerance = tolerance;
+    rig.Prepare(params);
+  }
+
   static int16_t Run(FilterOnPage& rig, CTesselParams& params, bool& found) {
     rig.Prepare(params);
     return rig.filter.ScanImage(params, found);
+  }
+
+  // A scan expected to succeed; whether it found a region.
+  static bool Scanned(FilterOnPage& rig, CTesselParams& params) {
+    bool found = false;
+    EXPECT_EQ(Run(rig, params, found), noErr);
+    return found;
   }
 };
 
@@ -146,10 +161,7 @@ TEST_F(Scan, CmykSwatchThatWouldPassAsFillOnceInkFreeIsRefused) {
   // (250, 250, 250, 220) fails the white fill test only by its black byte;
   // painted without black ink it would be fill again and the fill never ends.
   FilterOnPage rig(Page(1, 1, 4, Layout::kInterleaved), plugInModeCMYKColor);
-  CTesselParams params;
-  params.paintAntiAliased = 0;
-  params.tolerance = 10;
-  rig.Prepare(params);
+  UseTolerance(rig, 10);
   CPSPalette palette;
   palette.mColors.push_back(CPSPaletteColor{2, {250 << 8, 250 << 8, 250 << 8, 220 << 8}});
   rig.filter.mPalette = &palette;
@@ -163,10 +175,7 @@ TEST_F(Scan, ExhaustedRandomBudgetFallsBackToAUsableColour) {
   // Tolerance 254 leaves only colours with a zero byte (and a byte above 90)
   // out of the fill range: random draws rarely hit one.
   FilterOnPage rig(Page(1, 1, 3, Layout::kInterleaved), plugInModeRGBColor);
-  CTesselParams params;
-  params.paintAntiAliased = 0;
-  params.tolerance = 254;
-  rig.Prepare(params);
+  UseTolerance(rig, 254);
   for (int i = 0; i < 300; ++i) {
     rig.filter.NextColor();
     ASSERT_TRUE(rig.filter.ValidatePaintColor(false)) << i;
@@ -199,9 +208,7 @@ TEST_F(Scan, EveryRegionGetsItsOwnColourAndProgressIsReportedPerRow) {
   rig.record.progressProc = Progress;
   rig.record.abortProc = Abort;
   CTesselParams params;
-  bool found = false;
-  EXPECT_EQ(Run(rig, params, found), noErr);
-  EXPECT_TRUE(found);
+  EXPECT_TRUE(Scanned(rig, params));
   const Bytes regions[] = {rig.Get(0, 0), rig.Get(4, 0), rig.Get(0, 3), rig.Get(4, 3)};
   for (const Bytes& colour : regions) {
     EXPECT_NE(colour, kWhite);
@@ -257,9 +264,7 @@ TEST_F(Scan, HostWithoutCallbacksStillScans) {
   rig.record.progressProc = nullptr;
   rig.record.abortProc = nullptr;
   CTesselParams params;
-  bool found = false;
-  EXPECT_EQ(Run(rig, params, found), noErr);
-  EXPECT_TRUE(found);
+  EXPECT_TRUE(Scanned(rig, params));
   EXPECT_NE(rig.Get(4, 1), kWhite);
 }
 
@@ -270,8 +275,7 @@ TEST_F(Scan, ExtentFlaggingCountsWidthAndHeight) {
   FilterOnPage rig(Boxes({20, 21}, {5}), plugInModeRGBColor);
   CTesselParams params;
   params.flagAreas = 1;
-  bool found = false;
-  ASSERT_EQ(Run(rig, params, found), noErr);
+  EXPECT_TRUE(Scanned(rig, params));
   EXPECT_TRUE(Flagged(rig, 0, 0));
   EXPECT_TRUE(Flagged(rig, 19, 4));
   EXPECT_FALSE(Flagged(rig, 21, 0));
@@ -285,8 +289,7 @@ TEST_F(Scan, AreaSizesSortRegionsIntoJoinedFlaggedAndKept) {
   params.measureByArea = 1;
   params.flagAreas = 1;
   params.joinAreas = 1;
-  bool found = false;
-  ASSERT_EQ(Run(rig, params, found), noErr);
+  EXPECT_TRUE(Scanned(rig, params));
   EXPECT_TRUE(Flagged(rig, 0, 0));
   EXPECT_TRUE(Flagged(rig, 6, 0));
   EXPECT_TRUE(Flagged(rig, 22, 0));
@@ -301,8 +304,7 @@ TEST_F(Scan, JoiningAloneStillFlagsAndLists) {
   FilterOnPage rig(Boxes({2, 30}, {2}), plugInModeRGBColor);
   CTesselParams params;
   params.joinAreas = 1;
-  bool found = false;
-  ASSERT_EQ(Run(rig, params, found), noErr);
+  EXPECT_TRUE(Scanned(rig, params));
   EXPECT_TRUE(Flagged(rig, 1, 1));
   EXPECT_FALSE(Flagged(rig, 3, 1));
   ASSERT_EQ(rig.filter.mJoinList.size(), 1u);
@@ -315,8 +317,7 @@ TEST_F(Scan, SizeZeroFlagsNothing) {
   CTesselParams params;
   params.flagAreas = params.joinAreas = 1;
   params.flagSize = params.joinSize = 0;
-  bool found = false;
-  ASSERT_EQ(Run(rig, params, found), noErr);
+  EXPECT_TRUE(Scanned(rig, params));
   EXPECT_FALSE(Flagged(rig, 0, 0));
   EXPECT_TRUE(rig.filter.mJoinList.empty());
 }
@@ -326,8 +327,7 @@ TEST_F(Scan, DarkFlagColourLeavesTheRegionPaintedButListed) {
   CTesselParams params;
   params.joinAreas = 1;
   params.flagColor = {0x1000, 0x1000, 0x1000};
-  bool found = false;
-  ASSERT_EQ(Run(rig, params, found), noErr);
+  EXPECT_TRUE(Scanned(rig, params));
   EXPECT_NE(rig.Get(0, 0), (Bytes{16, 16, 16, 0}));
   EXPECT_NE(rig.Get(0, 0), kWhite);
   EXPECT_EQ(rig.filter.mJoinList.size(), 1u);
@@ -336,8 +336,7 @@ TEST_F(Scan, DarkFlagColourLeavesTheRegionPaintedButListed) {
 TEST_F(Scan, CmykRegionsArePaintedWithoutBlackInk) {
   FilterOnPage rig(Boxes({3, 3, 3, 3}, {3, 3}, 4), plugInModeCMYKColor);
   CTesselParams params;
-  bool found = false;
-  ASSERT_EQ(Run(rig, params, found), noErr);
+  EXPECT_TRUE(Scanned(rig, params));
   for (int64_t y : {0, 4})
     for (int64_t x : {0, 4, 8, 12}) {
       EXPECT_EQ(rig.Get(x, y)[3], 255);
@@ -368,8 +367,7 @@ TEST_F(Scan, GreyWithoutAntiAliasingPaintsGreyLevels) {
   FilterOnPage grey(Boxes({4, 4}, {4}, 1), plugInModeGrayScale);
   CTesselParams params;
   params.paintAntiAliased = 0;
-  bool found = false;
-  ASSERT_EQ(Run(grey, params, found), noErr);
+  EXPECT_TRUE(Scanned(grey, params));
   const uint8_t level = grey.Get(0, 0)[0];
   EXPECT_GT(level, 90);
   EXPECT_LT(level, 255);
@@ -384,8 +382,7 @@ TEST_F(Scan, SeedsBeyondSixteenBitsAreListedExactly) {
   params.paintAntiAliased = 0;
   params.joinAreas = 1;
   params.joinSize = 2;
-  bool found = false;
-  ASSERT_EQ(Run(rig, params, found), noErr);
+  EXPECT_TRUE(Scanned(rig, params));
   ASSERT_EQ(rig.filter.mJoinList.size(), 2u);
   EXPECT_EQ(rig.filter.mJoinList[0].x, 70000u);
   EXPECT_EQ(rig.filter.mJoinList[0].y, 0u);

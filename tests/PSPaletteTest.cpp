@@ -95,6 +95,7 @@ TEST_F(SwatchFile, MissingFileOrFolderGivesAnEmptyPalette) {
   EXPECT_TRUE(ColoursOf((mFolder / "absent.aco").string()).empty());
   EXPECT_TRUE(ColoursOf(mFolder.string()).empty());
   EXPECT_TRUE(CPSPalette().IsEmpty());
+  EXPECT_TRUE(CPSPalette(static_cast<const char*>(nullptr)).IsEmpty());
 }
 
 TEST_F(SwatchFile, RecordsAreHeldInHostOrder) {

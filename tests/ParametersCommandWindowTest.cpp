@@ -66,7 +66,7 @@ class ParametersCommand : public WindowTest {
   }
 
   CommandOutcome Finish() {
-    const ChildResult result = mChild->Wait(15s);
+    const ChildResult result = mChild->Wait(60s);
     mChild.reset();
     EXPECT_TRUE(result.finished) << result.errors;
     CommandOutcome outcome;

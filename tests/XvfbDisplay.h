@@ -41,7 +41,7 @@ class XvfbDisplay {
   std::optional<std::string> Xdotool(const std::string& arguments) const;
   // Waits up to `seconds` for a visible window whose title matches the
   // regular expression `title` to take the keyboard focus.
-  std::optional<WindowGeometry> WaitForWindow(const std::string& title, int seconds = 20) const;
+  std::optional<WindowGeometry> WaitForWindow(const std::string& title, int seconds = 60) const;
   // Every visible top-level window.
   std::vector<WindowGeometry> VisibleWindows() const;
 
