@@ -6,3 +6,10 @@
 constexpr const char* kNoPaintColorMessage =
     "No paint colour can be told apart from the colour to fill.\n"
     "Turn off anti-aliased painting, lower the tolerance, or convert the image to RGB.";
+
+// Shown after a run in which no pixel had the colour to fill.
+constexpr const char* kFillColorNotFoundMessage =
+    "The color to fill was not found in the image!\nCheck the color in the Tesseled Color swatch.";
+
+// Shown when the host could not hand over the image; the host's code follows.
+constexpr const char* kImageNotDeliveredMessage = "The image could not be read from the host (error ";

@@ -14,7 +14,7 @@ FolderSuites* sCurrent = nullptr;
 
 constexpr SPErr kBadParameter = 0x50617221;  // 'Par!'
 constexpr SPErr kNoSuchFolder = 0x21466C64;  // '!Fld'
-// The one folder these suites can name is marked in the specification by this tag.
+// The one folder these suites can name is marked in the file reference by this tag.
 constexpr char kPresetsTag[] = "Tessel presets folder";
 
 }  // namespace
@@ -47,7 +47,7 @@ SPErr FolderSuites::GetPresetsFolderSpec(SPPlatformFileSpecification* spec) {
   if (!spec) return kBadParameter;
   std::memset(spec, 0, sizeof *spec);
   if (!sCurrent || sCurrent->mHfsPath.empty()) return kNoSuchFolder;
-  static_assert(sizeof kPresetsTag <= sizeof spec->hidden, "the tag fits the specification");
+  static_assert(sizeof kPresetsTag <= sizeof spec->hidden, "the tag fits the file reference");
   std::memcpy(spec->hidden, kPresetsTag, sizeof kPresetsTag);
   return 0;
 }

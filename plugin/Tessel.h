@@ -34,6 +34,9 @@ class CTessel : public CPSFilter {
   // saves what the user accepted: 0; -128 when the user cancels; -30100 when
   // the dialog cannot be created (no display, window resource missing).
   int16_t DoParameters() override;
+  // One whole run: 0; -128 after an abort; -30100 without usable parameters,
+  // without advanceState, or when no colour can paint; else advanceState's code.
+  int16_t DoStart() override;
 
   // ---- Image scan and area filling
   // Sets the fill test's bounds from `color` converted to the image mode.

@@ -27,7 +27,11 @@ class DialogWindow : public WindowTest {
     mChild = std::make_unique<ChildProcess>(
         [&params, &paletteNames](int fd) { ChildRunDialog(fd, params, paletteNames); }, Environment(environment));
     mDialog = std::make_unique<DialogDriver>(*sDisplay);
-    ASSERT_TRUE(mDialog->window()) << "the dialog did not appear";
+    if (!mDialog->window()) {
+      const ChildResult result = mChild->Wait(std::chrono::milliseconds(0));
+      FAIL() << "the dialog did not appear; the child " << (result.finished ? "ended" : "still ran")
+             << ", standard error:\n" << result.errors;
+    }
   }
 
   // Waits for the child to report how the dialog ended.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "host/Host.h"
+#include "tests/RunFixture.h"
 
 namespace tessel::host {
 namespace {
@@ -14,10 +15,15 @@ class PluginLifecycle : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { sModule = std::make_unique<PluginModule>(DefaultModulePath()); }
   static void TearDownTestSuite() { sModule.reset(); }
-  // The parameters selector as a replayed action runs it: no dialog to answer.
-  void SetUp() override { host.descriptors().SetReplay(Descriptor{}, plugInDialogDontDisplay); }
+  // The parameters selector as a replayed action runs it: no dialog to
+  // answer; and a page, so that start has work to do.
+  void SetUp() override {
+    host.descriptors().SetReplay(Descriptor{}, plugInDialogDontDisplay);
+    host.SetImage(*page, plugInModeRGBColor);
+  }
 
   Host host{*sModule};
+  std::unique_ptr<ImageBuffer> page = test::FilledPage(4, 3, 3, 255);
   static std::unique_ptr<PluginModule> sModule;
 };
 std::unique_ptr<PluginModule> PluginLifecycle::sModule;

@@ -1,0 +1,304 @@
+#include "host/ImageFile.h"
+
+#include <sys/stat.h>
+#include <vips/vips.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+namespace tessel::host {
+
+const char kSupportedImages[] =
+    "PNG, TIFF or JPEG with 8 bits per channel: grey, RGB, CMYK (TIFF, JPEG) or Lab (TIFF); "
+    "grey, RGB and CMYK may have transparency (PNG, TIFF)";
+
+namespace {
+
+enum class Format { kPng, kTiff, kJpeg };
+
+struct VipsUnref {
+  void operator()(void* object) const { g_object_unref(object); }
+};
+using VipsImagePtr = std::unique_ptr<VipsImage, VipsUnref>;
+using VipsRegionPtr = std::unique_ptr<VipsRegion, VipsUnref>;
+
+void StartVips() {
+  static std::once_flag once;
+  static bool started = false;
+  std::call_once(once, [] {
+    started = VIPS_INIT("tessel") == 0;
+    // Damaged files are reported once, as errors, not tile by tile.
+    g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+  });
+  if (!started) throw ImageFileError("the image library (libvips) could not be started");
+}
+
+// libvips keeps its last error per thread; take it, without the trailing newline.
+std::string TakeVipsError() {
+  std::string text = vips_error_buffer();
+  vips_error_clear();
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  const auto lastLine = text.rfind('\n');
+  return lastLine == std::string::npos ? text : text.substr(lastLine + 1);
+}
+
+[[noreturn]] void Fail(const std::string& path, const std::string& reason) {
+  throw ImageFileError(path + ": " + reason);
+}
+
+std::string Lowercase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+bool FormatOfExtension(const std::string& path, Format& format) {
+  const auto dot = path.rfind('.');
+  const auto slash = path.rfind('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+  const std::string extension = Lowercase(path.substr(dot + 1));
+  if (extension == "png") format = Format::kPng;
+  else if (extension == "tif" || extension == "tiff") format = Format::kTiff;
+  else if (extension == "jpg" || extension == "jpeg") format = Format::kJpeg;
+  else return false;
+  return true;
+}
+
+const char* ModeName(int16_t imageMode) {
+  switch (imageMode) {
+    case plugInModeGrayScale: return "grey";
+    case plugInModeRGBColor: return "RGB";
+    case plugInModeCMYKColor: return "CMYK";
+    case plugInModeLabColor: return "Lab";
+    default: return "this mode";
+  }
+}
+
+const char* DepthName(VipsBandFormat format) {
+  switch (format) {
+    case VIPS_FORMAT_CHAR: return "signed 8-bit";
+    case VIPS_FORMAT_USHORT: case VIPS_FORMAT_SHORT: return "16-bit";
+    case VIPS_FORMAT_UINT: case VIPS_FORMAT_INT: return "32-bit";
+    case VIPS_FORMAT_FLOAT: case VIPS_FORMAT_COMPLEX: return "32-bit floating-point";
+    default: return "64-bit floating-point";
+  }
+}
+
+// The editor's mode for the file's channels, and whether the last one is transparency.
+void ChooseMode(const std::string& path, VipsImage* image, int16_t& mode, bool& transparency, int& planes) {
+  if (image->Coding == VIPS_CODING_LABQ) {
+    mode = plugInModeLabColor;
+    transparency = false;
+    planes = 3;  // the fourth byte holds the low bits, zero in 8-bit files
+    return;
+  }
+  if (image->Coding != VIPS_CODING_NONE) Fail(path, "coded pixels are not supported");
+  if (image->BandFmt != VIPS_FORMAT_UCHAR)
+    Fail(path, std::string(DepthName(image->BandFmt)) + " channels are not supported; use " + kSupportedImages);
+  const bool cmyk = image->Type == VIPS_INTERPRETATION_CMYK;
+  if (image->Type == VIPS_INTERPRETATION_LAB || image->Type == VIPS_INTERPRETATION_LABS)
+    Fail(path, "this form of Lab is not supported; use 8-bit CIELab TIFF");
+  planes = image->Bands;
+  switch (image->Bands) {
+    case 1: case 2: mode = plugInModeGrayScale; break;
+    case 3: mode = plugInModeRGBColor; break;
+    case 4: mode = cmyk ? plugInModeCMYKColor : plugInModeRGBColor; break;
+    case 5: if (cmyk) { mode = plugInModeCMYKColor; break; } [[fallthrough]];
+    default: Fail(path, std::to_string(image->Bands) + " channels are not supported; use " + kSupportedImages);
+  }
+  transparency = image->Bands == 2 || image->Bands == 5 || (image->Bands == 4 && !cmyk);
+}
+
+// CMYK files store 0 for no ink and Lab files a and b as signed bytes; the
+// editor counts 255 as no ink and offsets a and b by 128. Both differences
+// are an exclusive-or, so one pass converts either way.
+void FlipConventions(ImageFile& image) {
+  uint8_t mask[4] = {};
+  if (image.imageMode == plugInModeCMYKColor) std::memset(mask, 0xFF, sizeof mask);
+  else if (image.imageMode == plugInModeLabColor) mask[1] = mask[2] = 0x80;
+  else return;
+  ImageBuffer& pixels = image.pixels;
+  const int planes = std::min(4, pixels.planes() - (image.hasTransparency ? 1 : 0));
+  for (int64_t y = 0; y < pixels.height(); ++y) {
+    uint8_t* row = pixels.data() + y * pixels.rowBytes();
+    for (int64_t x = 0; x < pixels.width(); ++x)
+      for (int p = 0; p < planes; ++p) row[x * pixels.columnBytes() + p * pixels.planeBytes()] ^= mask[p];
+  }
+}
+
+void* KeepField(VipsImage* image, const char* name, GValue* value, void* traitsPointer) {
+  auto& traits = *static_cast<ImageFileTraits*>(traitsPointer);
+  const GType type = G_VALUE_TYPE(value);
+  const std::string field = name;
+  if (type == VIPS_TYPE_BLOB) {
+    size_t length = 0;
+    const void* data = nullptr;
+    if (vips_image_get_blob(image, name, &data, &length) == 0)
+      traits.fields.push_back({field, ImageFileTraits::Field::kBlob, std::string(static_cast<const char*>(data), length)});
+  } else if (type == G_TYPE_STRING && (field.rfind("png-comment-", 0) == 0 || field == "resolution-unit")) {
+    traits.fields.push_back({field, ImageFileTraits::Field::kText, g_value_get_string(value)});
+  } else if (type == G_TYPE_INT && field == "orientation") {
+    traits.fields.push_back({field, ImageFileTraits::Field::kInteger, {}, g_value_get_int(value)});
+  }
+  return nullptr;
+}
+
+void ApplyTraits(VipsImage* image, const ImageFileTraits& traits) {
+  for (const auto& field : traits.fields) {
+    switch (field.kind) {
+      case ImageFileTraits::Field::kBlob:
+        vips_image_set_blob_copy(image, field.name.c_str(), field.bytes.data(), field.bytes.size());
+        break;
+      case ImageFileTraits::Field::kText:
+        vips_image_set_string(image, field.name.c_str(), field.bytes.c_str());
+        break;
+      case ImageFileTraits::Field::kInteger:
+        vips_image_set_int(image, field.name.c_str(), field.integer);
+        break;
+    }
+  }
+}
+
+VipsImagePtr OpenImage(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) Fail(path, std::strerror(errno));
+  if (S_ISDIR(info.st_mode)) Fail(path, "is a folder, not an image");
+  const char* loader = vips_foreign_find_load(path.c_str());
+  vips_error_clear();
+  if (!loader) Fail(path, std::string("not an image this host reads; use ") + kSupportedImages);
+  const std::string name = loader;
+  if (name.find("Png") == std::string::npos && name.find("Tiff") == std::string::npos &&
+      name.find("Jpeg") == std::string::npos)
+    Fail(path, std::string("this format is not supported; use ") + kSupportedImages);
+
+  // A damaged file must fail rather than yield a page with a grey stripe.
+  VipsImagePtr image(vips_image_new_from_file(path.c_str(), "access", VIPS_ACCESS_SEQUENTIAL, "fail_on",
+                                              VIPS_FAIL_ON_ERROR, nullptr));
+  if (!image) Fail(path, TakeVipsError());
+  if (vips_image_get_typeof(image.get(), VIPS_META_N_PAGES)) {
+    int pages = 1;
+    vips_image_get_int(image.get(), VIPS_META_N_PAGES, &pages);
+    if (pages > 1)
+      Fail(path, "holds " + std::to_string(pages) + " pages; only single-page files are flatted, so that none is lost");
+  }
+  return image;
+}
+
+// Decodes strip by strip straight into the buffer, dropping any channel the
+// buffer does not keep (LABQ's low bits).
+void ReadPixels(const std::string& path, VipsImage* image, ImageBuffer& pixels) {
+  VipsRegionPtr region(vips_region_new(image));
+  const int64_t sourcePixelBytes = VIPS_IMAGE_SIZEOF_PEL(image);
+  const int64_t rowBytes = sourcePixelBytes * pixels.width();
+  const int stripRows = static_cast<int>(std::clamp<int64_t>((4 << 20) / rowBytes, 1, 1024));
+  for (int top = 0; top < image->Ysize; top += stripRows) {
+    VipsRect strip{0, top, image->Xsize, std::min(stripRows, image->Ysize - top)};
+    if (vips_region_prepare(region.get(), &strip) != 0) Fail(path, TakeVipsError());
+    for (int y = strip.top; y < strip.top + strip.height; ++y) {
+      const auto* source = reinterpret_cast<const uint8_t*>(VIPS_REGION_ADDR(region.get(), 0, y));
+      uint8_t* target = &pixels.at(0, y, 0);
+      if (sourcePixelBytes == pixels.columnBytes()) {
+        std::memcpy(target, source, static_cast<size_t>(rowBytes));
+        continue;
+      }
+      for (int64_t x = 0; x < pixels.width(); ++x)
+        std::memcpy(target + x * pixels.columnBytes(), source + x * sourcePixelBytes,
+                    static_cast<size_t>(pixels.planes()));
+    }
+  }
+}
+
+VipsInterpretation InterpretationOf(int16_t mode) {
+  switch (mode) {
+    case plugInModeGrayScale: return VIPS_INTERPRETATION_B_W;
+    case plugInModeCMYKColor: return VIPS_INTERPRETATION_CMYK;
+    default: return VIPS_INTERPRETATION_sRGB;
+  }
+}
+
+// A view of the buffer as the file's image, without copying the pixels.
+VipsImagePtr WrapPixels(const ImageFile& image) {
+  const ImageBuffer& pixels = image.pixels;
+  VipsImagePtr wrapped(vips_image_new_from_memory(pixels.data(), static_cast<size_t>(pixels.sizeBytes()),
+                                                  static_cast<int>(pixels.width()), static_cast<int>(pixels.height()),
+                                                  pixels.planes(), VIPS_FORMAT_UCHAR));
+  if (!wrapped) return nullptr;
+  VipsImage* out = nullptr;
+  int failed = 0;
+  if (image.imageMode == plugInModeLabColor) {
+    VipsImage* packed = nullptr;
+    failed = vips_bandjoin_const1(wrapped.get(), &packed, 0.0, nullptr) ||
+             vips_copy(packed, &out, "coding", VIPS_CODING_LABQ, "interpretation", VIPS_INTERPRETATION_LABQ, "xres",
+                       image.traits.xResolution, "yres", image.traits.yResolution, nullptr);
+    if (packed) g_object_unref(packed);
+  } else {
+    failed = vips_copy(wrapped.get(), &out, "interpretation", InterpretationOf(image.imageMode), "xres",
+                       image.traits.xResolution, "yres", image.traits.yResolution, nullptr);
+  }
+  if (failed) return nullptr;
+  ApplyTraits(out, image.traits);
+  return VipsImagePtr(out);
+}
+
+}  // namespace
+
+void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparency) {
+  Format format;
+  if (!FormatOfExtension(path, format))
+    Fail(path, "the output's extension must be .png, .tif, .tiff, .jpg or .jpeg");
+  const bool cmykOrLab = imageMode == plugInModeCMYKColor || imageMode == plugInModeLabColor;
+  if (format == Format::kPng && cmykOrLab)
+    Fail(path, std::string("PNG cannot hold ") + ModeName(imageMode) + " images; write a .tif instead");
+  if (format == Format::kJpeg && imageMode == plugInModeLabColor)
+    Fail(path, "JPEG cannot hold Lab images here; write a .tif instead");
+  if (format == Format::kJpeg && hasTransparency)
+    Fail(path, "JPEG cannot hold transparency; write a .png or .tif instead");
+}
+
+ImageFile LoadImageFile(const std::string& path) {
+  StartVips();
+  VipsImagePtr image = OpenImage(path);
+  int16_t mode = plugInModeRGBColor;
+  bool transparency = false;
+  int planes = 0;
+  ChooseMode(path, image.get(), mode, transparency, planes);
+
+  ImageGeometry geometry;
+  geometry.width = image->Xsize;
+  geometry.height = image->Ysize;
+  geometry.planes = planes;
+  ImageFile file{ImageBuffer(geometry), mode, transparency, {}};
+  file.traits.xResolution = image->Xres;
+  file.traits.yResolution = image->Yres;
+  vips_image_map(image.get(), KeepField, &file.traits);
+  ReadPixels(path, image.get(), file.pixels);
+  FlipConventions(file);
+  return file;
+}
+
+void SaveImageFile(ImageFile& image, const std::string& path) {
+  CheckSavable(path, image.imageMode, image.hasTransparency);
+  Format format = Format::kPng;
+  FormatOfExtension(path, format);
+  StartVips();
+  FlipConventions(image);
+  VipsImagePtr out = WrapPixels(image);
+  if (!out) Fail(path, TakeVipsError());
+  int failed = 0;
+  switch (format) {
+    case Format::kPng:
+      failed = vips_pngsave(out.get(), path.c_str(), nullptr);
+      break;
+    case Format::kTiff:
+      failed = vips_tiffsave(out.get(), path.c_str(), "compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW, nullptr);
+      break;
+    case Format::kJpeg:
+      failed = vips_jpegsave(out.get(), path.c_str(), "Q", 95, nullptr);
+      break;
+  }
+  if (failed) Fail(path, "cannot be written: " + TakeVipsError());
+}
+
+}  // namespace tessel::host

@@ -1,0 +1,65 @@
+// Image files as the editor opens and saves them for a filter: PNG, TIFF and
+// JPEG through libvips, 8 bits per channel, in grey, RGB, CMYK or Lab, grey,
+// RGB and CMYK optionally with transparency (then laid out as a layer).
+// Pixels are held in the editor's conventions: CMYK 255 = no ink, Lab with
+// L 0..255 and a/b offset by 128.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/ImageBuffer.h"
+#include "plugin/PhotoshopHost.h"
+
+namespace tessel::host {
+
+// A file that cannot be read as a supported image, or written as one; the
+// message names the file and the reason.
+class ImageFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What a file carries besides its pixels, kept on the way through so that
+// the result keeps its resolution, profile and tags.
+struct ImageFileTraits {
+  double xResolution = 1;  // pixels per millimetre
+  double yResolution = 1;
+  struct Field {
+    std::string name;
+    enum Kind { kBlob, kText, kInteger } kind;
+    std::string bytes;  // blob or text
+    int integer = 0;
+  };
+  std::vector<Field> fields;
+};
+
+struct ImageFile {
+  ImageBuffer pixels;
+  int16_t imageMode;
+  bool hasTransparency;  // the last plane is transparency, kept out of the colour planes
+  ImageFileTraits traits;
+};
+
+// Throws ImageFileError when the format that `path`'s extension names cannot
+// hold an image of `imageMode` (for instance CMYK in PNG, transparency in
+// JPEG), or when the extension names no supported format.
+void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparency);
+
+// Reads the whole of `path`. Throws ImageFileError for a file that is
+// missing, unreadable, damaged, of several pages, or of a format, depth or
+// mode not supported, and ImageError when the pixels cannot be held.
+ImageFile LoadImageFile(const std::string& path);
+
+// Writes `image` to `path` in the format its extension names. Turns the
+// pixels back into the file's conventions in place first, so the buffer is
+// not the editor's afterwards. Throws ImageFileError; `path` may then hold a
+// partial file, which the caller removes.
+void SaveImageFile(ImageFile& image, const std::string& path);
+
+// Names the supported formats, depths and modes, for messages and help.
+extern const char kSupportedImages[];
+
+}  // namespace tessel::host

@@ -1,0 +1,34 @@
+// The filter's parameters as command-line options. Each option given becomes
+// one item of the scripting descriptor that the run replays, exactly as an
+// action would carry it; the filter's defaults stand for every option left out.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "host/Descriptor.h"
+
+namespace tessel::host {
+
+class ParamOptions {
+ public:
+  // Adds the options to `app` (in a group of their own); bad values are
+  // refused by the parser with a message naming the option.
+  void Register(CLI::App& app);
+  // Puts the items of the options given into `descriptor`, replacing those
+  // it holds under the same keys.
+  void Overlay(Descriptor& descriptor) const;
+  bool empty() const { return mItems.items.empty(); }
+  // The palette named with --palette, or empty.
+  const std::string& palette() const { return mPalette; }
+
+ private:
+  Descriptor mItems;
+  std::string mPalette;
+};
+
+// Reads a colour as "#rrggbb", "rrggbb", "r,g,b" (0 to 255 each) or a name
+// (white, black, red, green, blue, cyan, magenta, yellow) into 16-bit
+// components, each byte repeated (255 -> 65535). False for anything else.
+bool ParseColor(const std::string& text, _t_ASRGBColor& color);
+
+}  // namespace tessel::host

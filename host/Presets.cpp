@@ -1,0 +1,33 @@
+#include "host/Presets.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include <boost/filesystem.hpp>
+
+namespace tessel::host {
+
+std::string DefaultPresetsFolder() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && data[0] == '/') return std::string(data) + "/tessel/presets";
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/.local/share/tessel/presets";
+  return {};
+}
+
+std::string SwatchFolder(const std::string& presetsFolder) {
+  return (boost::filesystem::path(presetsFolder) / "Color Swatches").string();
+}
+
+std::vector<std::string> ListSwatchFiles(const std::string& presetsFolder) {
+  std::vector<std::string> names;
+  boost::system::error_code error;
+  for (boost::filesystem::directory_iterator entry(SwatchFolder(presetsFolder), error), end; !error && entry != end;
+       entry.increment(error)) {
+    if (entry->path().extension() == ".aco") names.push_back(entry->path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace tessel::host

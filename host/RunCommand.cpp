@@ -1,0 +1,217 @@
+#include "host/RunCommand.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+
+#include <boost/filesystem.hpp>
+
+#include "host/ActionFile.h"
+#include "host/ExitCodes.h"
+#include "host/ImageFile.h"
+#include "host/Interrupt.h"
+#include "host/PendingOutput.h"
+#include "host/Presets.h"
+#include "host/ProgressBar.h"
+
+namespace tessel::host {
+
+namespace fs = boost::filesystem;
+
+namespace {
+
+[[noreturn]] void Usage(const std::string& message) { throw CommandError(kExitUsage, message); }
+
+bool IsPageName(const fs::path& path) {
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
+  return path.filename().string()[0] != '.' &&
+         (extension == ".png" || extension == ".tif" || extension == ".tiff" || extension == ".jpg" ||
+          extension == ".jpeg");
+}
+
+// The pages of a folder, one level deep, by name.
+std::vector<std::string> PagesIn(const std::string& folder) {
+  std::vector<std::string> pages;
+  boost::system::error_code error;
+  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+    if (IsPageName(entry->path()) && fs::is_regular_file(entry->path())) pages.push_back(entry->path().string());
+  if (error) throw CommandError(kExitBadInput, folder + ": cannot be read (" + error.message() + ")");
+  if (pages.empty()) throw CommandError(kExitBadInput, folder + ": holds no .png, .tif or .jpg pages");
+  std::sort(pages.begin(), pages.end());
+  return pages;
+}
+
+void RequireWritableFolder(const std::string& folder) {
+  if (access(folder.c_str(), W_OK | X_OK) != 0)
+    Usage("cannot write into " + folder + " (" + std::strerror(errno) + ")");
+}
+
+std::string FolderOf(const std::string& file) {
+  const std::string parent = fs::path(file).parent_path().string();
+  return parent.empty() ? "." : parent;
+}
+
+void RequireOutputFolder(const std::string& folder) {
+  boost::system::error_code error;
+  if (!fs::exists(folder, error)) {
+    if (!fs::create_directory(folder, error) || error)
+      Usage("cannot make the output folder " + folder + " (" + error.message() + ")");
+  } else if (!fs::is_directory(folder, error)) {
+    Usage(folder + " is a file; several pages need an output folder");
+  }
+}
+
+}  // namespace
+
+std::vector<PageJob> PlanPages(const RunOptions& request) {
+  if (request.inPlace && !request.output.empty()) Usage("give either -o or --in-place, not both");
+  if (!request.inPlace && request.output.empty()) Usage("name the output with -o (or overwrite the inputs with --in-place)");
+
+  std::vector<std::string> inputs;
+  bool severalPages = request.inputs.size() > 1;
+  for (const std::string& input : request.inputs) {
+    if (fs::is_directory(input)) {
+      severalPages = true;
+      for (std::string& page : PagesIn(input)) inputs.push_back(std::move(page));
+    } else {
+      inputs.push_back(input);
+    }
+  }
+
+  const bool outputIsFolder = !request.inPlace && (severalPages || fs::is_directory(request.output));
+  if (outputIsFolder && severalPages) RequireOutputFolder(request.output);
+  std::vector<PageJob> pages;
+  std::set<std::string> outputs;
+  for (const std::string& input : inputs) {
+    std::string output = request.inPlace ? input
+                         : outputIsFolder ? (fs::path(request.output) / fs::path(input).filename()).string()
+                                          : request.output;
+    if (!request.inPlace && SameFile(input, output))
+      Usage(output + " is the input " + input + "; write elsewhere, or pass --in-place to replace the input");
+    if (!outputs.insert(fs::absolute(output).lexically_normal().string()).second)
+      Usage(output + " would be written twice; pages with the same name need separate runs");
+    pages.push_back({input, std::move(output)});
+  }
+  for (const PageJob& page : pages) {
+    try {
+      // RGB fits every format: this checks only that the extension names one.
+      CheckSavable(page.output, plugInModeRGBColor, false);
+    } catch (const ImageFileError& e) {
+      Usage(e.what());
+    }
+    RequireWritableFolder(FolderOf(page.output));
+  }
+  return pages;
+}
+
+namespace {
+
+RunSettings SettingsFor(const RunOptions& request) {
+  RunSettings settings;
+  settings.presetsFolder = request.presetsFolder;
+  if (!request.actionFile.empty()) {
+    try {
+      Action action = LoadActionFile(request.actionFile);
+      settings.replay = std::move(action.descriptor);
+      settings.showDialog = action.showDialog;
+    } catch (const ActionFileError& e) {
+      throw CommandError(kExitBadInput, e.what());
+    }
+  }
+  request.params.Overlay(settings.replay);
+  settings.showDialog = settings.showDialog || request.dialog;
+
+  const std::string& palette = request.params.palette();
+  if (!palette.empty()) {
+    const auto names = ListSwatchFiles(request.presetsFolder);
+    if (std::find(names.begin(), names.end(), palette) == names.end())
+      Usage("no swatch file \"" + palette + "\" in " + SwatchFolder(request.presetsFolder) +
+            " (`tessel palettes` lists them; --presets names another presets folder)");
+  }
+  if (settings.showDialog && !std::getenv("DISPLAY"))
+    Usage("the parameters dialog needs a display, and DISPLAY is not set; run without --dialog (or an action that "
+          "shows it), or under X");
+  return settings;
+}
+
+// Reports results and progress on standard error as pages finish.
+class Reporter {
+ public:
+  explicit Reporter(size_t pages) : mPages(pages) {}
+
+  // `first`: the number of the batch's first page among all pages.
+  BatchCallbacks Callbacks(size_t first) {
+    BatchCallbacks callbacks;
+    callbacks.finished = [this](size_t, const PageResult& result) { Finished(result); };
+    callbacks.rows = [this, first](size_t index, int32_t done, int32_t total) {
+      const std::string label = mPages > 1 ? "page " + std::to_string(first + index + 1) + "/" + std::to_string(mPages)
+                                           : "flatting";
+      mBar.Show(label, done, total);
+    };
+    return callbacks;
+  }
+  size_t done() const { return mDone; }
+
+ private:
+  void Finished(const PageResult& result) {
+    ++mFinished;
+    mBar.Clear();
+    if (result.outcome == PageOutcome::kDone) ++mDone;
+    else std::fprintf(stderr, "tessel: %s\n", result.message.c_str());
+    if (mPages > 1) mBar.Show("pages", static_cast<int64_t>(mFinished), static_cast<int64_t>(mPages));
+  }
+
+  size_t mPages;
+  size_t mFinished = 0;
+  size_t mDone = 0;
+  ProgressBar mBar;
+};
+
+void Record(const std::string& file, const std::vector<PageResult>& results) {
+  for (const PageResult& result : results) {
+    if (!result.recorded) continue;
+    try {
+      SaveActionFile(file, Action{false, *result.recorded});
+    } catch (const ActionFileError& e) {
+      throw CommandError(kExitFailed, e.what());
+    }
+    return;
+  }
+  throw CommandError(kExitFailed, file + ": not written, no page was flatted to record");
+}
+
+}  // namespace
+
+int RunCommand(const PluginModule& module, const RunOptions& request) {
+  const std::vector<PageJob> pages = PlanPages(request);
+  RunSettings settings = SettingsFor(request);
+  InstallInterruptHandler();
+
+  Reporter reporter(pages.size());
+  std::vector<PageResult> results;
+  size_t first = 0;
+  if (settings.showDialog && pages.size() > 1) {
+    // The dialog is shown once; what it settles is replayed over the rest.
+    results = RunBatch(module, {pages.front()}, settings, 1, reporter.Callbacks(0), true);
+    if (!results.front().recorded) return ExitCodeOf(results);
+    settings.replay = *results.front().recorded;
+    settings.showDialog = false;
+    first = 1;
+  }
+  const std::vector<PageJob> rest(pages.begin() + static_cast<std::ptrdiff_t>(first), pages.end());
+  for (PageResult& result : RunBatch(module, rest, settings, request.jobs, reporter.Callbacks(first)))
+    results.push_back(std::move(result));
+
+  if (!request.recordFile.empty()) Record(request.recordFile, results);
+  if (pages.size() > 1)
+    std::fprintf(stderr, "tessel: %zu of %zu pages flatted\n", reporter.done(), pages.size());
+  return ExitCodeOf(results);
+}
+
+}  // namespace tessel::host

@@ -1,0 +1,43 @@
+// `tessel run`: which pages go where, the settings they run with, and the
+// batch that carries them out with progress and a report per page.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/Batch.h"
+#include "host/ParamOptions.h"
+
+namespace tessel::host {
+
+// The command cannot be carried out as given; `code` is the exit code.
+class CommandError : public std::runtime_error {
+ public:
+  CommandError(int code, const std::string& message) : std::runtime_error(message), mCode(code) {}
+  int code() const { return mCode; }
+
+ private:
+  int mCode;
+};
+
+struct RunOptions {
+  std::vector<std::string> inputs;  // files or folders of pages
+  std::string output;               // a file for one page, else a folder
+  bool inPlace = false;
+  bool dialog = false;
+  std::string actionFile;
+  std::string recordFile;
+  std::string presetsFolder;
+  int jobs = 1;
+  ParamOptions params;
+};
+
+// The pages and their outputs. Throws CommandError for a request that would
+// overwrite an input without --in-place, clash, or write where it cannot.
+std::vector<PageJob> PlanPages(const RunOptions& request);
+
+// Runs the request; answers the exit code. Throws CommandError.
+int RunCommand(const PluginModule& module, const RunOptions& request);
+
+}  // namespace tessel::host
