@@ -1,5 +1,7 @@
 #include "host/Host.h"
 
+#include "host/ColorChooserLoader.h"
+
 namespace tessel::host {
 
 namespace {
@@ -17,6 +19,7 @@ Host::Host(const PluginModule& module) : mModule(module) {
   mFilterRecord.filterCase = filterCaseFlatImageNoSelection;
   mFilterRecord.handleProcs = mHandles.procs();
   mFilterRecord.descriptorParameters = mDescriptors.parameters();
+  mColor.SetPicker(DisplayColorChooser());
 }
 
 int16_t Host::About() { return Call(filterSelectorAbout, &mAboutRecord); }
