@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+#include "host/ColorChooserLoader.h"
+
 namespace tessel::host {
 
 namespace {
@@ -27,6 +29,7 @@ Host::Host(const PluginModule& module) : mModule(module) {
   mFilterRecord.filterCase = filterCaseFlatImageNoSelection;
   mFilterRecord.handleProcs = mHandles.procs();
   mFilterRecord.descriptorParameters = mDescriptors.parameters();
+  mColor.SetPicker(DisplayColorChooser());
 }
 
 int16_t Host::About() { return Call(filterSelectorAbout, &mAboutRecord); }
