@@ -52,7 +52,9 @@ XvfbDisplay::XvfbDisplay() {
     const int quiet = open("/dev/null", O_WRONLY);
     dup2(quiet, STDOUT_FILENO);
     dup2(quiet, STDERR_FILENO);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+    // -noreset: an X server resets when its last client leaves and refuses
+    // connections meanwhile, so the next window child would find no display.
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
            static_cast<char*>(nullptr));
     _exit(127);
   }
