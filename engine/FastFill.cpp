@@ -20,7 +20,7 @@ __attribute__((target("ssse3"), flatten)) PaintedArea VectorFill(const PixelGeom
                                                                    const uint8_t (&paint)[4], PaintedArea area,
                                                                    int64_t x, int64_t y,
                                                                    std::vector<FillSegment>& pending) {
-  return Fill(Blocks{}, geometry, test, paint, area, x, y, pending);
+  return Fill(Blocks(test), geometry, test, paint, area, x, y, pending);
 }
 #endif
 

@@ -43,9 +43,24 @@ __attribute__((target("ssse3"))) inline __m128i GatherPlane(const __m128i (&load
   return out;
 }
 
+// The fill test's thresholds spread across vectors. Made once per fill: set
+// per block, they cost more than the test itself.
+struct VectorTest {
+  bool antiAliased;
+  __m128i low[4];
+  __m128i high[4];
+
+  __attribute__((target("ssse3"))) explicit VectorTest(const FillTest& test) : antiAliased(test.antiAliased) {
+    for (int k = 0; k < 4; ++k) {
+      low[k] = _mm_set1_epi8(char(test.low[k]));
+      high[k] = _mm_set1_epi8(char(test.high[k]));
+    }
+  }
+};
+
 // The fill test on `count` planes already gathered one plane per vector.
 template <int count>
-__attribute__((target("ssse3"))) inline uint32_t TestPlanes(const FillTest& test, const __m128i* planes) {
+__attribute__((target("ssse3"))) inline uint32_t TestPlanes(const VectorTest& test, const __m128i* planes) {
   const __m128i zero = _mm_setzero_si128();
   if (test.antiAliased) {
     __m128i lo = planes[0], hi = planes[0];
@@ -64,8 +79,8 @@ __attribute__((target("ssse3"))) inline uint32_t TestPlanes(const FillTest& test
   __m128i inside = _mm_set1_epi8(-1);
   for (int k = 0; k < count; ++k) {
     const __m128i v = planes[k];
-    const __m128i aboveLow = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(char(test.low[k]))), v);
-    const __m128i belowHigh = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(char(test.high[k]))), v);
+    const __m128i aboveLow = _mm_cmpeq_epi8(_mm_max_epu8(v, test.low[k]), v);
+    const __m128i belowHigh = _mm_cmpeq_epi8(_mm_min_epu8(v, test.high[k]), v);
     inside = _mm_and_si128(inside, _mm_and_si128(aboveLow, belowHigh));
   }
   return static_cast<uint32_t>(_mm_movemask_epi8(inside));
@@ -73,16 +88,15 @@ __attribute__((target("ssse3"))) inline uint32_t TestPlanes(const FillTest& test
 
 // One byte per column: grey, or planar layouts with each plane apart.
 template <int count>
-__attribute__((target("ssse3"))) inline uint32_t SeparateMask(const FillTest& test, const uint8_t* p, int64_t,
-                                                       int64_t planeStep) {
+__attribute__((target("ssse3"))) inline uint32_t SeparateTest(const VectorTest& test, const uint8_t* p,
+                                                              int64_t planeStep) {
   __m128i planes[count];
   for (int k = 0; k < count; ++k) planes[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k * planeStep));
   return TestPlanes<count>(test, planes);
 }
 
 template <int stride, int count>
-__attribute__((target("ssse3"))) inline uint32_t InterleavedMask(const FillTest& test, const uint8_t* p, int64_t,
-                                                          int64_t) {
+__attribute__((target("ssse3"))) inline uint32_t InterleavedTest(const VectorTest& test, const uint8_t* p) {
   __m128i loads[stride];
   for (int load = 0; load < stride; ++load)
     loads[load] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * load));
@@ -91,22 +105,39 @@ __attribute__((target("ssse3"))) inline uint32_t InterleavedMask(const FillTest&
   return TestPlanes<count>(test, planes);
 }
 
+// The same tests as block test functions, for callers holding only the FillTest.
+template <int count>
+__attribute__((target("ssse3"))) inline uint32_t SeparateMask(const FillTest& test, const uint8_t* p, int64_t,
+                                                              int64_t planeStep) {
+  return SeparateTest<count>(VectorTest(test), p, planeStep);
+}
+
+template <int stride, int count>
+__attribute__((target("ssse3"))) inline uint32_t InterleavedMask(const FillTest& test, const uint8_t* p, int64_t,
+                                                                 int64_t) {
+  return InterleavedTest<stride, count>(VectorTest(test), p);
+}
+
 }  // namespace vector_blocks
 
-// Block tests of one layout as a callable, for fills compiled around them.
+// Block tests of one layout as a callable made for one fill test, for fills
+// compiled around them; the test passed with each block is that same test.
 template <int stride, int count>
 struct InterleavedBlocks {
-  __attribute__((target("ssse3"))) uint32_t operator()(const FillTest& test, const uint8_t* p, int64_t columnBytes,
-                                                       int64_t planeStep) const {
-    return vector_blocks::InterleavedMask<stride, count>(test, p, columnBytes, planeStep);
+  vector_blocks::VectorTest prepared;
+  explicit InterleavedBlocks(const FillTest& test) : prepared(test) {}
+  __attribute__((target("ssse3"))) uint32_t operator()(const FillTest&, const uint8_t* p, int64_t, int64_t) const {
+    return vector_blocks::InterleavedTest<stride, count>(prepared, p);
   }
 };
 
 template <int count>
 struct SeparateBlocks {
-  __attribute__((target("ssse3"))) uint32_t operator()(const FillTest& test, const uint8_t* p, int64_t columnBytes,
+  vector_blocks::VectorTest prepared;
+  explicit SeparateBlocks(const FillTest& test) : prepared(test) {}
+  __attribute__((target("ssse3"))) uint32_t operator()(const FillTest&, const uint8_t* p, int64_t,
                                                        int64_t planeStep) const {
-    return vector_blocks::SeparateMask<count>(test, p, columnBytes, planeStep);
+    return vector_blocks::SeparateTest<count>(prepared, p, planeStep);
   }
 };
 
