@@ -18,7 +18,7 @@ namespace tessel::host {
 namespace {
 
 PageResult NotStarted(const PageJob& page) {
-  return {PageOutcome::kCancelled, page.input + ": not started after the interrupt", std::nullopt};
+  return {PageOutcome::kCancelled, page.input + ": not started after the interrupt", std::nullopt, {}};
 }
 
 PageHooks HooksFor(size_t index, const BatchCallbacks& callbacks) {
@@ -48,6 +48,7 @@ struct SharedPage {
   std::atomic<int> state;
   int outcome;
   char message[1024];
+  PageTimings timings;
 };
 
 constexpr size_t kRecordedBytes = 64 * 1024;
@@ -81,6 +82,7 @@ class Board {
 void Publish(SharedBoard& board, size_t index, const PageResult& result) {
   SharedPage& page = board.pages[index];
   page.outcome = static_cast<int>(result.outcome);
+  page.timings = result.timings;
   std::snprintf(page.message, sizeof page.message, "%s", result.message.c_str());
   if (result.recorded && board.recordedClaimed.exchange(1) == 0) {
     const std::string text = DescriptorToJson(*result.recorded).dump();
@@ -105,11 +107,11 @@ PageResult Collect(SharedBoard& board, size_t index, const PageJob& page) {
     case kWaiting:
       return NotStarted(page);
     case kRunning:
-      return {PageOutcome::kFailed, page.input + ": the worker process filling it ended abnormally", std::nullopt};
+      return {PageOutcome::kFailed, page.input + ": the worker process filling it ended abnormally", std::nullopt, {}};
     default:
       break;
   }
-  PageResult result{static_cast<PageOutcome>(shared.outcome), shared.message, std::nullopt};
+  PageResult result{static_cast<PageOutcome>(shared.outcome), shared.message, std::nullopt, shared.timings};
   if (result.outcome == PageOutcome::kDone && board.recordedClaimed.load() && board.recordedSize) {
     try {
       result.recorded = DescriptorFromJson(nlohmann::json::parse(std::string(board.recorded, board.recordedSize)));

@@ -50,6 +50,7 @@ Handle HandleServices::New(int32_t size) {
   block->size = size;
   Handle handle = &block->data;
   mBlocks.emplace(handle, std::move(block));
+  if (mSizeWatcher) mSizeWatcher(handle, size);
   return handle;
 }
 
@@ -77,6 +78,7 @@ OSErr HandleServices::Resize(Handle handle, int32_t size) {
   block->storage.swap(moved);
   block->data = block->storage.data();
   block->size = size;
+  if (mSizeWatcher) mSizeWatcher(handle, size);
   return noErr;
 }
 

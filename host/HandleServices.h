@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -48,6 +49,11 @@ class HandleServices {
   std::string Bytes(Handle handle) const;
   bool Owns(Handle handle) const { return mBlocks.count(handle) > 0; }
 
+  // Called after every successful New and Resize with the handle and its new
+  // size: the moment a plug-in is about to fill the block.
+  using SizeWatcher = std::function<void(Handle, int32_t)>;
+  void WatchSizes(SizeWatcher watcher) { mSizeWatcher = std::move(watcher); }
+
   // Failure injection and bookkeeping for tests.
   void FailResizes(bool fail) { mFailResizes = fail; }
   void SetAllocationLimit(int32_t bytes) { mAllocationLimit = bytes; }
@@ -70,6 +76,7 @@ class HandleServices {
   bool mFailResizes = false;
   int32_t mAllocationLimit = INT32_MAX;
   size_t mMisuse = 0;
+  SizeWatcher mSizeWatcher;
 };
 
 }  // namespace tessel::host

@@ -1,10 +1,22 @@
 #include "host/Host.h"
 
+#include <time.h>
+
+#include <chrono>
+
+#include "host/ColorChooserLoader.h"
+
 namespace tessel::host {
 
 namespace {
 
 bool IsEmpty(const VRect& r) { return r.bottom <= r.top || r.right <= r.left; }
+
+double ThreadCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
 
 }  // namespace
 
@@ -17,6 +29,7 @@ Host::Host(const PluginModule& module) : mModule(module) {
   mFilterRecord.filterCase = filterCaseFlatImageNoSelection;
   mFilterRecord.handleProcs = mHandles.procs();
   mFilterRecord.descriptorParameters = mDescriptors.parameters();
+  mColor.SetPicker(DisplayColorChooser());
 }
 
 int16_t Host::About() { return Call(filterSelectorAbout, &mAboutRecord); }
@@ -31,8 +44,12 @@ int16_t Host::Call(int16_t selector, void* block) {
   mHandles.MakeCurrent();
   mDescriptors.MakeCurrent();
   mFolders.MakeCurrent();
+  const auto wallStart = std::chrono::steady_clock::now();
+  const double cpuStart = ThreadCpuSeconds();
   int16_t result = mModule.Call(selector, block, &mData);
-  mCalls.push_back({selector, result, mData});
+  const double cpuSeconds = ThreadCpuSeconds() - cpuStart;
+  const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallStart;
+  mCalls.push_back({selector, result, mData, wall.count(), cpuSeconds});
   return result;
 }
 

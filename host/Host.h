@@ -21,11 +21,13 @@
 
 namespace tessel::host {
 
-// What one PluginMain call did, for tracing and tests.
+// What one PluginMain call did, for tracing, tests and timings.
 struct SelectorCall {
   int16_t selector;
   int16_t result;
   intptr_t slotAfter;
+  double wallSeconds = 0;  // from the call to its return
+  double cpuSeconds = 0;   // of the calling thread: the filter's own work, one core
 };
 
 class Host {

@@ -19,6 +19,8 @@ namespace {
 
 enum class Format { kPng, kTiff, kJpeg };
 
+constexpr int kPngCompression = 2;
+
 struct VipsUnref {
   void operator()(void* object) const { g_object_unref(object); }
 };
@@ -289,7 +291,11 @@ void SaveImageFile(ImageFile& image, const std::string& path) {
   int failed = 0;
   switch (format) {
     case Format::kPng:
-      failed = vips_pngsave(out.get(), path.c_str(), nullptr);
+      // Flat colours compress well at any level: zlib level 2 writes a 67 MP
+      // page in well under half the time of the default 6, the file about a
+      // third larger. Row filters only cost time on flats.
+      failed = vips_pngsave(out.get(), path.c_str(), "compression", kPngCompression, "filter",
+                            VIPS_FOREIGN_PNG_FILTER_NONE, nullptr);
       break;
     case Format::kTiff:
       failed = vips_tiffsave(out.get(), path.c_str(), "compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW, nullptr);

@@ -1,5 +1,6 @@
 #include "host/PageRun.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <exception>
 
@@ -11,7 +12,19 @@ namespace tessel::host {
 
 namespace {
 
-PageResult Failure(PageOutcome outcome, std::string message) { return {outcome, std::move(message), std::nullopt}; }
+PageResult Failure(PageOutcome outcome, std::string message) { return {outcome, std::move(message), std::nullopt, {}}; }
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void TimeStart(const std::vector<SelectorCall>& calls, PageTimings& timings) {
+  for (const SelectorCall& call : calls)
+    if (call.selector == filterSelectorStart) {
+      timings.filter = call.wallSeconds;
+      timings.filterCpu = call.cpuSeconds;
+    }
+}
 
 std::string FilterFailure(const std::string& input, int16_t code) {
   return input + ": the filter did not run through (result " + std::to_string(code) + "); the output was not written";
@@ -22,9 +35,13 @@ std::string FilterFailure(const std::string& input, int16_t code) {
 PageResult RunPage(const PluginModule& module, const std::string& input, const std::string& output,
                    const RunSettings& settings, const PageHooks& hooks) {
   try {
+    PageTimings timings;
     std::optional<ImageFile> image;
     try {
+      const auto reading = std::chrono::steady_clock::now();
       image.emplace(LoadImageFile(input));
+      timings.read = SecondsSince(reading);
+      timings.pixels = image->pixels.width() * image->pixels.height();
       CheckSavable(output, image->imageMode, image->hasTransparency);
     } catch (const ImageError& e) {
       return Failure(PageOutcome::kBadInput, input + ": " + e.what());
@@ -46,9 +63,13 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
     if (report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, report.result));
 
+    TimeStart(report.calls, timings);
+
+    const auto writing = std::chrono::steady_clock::now();
     SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
-    return {PageOutcome::kDone, {}, std::move(report.recorded)};
+    timings.write = SecondsSince(writing);
+    return {PageOutcome::kDone, {}, std::move(report.recorded), timings};
   } catch (const std::exception& e) {
     return Failure(PageOutcome::kFailed, e.what());
   }

@@ -25,10 +25,20 @@ struct PageHooks {
 
 enum class PageOutcome { kDone, kBadInput, kFailed, kCancelled };
 
+// Where a page's time went, in seconds; zero for a step that did not run.
+struct PageTimings {
+  double read = 0;       // decoding the file into the editor's buffer
+  double filter = 0;     // the start selector, from its call to its return
+  double filterCpu = 0;  // the start selector's own work on its one thread
+  double write = 0;      // encoding the result
+  int64_t pixels = 0;
+};
+
 struct PageResult {
   PageOutcome outcome = PageOutcome::kFailed;
   std::string message;                  // why it was not done, naming the file
   std::optional<Descriptor> recorded;   // what the filter wrote at the end of the run
+  PageTimings timings;
 };
 
 // Runs `input` into `output` (which may be `input` itself). The random paint

@@ -143,12 +143,12 @@ RunSettings SettingsFor(const RunOptions& request) {
 // Reports results and progress on standard error as pages finish.
 class Reporter {
  public:
-  explicit Reporter(size_t pages) : mPages(pages) {}
+  Reporter(size_t pages, bool timings) : mPages(pages), mTimings(timings) {}
 
   // `first`: the number of the batch's first page among all pages.
   BatchCallbacks Callbacks(size_t first) {
     BatchCallbacks callbacks;
-    callbacks.finished = [this](size_t, const PageResult& result) { Finished(result); };
+    callbacks.finished = [this, first](size_t index, const PageResult& result) { Finished(first + index, result); };
     callbacks.rows = [this, first](size_t index, int32_t done, int32_t total) {
       const std::string label = mPages > 1 ? "page " + std::to_string(first + index + 1) + "/" + std::to_string(mPages)
                                            : "flatting";
@@ -159,15 +159,26 @@ class Reporter {
   size_t done() const { return mDone; }
 
  private:
-  void Finished(const PageResult& result) {
+  void Finished(size_t page, const PageResult& result) {
     ++mFinished;
     mBar.Clear();
     if (result.outcome == PageOutcome::kDone) ++mDone;
     else std::fprintf(stderr, "tessel: %s\n", result.message.c_str());
+    if (mTimings && result.outcome == PageOutcome::kDone) ReportTimings(page, result.timings);
     if (mPages > 1) mBar.Show("pages", static_cast<int64_t>(mFinished), static_cast<int64_t>(mPages));
   }
 
+  void ReportTimings(size_t page, const PageTimings& t) const {
+    const double megapixels = static_cast<double>(t.pixels) / 1e6;
+    std::fprintf(stderr,
+                 "tessel: page %zu, %.1f MP: read %.3f s, filter pass: %.1f ms wall, %.1f ms on one core "
+                 "(%.2f ms/MP), write %.3f s\n",
+                 page + 1, megapixels, t.read, 1e3 * t.filter, 1e3 * t.filterCpu,
+                 megapixels > 0 ? 1e3 * t.filterCpu / megapixels : 0.0, t.write);
+  }
+
   size_t mPages;
+  bool mTimings;
   size_t mFinished = 0;
   size_t mDone = 0;
   ProgressBar mBar;
@@ -193,7 +204,7 @@ int RunCommand(const PluginModule& module, const RunOptions& request) {
   RunSettings settings = SettingsFor(request);
   InstallInterruptHandler();
 
-  Reporter reporter(pages.size());
+  Reporter reporter(pages.size(), request.timings);
   std::vector<PageResult> results;
   size_t first = 0;
   if (settings.showDialog && pages.size() > 1) {

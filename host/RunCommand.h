@@ -30,6 +30,7 @@ struct RunOptions {
   std::string recordFile;
   std::string presetsFolder;
   int jobs = 1;
+  bool timings = false;  // report where each page's time went
   ParamOptions params;
 };
 

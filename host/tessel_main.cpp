@@ -76,6 +76,8 @@ int main(int argc, char** argv) {
   run->add_option("-j,--jobs", request.jobs, "Pages filled at once, in separate processes")
       ->check(CLI::Range(1, 64))
       ->capture_default_str();
+  run->add_flag("--timings", request.timings,
+                "Report each page's reading, filter pass (wall and one-core CPU time) and writing times");
   request.params.Register(*run);
 
   CLI::App* palettes = app.add_subcommand("palettes", "List the swatch files the dialog and --palette offer");

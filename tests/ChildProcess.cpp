@@ -75,8 +75,9 @@ ChildResult ChildProcess::Wait(std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   // Helpers the child starts (GNUstep's daemons) may keep the pipes open, so
   // the child's exit, not the pipes' end, says when it is done.
+  // At least one look, so that a zero timeout still collects what is there.
   bool exited = false;
-  while (!exited && std::chrono::steady_clock::now() < deadline) {
+  do {
     int status = 0;
     exited = waitpid(mPid, &status, WNOHANG) == mPid;
     if (exited) {
@@ -92,7 +93,7 @@ ChildResult ChildProcess::Wait(std::chrono::milliseconds timeout) {
       fds[1].fd = mErrorFd;
       if (mReportFd < 0 && mErrorFd < 0) break;
     }
-  }
+  } while (!exited && std::chrono::steady_clock::now() < deadline);
   return result;
 }
 

@@ -29,8 +29,13 @@ class DialogWindow : public WindowTest {
     mDialog = std::make_unique<DialogDriver>(*sDisplay);
     if (!mDialog->window()) {
       const ChildResult result = mChild->Wait(std::chrono::milliseconds(0));
+      std::string answer = "nothing";
+      if (!result.report.empty()) {
+        const DialogOutcome outcome = ParseDialogOutcome(result.report);
+        answer = outcome.accepted ? "OK" : "Cancel";
+      }
       FAIL() << "the dialog did not appear; the child " << (result.finished ? "ended" : "still ran")
-             << ", standard error:\n" << result.errors;
+             << " and reported " << answer << ", standard error:\n" << result.errors;
     }
   }
 

@@ -32,7 +32,7 @@ TEST_P(HeadlessInterface, AboutAndAlertGoToStandardError) {
   ChildResult result = Run(ChildShowAbout);
   EXPECT_EQ(result.report, "done");
   EXPECT_NE(result.errors.find("Tessel v1.12\nFills every region"), std::string::npos) << result.errors;
-  EXPECT_NE(result.errors.find("Copyright 2024 Quarn. All rights reserved.\n"), std::string::npos);
+  EXPECT_NE(result.errors.find("Copyright (c) the Tessel developers. All rights reserved.\n"), std::string::npos);
 
   result = Run([](int fd) { ChildShowAlert(fd, "The color to fill was not found in the image!\nCheck it."); });
   EXPECT_EQ(result.report, "done");

@@ -32,7 +32,7 @@ void ChildShowAbout(int reportFd) {
   host::PluginModule module(host::DefaultModulePath());
   Bridge<void (*)(const char*, const char*, const char*, const char*)>(module, "doAbout")(
       "Tessel", "Fills every region of one color with a color of its own.",
-      "Copyright 2024 Quarn. All rights reserved.\n", "v1.12");
+      "Copyright (c) the Tessel developers. All rights reserved.\n", "v1.12");
   WriteReport(reportFd, "done", 4);
 }
 

@@ -45,6 +45,16 @@ TEST_F(PluginLifecycle, OneObjectServesAWholeRun) {
   EXPECT_EQ(calls[4].slotAfter, 0);
 }
 
+TEST_F(PluginLifecycle, EveryCallIsTimedOnTheCallingThread) {
+  ASSERT_EQ(host.Run(true), 0);
+  for (const SelectorCall& call : host.calls()) {
+    EXPECT_GT(call.wallSeconds, 0) << "selector " << call.selector;
+    EXPECT_GE(call.cpuSeconds, 0) << "selector " << call.selector;
+    // One thread cannot work longer than the call lasted (clock granularity aside).
+    EXPECT_LE(call.cpuSeconds, call.wallSeconds + 1e-3) << "selector " << call.selector;
+  }
+}
+
 TEST_F(PluginLifecycle, UnknownSelectorsFailAndEndTheRun) {
   for (int16_t selector : {6, -1}) {
     ASSERT_EQ(host.Select(filterSelectorParameters), 0);

@@ -117,17 +117,22 @@ std::optional<WindowGeometry> ParseGeometry(const std::string& shell) {
 std::optional<WindowGeometry> XvfbDisplay::WaitForWindow(const std::string& title, int seconds) const {
   const auto start = std::chrono::steady_clock::now();
   const auto deadline = start + std::chrono::seconds(seconds);
-  std::string id;
   bool clicked = false;
   while (std::chrono::steady_clock::now() < deadline) {
-    if (id.empty()) {
-      if (auto ids = Xdotool("search --onlyvisible --name '" + title + "'")) std::istringstream(*ids) >> id;
+    // Searched afresh each time: a loaded server may still list the window
+    // of a process that just ended, which then vanishes under its id.
+    std::string id;
+    // Keys typed before the window has the focus would be lost.
+    const auto focus = Xdotool("getwindowfocus");
+    if (auto ids = Xdotool("search --onlyvisible --name '" + title + "'")) {
+      std::istringstream list(*ids);
+      std::string candidate;
+      while (list >> candidate)
+        if (id.empty() || (focus && std::stoul(*focus) == std::stoul(candidate))) id = candidate;
     }
     if (!id.empty()) {
       auto shell = Xdotool("getwindowgeometry --shell " + id);
       auto geometry = shell ? ParseGeometry(*shell) : std::nullopt;
-      // Keys typed before the window has the focus would be lost.
-      auto focus = Xdotool("getwindowfocus");
       if (geometry && focus && std::stoul(*focus) == std::stoul(id)) {
         // Let the window finish drawing before anyone looks at it.
         std::this_thread::sleep_for(300ms);

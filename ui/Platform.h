@@ -4,13 +4,7 @@
 
 #import <AppKit/AppKit.h>
 
-// Why no window can be shown in this process (no display to talk to), or nil
-// when windows can be shown.
-NSString* TesselWindowSystemMissing();
-
-// Makes the shared application ready for modal windows inside the host, once
-// per process; YES when it is ready. Raises when no window system answers.
-BOOL TesselApplicationLoad();
+#import "ui/ApplicationLoad.h"
 
 // The bundle that holds this module and its window resources, or nil.
 NSBundle* TesselModuleBundle();

@@ -1,0 +1,63 @@
+#include "host/ColorChooserLoader.h"
+
+#include <dlfcn.h>
+
+#include <boost/filesystem.hpp>
+#include <cstdlib>
+#include <cstdio>
+
+#include "host/picker/ColorChooser.h"
+
+namespace tessel::host {
+
+namespace {
+
+using ChooseColor = int (*)(const unsigned char*, const char*, unsigned char*);
+constexpr const char* kLibraryName = "libtessel_picker.so";
+
+// Loaded once and kept: a window system cannot be unloaded from a process.
+ChooseColor LoadChooser() {
+  static ChooseColor sChooser = [] () -> ChooseColor {
+    const std::string path = ColorChooserPath();
+    if (path.empty()) return nullptr;
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+      std::fprintf(stderr, "tessel: no colour chooser: %s\n", dlerror());
+      return nullptr;
+    }
+    return reinterpret_cast<ChooseColor>(dlsym(library, TESSEL_CHOOSER_ENTRY));
+  }();
+  return sChooser;
+}
+
+bool DisplayNamed() {
+  const char* display = std::getenv("DISPLAY");
+  return display && *display;
+}
+
+}  // namespace
+
+std::string ColorChooserPath() {
+  namespace fs = boost::filesystem;
+  boost::system::error_code error;
+  const fs::path program = fs::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    const fs::path beside = program.parent_path() / kLibraryName;
+    if (fs::exists(beside, error)) return beside.string();
+  }
+  return TESSEL_BUILT_CHOOSER_PATH;
+}
+
+ColorServices::Picker DisplayColorChooser() {
+  return [](const PickRequest& request) -> std::optional<RgbBytes> {
+    if (!DisplayNamed()) return std::nullopt;
+    const ChooseColor choose = LoadChooser();
+    if (!choose) return std::nullopt;
+    RgbBytes chosen = request.preset;
+    if (choose(request.preset.data(), request.prompt.c_str(), chosen.data()) != kTesselChooserChosen)
+      return std::nullopt;
+    return chosen;
+  };
+}
+
+}  // namespace tessel::host
