@@ -38,8 +38,15 @@ int16_t CTessel::DoStart() {
   FilterRecord& record = *mFilterRecord;
   const int imagePlanes = ImagePlanes(record);
   mPlanes = PaintedPlanes(imagePlanes);
-  SetFillColor(params.fillColor, params.tolerance);
   mPaintAA = params.paintAntiAliased != 0;
+  // The tolerance test knows the fill colour only as the host converts it; a
+  // guess (the bounds' previous bytes, black) would flood the line art.
+  unsigned char fill[4];
+  if (!mPaintAA && !ConvertColor(params.fillColor, fill)) {
+    Alert(kFillColorNotConvertedMessage);
+    return filterBadParameters;
+  }
+  SetFillColor(params.fillColor, params.tolerance);
 
   if (!params.randomColors) {
     try {

@@ -13,3 +13,9 @@ constexpr const char* kFillColorNotFoundMessage =
 
 // Shown when the host could not hand over the image; the host's code follows.
 constexpr const char* kImageNotDeliveredMessage = "The image could not be read from the host (error ";
+
+// Shown when the host cannot express the colour to fill in the image's mode
+// while the tolerance test needs it; the image is left as it was.
+constexpr const char* kFillColorNotConvertedMessage =
+    "The color to fill could not be converted into the image's color mode.\n"
+    "Turn on anti-aliased painting, or convert the image to RGB.";

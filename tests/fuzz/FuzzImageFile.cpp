@@ -1,0 +1,31 @@
+// Image files as users' folders hold them: the first byte picks the name's
+// extension, the rest is the file. Loading either gives pixels that agree
+// with the mode, or fails with an error naming the file; nothing else escapes.
+#include <string>
+
+#include "host/ImageFile.h"
+#include "host/ImageServices.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+using tessel::fuzz::Require;
+using tessel::host::ImageError;
+using tessel::host::ImageFileError;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const tessel::fuzz::ScratchFolder folder;
+  static const char* const kNames[] = {"page.png", "page.tif", "page.jpg"};
+  if (size == 0) return 0;
+  const std::string path = folder.Write(kNames[data[0] % 3], data + 1, size - 1);
+  try {
+    const tessel::host::ImageFile image = tessel::host::LoadImageFile(path);
+    const int colourPlanes = image.pixels.planes() - (image.hasTransparency ? 1 : 0);
+    Require(image.pixels.width() > 0 && image.pixels.height() > 0, "a loaded page has pixels");
+    Require(colourPlanes >= tessel::host::ImageServices::ModeChannels(image.imageMode),
+            "a loaded page has the planes its mode needs");
+  } catch (const ImageFileError& e) {
+    Require(std::string(e.what()).find(path) != std::string::npos, "the error names the file");
+  } catch (const ImageError&) {
+    // Pixels the machine cannot hold: refused before any is read.
+  }
+  return 0;
+}
