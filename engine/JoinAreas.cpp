@@ -24,8 +24,8 @@ bool IsJoinCandidate(const CTessel& filter, const uint8_t* pixel, int64_t planeB
 // Puts the colour of `pixel` into the paint colour; true when it may paint.
 bool TakeColor(CTessel& filter, const uint8_t* pixel, int64_t planeBytes) {
   if (!IsJoinCandidate(filter, pixel, planeBytes)) return false;
-  const int planes = std::min<int>(filter.mPlanes, sizeof filter.mPaintColor);
-  for (int k = 0; k < planes; ++k) filter.mPaintColor[k] = pixel[k * planeBytes];
+  for (int k = 0; k < 4; ++k)
+    if (k < filter.mPlanes) filter.mPaintColor[k] = pixel[k * planeBytes];
   return filter.ValidatePaintColor(false);
 }
 
