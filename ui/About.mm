@@ -16,9 +16,7 @@
 }
 
 - (void)dealloc {
-  [myWindow setDelegate:nil];
-  [myWindow orderOut:self];
-  [mTopLevelObjects release];
+  TesselReleaseWindowResource(myWindow, mTopLevelObjects, self);
   [super dealloc];
 }
 

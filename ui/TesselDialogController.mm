@@ -57,9 +57,7 @@ void StorePaletteName(NSString* title, CTesselParams& params) {
 }
 
 - (void)dealloc {
-  [myWindow setDelegate:nil];
-  [myWindow orderOut:self];
-  [mTopLevelObjects release];
+  TesselReleaseWindowResource(myWindow, mTopLevelObjects, self);
   [super dealloc];
 }
 

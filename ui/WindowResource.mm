@@ -14,6 +14,12 @@ NSArray* TesselLoadWindowResource(NSString* name, id owner) {
   return topLevelObjects;
 }
 
+void TesselReleaseWindowResource(NSWindow* window, NSArray* topLevelObjects, id owner) {
+  [window setDelegate:nil];
+  [window orderOut:owner];
+  [topLevelObjects release];
+}
+
 int TesselRunModal(NSWindow* window, id owner) {
   if (!window) return 0;
   [window center];
