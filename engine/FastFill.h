@@ -1,6 +1,6 @@
-// The flood fill over the host's buffer, with the block test compiled into
-// the fill for the common layouts (grey, RGB, CMYK and RGB with a fourth
-// byte) on processors with SSSE3, and called through a pointer otherwise.
+// The flood fill and the search for its seeds over the host's buffer, with
+// the block test compiled in for the common layouts (grey, RGB, CMYK and RGB
+// with a fourth byte) on processors with SSSE3, called through a pointer else.
 #pragma once
 
 #include <cstdint>
@@ -12,3 +12,6 @@
 // Fills the region containing (x, y); answers `area` grown by what it painted.
 PaintedArea FloodRegion(const PixelGeometry& geometry, const FillTest& test, const uint8_t (&paint)[4],
                         PaintedArea area, int64_t x, int64_t y, std::vector<FillSegment>& pending);
+
+// The first x in from..to of row y whose pixel passes `test`; to + 1 when none.
+int64_t FindFillPixel(const PixelGeometry& geometry, const FillTest& test, int64_t from, int64_t to, int64_t y);

@@ -19,12 +19,12 @@ PaintedArea CurrentArea(const CTessel& filter) {
   return PaintedArea{filter.mAreaCount, filter.mMinX, filter.mMinY, filter.mMaxX, filter.mMaxY};
 }
 
+}  // namespace
+
 PixelGeometry OutputGeometry(const CTessel& filter) {
   if (filter.mFilterRecord) return PixelGeometry::FromOutput(*filter.mFilterRecord);
   return PixelGeometry{nullptr, 0, 0, 0, VRect{0, 0, 0, 0}};
 }
-
-}  // namespace
 
 FillTest CurrentFillTest(const CTessel& filter) {
   FillTest test;
@@ -35,10 +35,10 @@ FillTest CurrentFillTest(const CTessel& filter) {
   return test;
 }
 
-PixelRegion CurrentRegion(const CTessel& filter, bool vectorAllowed) {
+PixelRegion CurrentRegion(const CTessel& filter) {
   const PixelGeometry geometry = OutputGeometry(filter);
   const FillTest test = CurrentFillTest(filter);
-  const DispatchedBlocks blocks{ChooseBlockMask(test, geometry.columnBytes, geometry.planeBytes, vectorAllowed)};
+  const DispatchedBlocks blocks{ChooseBlockMask(test, geometry.columnBytes, geometry.planeBytes, false)};
   return PixelRegion(geometry, test, filter.mPaintColor, CurrentArea(filter), blocks);
 }
 
@@ -46,7 +46,7 @@ int16_t ImageMode(const CTessel& filter) { return filter.mFilterRecord ? filter.
 
 bool CTessel::FillFunc(int64_t x, int64_t y) {
   if (!sTesselFilter) return false;
-  PixelRegion region = CurrentRegion(*sTesselFilter, false);
+  PixelRegion region = CurrentRegion(*sTesselFilter);
   const bool painted = region.Take(x, y);
   if (painted) KeepArea(*sTesselFilter, region.area());
   return painted;

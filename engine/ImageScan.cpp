@@ -3,6 +3,7 @@
 // flagged and listed for joining.
 #include <algorithm>
 
+#include "engine/FastFill.h"
 #include "engine/PaintColor.h"
 #include "engine/TesselFill.h"
 
@@ -68,15 +69,20 @@ int16_t CTessel::ScanImage(CTesselParams& params, bool& found) {
   // Before any choice: the colour of a run starts without black ink.
   mPaintColor[3] = 255;
   bool paintable = false;
+  const PixelGeometry geometry = OutputGeometry(*this);
+  FillTest test = CurrentFillTest(*this);
   for (int64_t y = std::max<int32_t>(record.outRect.top, 0); y < rows; ++y) {
     for (int64_t x = first; x <= last; ++x) {
-      x = CurrentRegion(*this).FindFirst(x, last, y);
+      x = FindFillPixel(geometry, test, x, last, y);
       if (x > last) break;
       // Decided before the first pixel is painted, so a page no colour can
       // fill is left exactly as it was.
       if (!paintable && !(paintable = AnyPaintColor(*this))) return filterBadParameters;
       if (!FillRegion(*this, params, static_cast<uint32_t>(x), static_cast<uint32_t>(y))) return filterBadParameters;
       found = true;
+      // Flagging a region leaves the run's own test in force, which need not
+      // be the one the scan began with.
+      test = CurrentFillTest(*this);
     }
     if (record.progressProc) record.progressProc(static_cast<int32_t>(y + 1), rows);
     if (record.abortProc && record.abortProc()) return userCanceledErr;

@@ -1,17 +1,14 @@
 // The filter's region over the host's output buffer: the pixels that pass the
 // fill test, painted in place with the paint colour as the fill reaches them,
 // with the painted area's pixel count and bounding box kept on the way.
-// Runs are tested 16 pixels at a time, by `Blocks` (a block test callable),
-// and painted in bulk.
+// Runs are tested 16 pixels at a time (see PixelRows.h) and painted in bulk.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-#include "engine/BlockTest.h"
-#include "engine/FillTest.h"
-#include "engine/PixelGeometry.h"
+#include "engine/PixelRows.h"
 
 // Pixel count and bounding box of what a fill painted.
 struct PaintedArea {
@@ -24,27 +21,28 @@ class BasicPixelRegion {
  public:
   BasicPixelRegion(const PixelGeometry& geometry, const FillTest& test, const uint8_t (&paint)[4], PaintedArea area,
                    Blocks blocks)
-      : mGeometry(geometry), mTest(test), mArea(area), mBlocks(blocks) {
+      : mRows(geometry, test, blocks), mArea(area) {
     std::copy(paint, paint + 4, mPaint);
+    mPlanes = test.planes;
     mPacked = geometry.planeBytes == 1 && geometry.columnBytes == test.planes;
-    for (int i = 0; i < kBlockPixels * test.planes; ++i) mPattern[i] = mPaint[i % test.planes];
+    for (int i = 0; i < kPatternBytes; ++i) mPattern[i] = mPlanes > 0 ? mPaint[i % mPlanes] : 0;
   }
 
   const PaintedArea& area() const { return mArea; }
 
   bool Take(int64_t x, int64_t y) {
-    if (!mGeometry.Contains(x, y) || !mGeometry.data) return false;
-    uint8_t* pixel = mGeometry.At(x, y);
-    if (!mTest.Passes(pixel, mGeometry.planeBytes)) return false;
+    if (!geometry().Contains(x, y) || !geometry().data) return false;
+    uint8_t* pixel = geometry().At(x, y);
+    if (!mRows.test().Passes(pixel, geometry().planeBytes)) return false;
     Paint(pixel, 1);
     Measure(x, x, y);
     return true;
   }
 
   int64_t ExtendLeft(int64_t x, int64_t y) {
-    if (!RowHolds(y)) return x;
-    const int64_t first = mGeometry.bounds.left;
-    const int64_t last = int64_t{mGeometry.bounds.right} - 1;
+    if (!mRows.RowHolds(y)) return x;
+    const int64_t first = geometry().bounds.left;
+    const int64_t last = int64_t{geometry().bounds.right} - 1;
     int64_t left = x;
     // Each block ends at `left` - 1 or starts at the row's first pixel; a
     // 17th pixel must follow it in the row.
@@ -52,8 +50,8 @@ class BasicPixelRegion {
       const int64_t start = std::max(left - kBlockPixels, first);
       if (start + kBlockPixels > last) break;
       const int candidates = static_cast<int>(left - start);
-      const uint32_t wanted = LowBits(candidates);
-      const uint32_t failing = ~BlockMask(start, y) & wanted;
+      const uint32_t wanted = Rows::LowBits(candidates);
+      const uint32_t failing = ~mRows.BlockMask(start, y) & wanted;
       if (!failing) {
         left = start;
         continue;
@@ -64,18 +62,18 @@ class BasicPixelRegion {
       PaintRun(left, x - 1, y);
       return left;
     }
-    while (left > first && PassesAt(left - 1, y)) --left;
+    while (left > first && mRows.PassesAt(left - 1, y)) --left;
     PaintRun(left, x - 1, y);
     return left;
   }
 
   int64_t ExtendRight(int64_t x, int64_t y) {
-    if (!RowHolds(y)) return x;
-    const int64_t last = int64_t{mGeometry.bounds.right} - 1;
+    if (!mRows.RowHolds(y)) return x;
+    const int64_t last = int64_t{geometry().bounds.right} - 1;
     int64_t right = x;
     // Blocks end before the row's last pixel, which therefore follows them.
     while (right + kBlockPixels < last) {
-      const uint32_t mask = BlockMask(right + 1, y);
+      const uint32_t mask = mRows.BlockMask(right + 1, y);
       if (mask == kFullBlock) {
         right += kBlockPixels;
         continue;
@@ -84,77 +82,77 @@ class BasicPixelRegion {
       PaintRun(x + 1, right, y);
       return right;
     }
-    while (right < last && PassesAt(right + 1, y)) ++right;
+    while (right < last && mRows.PassesAt(right + 1, y)) ++right;
     PaintRun(x + 1, right, y);
     return right;
   }
 
   // The first x in from..to whose pixel passes, unpainted; to + 1 when none.
-  // `from` and `to` lie within the row.
-  int64_t FindFirst(int64_t from, int64_t to, int64_t y) const {
-    if (!RowHolds(y)) return to + 1;
-    const int64_t last = int64_t{mGeometry.bounds.right} - 1;
-    int64_t x = from;
-    while (x <= to && x + kBlockPixels <= last) {
-      const uint32_t mask = BlockMask(x, y) & LowBits(static_cast<int>(std::min<int64_t>(to - x + 1, kBlockPixels)));
-      if (mask) return x + __builtin_ctz(mask);
-      x += kBlockPixels;
-    }
-    while (x <= to && !PassesAt(x, y)) ++x;
-    return std::min(x, to + 1);
-  }
+  int64_t FindFirst(int64_t from, int64_t to, int64_t y) const { return mRows.FindFirst(from, to, y); }
 
   void Prefetch(int64_t left, int64_t right, int64_t y) const {
-    if (!RowHolds(y)) return;
+    if (!mRows.RowHolds(y)) return;
     constexpr int64_t kCacheLine = 64;
-    const uint8_t* end = mGeometry.At(right, y);
-    for (const uint8_t* p = mGeometry.At(left, y); p <= end; p += kCacheLine) __builtin_prefetch(p);
+    const uint8_t* end = geometry().At(right, y);
+    for (const uint8_t* p = geometry().At(left, y); p <= end; p += kCacheLine) __builtin_prefetch(p);
   }
 
   int64_t TakeFirst(int64_t from, int64_t to, int64_t y) {
     const int64_t x = FindFirst(from, to, y);
     if (x <= to) {
-      Paint(mGeometry.At(x, y), 1);
+      Paint(geometry().At(x, y), 1);
       Measure(x, x, y);
     }
     return x;
   }
 
  private:
-  // The lowest `count` bits of a block mask (count 1..16).
-  static uint32_t LowBits(int count) { return kFullBlock >> (kBlockPixels - count); }
+  using Rows = BasicPixelRows<Blocks>;
+  // A whole number of pixels of every packed size (1, 2, 3 or 4 bytes).
+  static constexpr int64_t kChunk = 48;
+  // The pattern runs past a chunk so that any 16 bytes from a chunk offset fit.
+  static constexpr int kPatternBytes = 64;
 
-  bool RowHolds(int64_t y) const {
-    return mGeometry.data && y >= mGeometry.bounds.top && y < mGeometry.bounds.bottom;
-  }
-
-  bool PassesAt(int64_t x, int64_t y) const { return mTest.Passes(mGeometry.At(x, y), mGeometry.planeBytes); }
-
-  uint32_t BlockMask(int64_t x, int64_t y) const {
-    return mBlocks(mTest, mGeometry.At(x, y), mGeometry.columnBytes, mGeometry.planeBytes);
-  }
+  const PixelGeometry& geometry() const { return mRows.geometry(); }
 
   void Paint(uint8_t* pixel, int64_t count) {
     if (mPacked) {
-      // Whole runs of packed pixels: a few wide copies of the repeated colour
-      // instead of one store per byte.
-      const int64_t chunk = kBlockPixels * mTest.planes;
-      int64_t bytes = count * mTest.planes;
-      for (; bytes >= chunk; bytes -= chunk, pixel += chunk) std::memcpy(pixel, mPattern, static_cast<size_t>(chunk));
-      std::memcpy(pixel, mPattern, static_cast<size_t>(bytes));
+      PaintPacked(pixel, count * mPlanes);
       return;
     }
     // Locals: stores through the pixel pointer could alias the members.
-    const int planes = mTest.planes;
-    const int64_t column = mGeometry.columnBytes, step = mGeometry.planeBytes;
+    const int planes = mPlanes;
+    const int64_t column = geometry().columnBytes, step = geometry().planeBytes;
     const uint8_t paint[4] = {mPaint[0], mPaint[1], mPaint[2], mPaint[3]};
     for (int64_t i = 0; i < count; ++i, pixel += column)
       for (int k = 0; k < planes; ++k) pixel[k * step] = paint[k];
   }
 
+  // `bytes` of packed pixels in a few fixed-size copies of the repeated
+  // colour. The byte at offset o of the run is mPattern[o % kChunk], so copies
+  // may overlap: the last one ends at the run's end instead of running short.
+  void PaintPacked(uint8_t* pixel, int64_t bytes) {
+    if (bytes >= 16) {
+      int64_t done = 0;
+      for (; bytes - done > kChunk; done += kChunk) std::memcpy(pixel + done, mPattern, kChunk);
+      const int64_t rest = bytes - done;  // 1..kChunk
+      if (rest > 16) std::memcpy(pixel + done, mPattern, 16);
+      if (rest > 32) std::memcpy(pixel + done + 16, mPattern + 16, 16);
+      std::memcpy(pixel + bytes - 16, mPattern + (rest >= 16 ? rest - 16 : rest - 16 + kChunk), 16);
+    } else if (bytes >= 8) {
+      std::memcpy(pixel, mPattern, 8);
+      std::memcpy(pixel + bytes - 8, mPattern + bytes - 8, 8);
+    } else if (bytes >= 4) {
+      std::memcpy(pixel, mPattern, 4);
+      std::memcpy(pixel + bytes - 4, mPattern + bytes - 4, 4);
+    } else {
+      for (int64_t i = 0; i < bytes; ++i) pixel[i] = mPattern[i];
+    }
+  }
+
   void PaintRun(int64_t from, int64_t to, int64_t y) {
     if (from > to) return;
-    Paint(mGeometry.At(from, y), to - from + 1);
+    Paint(geometry().At(from, y), to - from + 1);
     Measure(from, to, y);
   }
 
@@ -166,15 +164,14 @@ class BasicPixelRegion {
     mArea.maxY = std::max(mArea.maxY, y);
   }
 
-  PixelGeometry mGeometry;
-  FillTest mTest;
+  Rows mRows;
   PaintedArea mArea;
-  Blocks mBlocks;
   uint8_t mPaint[4];
+  int mPlanes;
   // Pixels whose tested planes are all their bytes, side by side.
   bool mPacked;
-  // The paint colour repeated for a block of packed pixels.
-  uint8_t mPattern[kBlockPixels * 4];
+  // The paint colour repeated, pixel after pixel, from a pixel's first byte.
+  uint8_t mPattern[kPatternBytes];
 };
 
 // The region with its block test chosen at run time.

@@ -8,10 +8,12 @@
 // The fill test now in force: anti-aliased or the fill range, on mPlanes planes.
 FillTest CurrentFillTest(const CTessel& filter);
 
-// The region the next fill paints: the host's output buffer, the current fill
-// test and paint colour, and the filter's area counters as they stand.
-// `vectorAllowed` false keeps to the portable pixel tests.
-PixelRegion CurrentRegion(const CTessel& filter, bool vectorAllowed = true);
+// Where the host's output buffer lies; no data without a filter record.
+PixelGeometry OutputGeometry(const CTessel& filter);
+
+// The region the next pixel-by-pixel fill paints: the host's output buffer,
+// the current fill test and paint colour, and the area counters as they stand.
+PixelRegion CurrentRegion(const CTessel& filter);
 
 // The host's image mode, 0 (bitmap) without a filter record.
 int16_t ImageMode(const CTessel& filter);
