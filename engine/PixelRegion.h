@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "engine/PixelRows.h"
+#include "engine/ScanlineFill.h"
 
 // Pixel count and bounding box of what a fill painted.
 struct PaintedArea {
@@ -25,7 +26,8 @@ class BasicPixelRegion {
     std::copy(paint, paint + 4, mPaint);
     mPlanes = test.planes;
     mPacked = geometry.planeBytes == 1 && geometry.columnBytes == test.planes;
-    for (int i = 0; i < kPatternBytes; ++i) mPattern[i] = mPlanes > 0 ? mPaint[i % mPlanes] : 0;
+    // Whole colours a pixel apart; the last may run into the spare bytes.
+    for (int i = 0; i < kPatternBytes; i += std::max(mPlanes, 1)) std::memcpy(mPattern + i, mPaint, 4);
   }
 
   const PaintedArea& area() const { return mArea; }
@@ -87,9 +89,6 @@ class BasicPixelRegion {
     return right;
   }
 
-  // The first x in from..to whose pixel passes, unpainted; to + 1 when none.
-  int64_t FindFirst(int64_t from, int64_t to, int64_t y) const { return mRows.FindFirst(from, to, y); }
-
   void Prefetch(int64_t left, int64_t right, int64_t y) const {
     if (!mRows.RowHolds(y)) return;
     constexpr int64_t kCacheLine = 64;
@@ -97,13 +96,18 @@ class BasicPixelRegion {
     for (const uint8_t* p = geometry().At(left, y); p <= end; p += kCacheLine) __builtin_prefetch(p);
   }
 
-  int64_t TakeFirst(int64_t from, int64_t to, int64_t y) {
-    const int64_t x = FindFirst(from, to, y);
-    if (x <= to) {
-      Paint(geometry().At(x, y), 1);
-      Measure(x, x, y);
-    }
-    return x;
+  bool TakeRun(int64_t from, int64_t to, int64_t y, FillRun& run) {
+    const auto found = mRows.Find(from, to, y);
+    const int64_t x = found.x;
+    if (x > to) return false;
+    // The search's own block answers end the run when they hold a failing pixel.
+    const uint32_t failing = ~found.after & Rows::LowBits(found.known);
+    const int64_t right = x + (failing ? __builtin_ctz(failing) : found.known);
+    PaintRun(x, right, y);
+    // Points from..x - 1 have just failed: only a run met at `from` reaches left.
+    run.left = x == from ? ExtendLeft(x, y) : x;
+    run.right = failing ? right : ExtendRight(right, y);
+    return true;
   }
 
  private:
@@ -145,8 +149,11 @@ class BasicPixelRegion {
     } else if (bytes >= 4) {
       std::memcpy(pixel, mPattern, 4);
       std::memcpy(pixel + bytes - 4, mPattern + bytes - 4, 4);
-    } else {
-      for (int64_t i = 0; i < bytes; ++i) pixel[i] = mPattern[i];
+    } else if (bytes >= 2) {
+      std::memcpy(pixel, mPattern, 2);
+      std::memcpy(pixel + bytes - 2, mPattern + bytes - 2, 2);
+    } else if (bytes == 1) {
+      *pixel = mPattern[0];
     }
   }
 
@@ -171,7 +178,7 @@ class BasicPixelRegion {
   // Pixels whose tested planes are all their bytes, side by side.
   bool mPacked;
   // The paint colour repeated, pixel after pixel, from a pixel's first byte.
-  uint8_t mPattern[kPatternBytes];
+  uint8_t mPattern[kPatternBytes + 4];
 };
 
 // The region with its block test chosen at run time.

@@ -27,12 +27,19 @@ struct FillSegment {
   int64_t parentRight;
 };
 
+// A painted run of one row, as a region reports it.
+struct FillRun {
+  int64_t left;
+  int64_t right;
+};
+
 // A region, as the fill asks it, one point or one run at a time:
 //   bool Take(x, y)                   test and paint one point
 //   int64_t ExtendLeft(x, y)          paint leftwards from x - 1; the new left
 //   int64_t ExtendRight(x, y)         paint rightwards from x + 1; the new right
-//   int64_t TakeFirst(from, to, y)    paint the first point of from..to that
-//                                     belongs; its x, or to + 1 when none does
+//   bool TakeRun(from, to, y, run)    find the first point of from..to that
+//                                     belongs and paint its whole run; false
+//                                     when none does
 //   void Prefetch(left, right, y)     a hint: row y's left..right comes soon
 // Run-wide answers let a region test many pixels at once; the runs found, and
 // their order, are those of testing one point after the other.
@@ -50,9 +57,12 @@ class CallbackRegion {
     while (mFill(x + 1, y)) ++x;
     return x;
   }
-  int64_t TakeFirst(int64_t from, int64_t to, int64_t y) {
+  bool TakeRun(int64_t from, int64_t to, int64_t y, FillRun& run) {
     while (from <= to && !mFill(from, y)) ++from;
-    return from;
+    if (from > to) return false;
+    run.left = ExtendLeft(from, y);
+    run.right = ExtendRight(from, y);
+    return true;
   }
   void Prefetch(int64_t, int64_t, int64_t) {}
 
@@ -65,15 +75,13 @@ namespace scanline_detail {
 // How far ahead, in rows, a new run's direction is prefetched.
 constexpr int64_t kPrefetchRows = 3;
 
-// The run through (x, y), whose point the region has just painted, found
-// from `parent` (the seed's run has none).
-template <class Region>
-FillSegment BuildSegment(Region& region, int64_t x, int64_t y, const FillSegment* parent) {
+// The segment of `run` on row y, found from `parent` (the seed's has none).
+inline FillSegment MakeSegment(const FillRun& run, int64_t y, const FillSegment* parent) {
   FillSegment segment;
   segment.y = y;
-  segment.left = region.ExtendLeft(x, y);
-  segment.right = region.ExtendRight(x, y);
-  segment.upX = segment.downX = segment.left;
+  segment.left = run.left;
+  segment.right = run.right;
+  segment.upX = segment.downX = run.left;
   segment.parentY = parent ? parent->y : y;
   segment.parentLeft = parent ? parent->left : 0;
   segment.parentRight = parent ? parent->right : -1;
@@ -94,12 +102,12 @@ bool SearchRow(Region& region, const FillSegment& segment, int64_t& cursor, int6
       }
       to = std::min(to, segment.parentLeft - 1);
     }
-    const int64_t x = region.TakeFirst(cursor, to, row);
-    if (x > to) {
+    FillRun run;
+    if (!region.TakeRun(cursor, to, row, run)) {
       cursor = to + 1;
       continue;
     }
-    child = BuildSegment(region, x, row, &segment);
+    child = MakeSegment(run, row, &segment);
     // The fill tends to carry on the way it went.
     region.Prefetch(child.left, child.right, row + (row - segment.y) * kPrefetchRows);
     // Resume past the child: its points fail now, being painted.
@@ -135,8 +143,11 @@ bool NextSegment(FillSegment& segment, Region& region, FillSegment& child) {
 template <class Region>
 void ScanlineFill(int64_t x, int64_t y, Region& region, std::vector<FillSegment>& pending) {
   if (!region.Take(x, y)) return;
+  FillRun seed;
+  seed.left = region.ExtendLeft(x, y);
+  seed.right = region.ExtendRight(x, y);
   pending.clear();
-  pending.push_back(scanline_detail::BuildSegment(region, x, y, nullptr));
+  pending.push_back(scanline_detail::MakeSegment(seed, y, nullptr));
   FillSegment child;
   while (!pending.empty()) {
     if (!NextSegment(pending.back(), region, child)) {
