@@ -37,4 +37,17 @@ struct PixelGeometry {
   uint8_t* At(int64_t x, int64_t y) const {
     return data ? data + y * rowBytes + x * columnBytes : nullptr;
   }
+
+  // A hint that plane 0 of row y's left..right is wanted soon.
+  void Prefetch(int64_t left, int64_t right, int64_t y) const {
+    if (!data || y < bounds.top || y >= bounds.bottom) return;
+    constexpr int64_t kCacheLine = 64;
+    const uint8_t* end = At(right, y);
+    for (const uint8_t* p = At(left, y); p <= end; p += kCacheLine) {
+      __builtin_prefetch(p);
+      // GCC counts a prefetch as no effect, finds a function of nothing else
+      // pure, and drops every call to it. An empty volatile asm is an effect.
+      asm volatile("");
+    }
+  }
 };

@@ -89,12 +89,7 @@ class BasicPixelRegion {
     return right;
   }
 
-  void Prefetch(int64_t left, int64_t right, int64_t y) const {
-    if (!mRows.RowHolds(y)) return;
-    constexpr int64_t kCacheLine = 64;
-    const uint8_t* end = geometry().At(right, y);
-    for (const uint8_t* p = geometry().At(left, y); p <= end; p += kCacheLine) __builtin_prefetch(p);
-  }
+  void Prefetch(int64_t left, int64_t right, int64_t y) const { geometry().Prefetch(left, right, y); }
 
   bool TakeRun(int64_t from, int64_t to, int64_t y, FillRun& run) {
     const auto found = mRows.Find(from, to, y);
