@@ -9,6 +9,11 @@
 
 namespace {
 
+// How far below the scan its rows are fetched. Most regions seeded on a row
+// end within this many rows, so their fills find the pixels in cache instead
+// of waiting on memory for each new run.
+constexpr int64_t kFetchAheadRows = 64;
+
 // Whether the region just filled is no larger than `size`, by area or by extent.
 bool IsSmall(const CTessel& filter, const CTesselParams& params, uint64_t size) {
   if (params.measureByArea) return filter.mAreaCount <= size;
@@ -72,6 +77,7 @@ int16_t CTessel::ScanImage(CTesselParams& params, bool& found) {
   const PixelGeometry geometry = OutputGeometry(*this);
   FillTest test = CurrentFillTest(*this);
   for (int64_t y = std::max<int32_t>(record.outRect.top, 0); y < rows; ++y) {
+    geometry.Prefetch(first, last, y + kFetchAheadRows);
     for (int64_t x = first; x <= last; ++x) {
       x = FindFillPixel(geometry, test, x, last, y);
       if (x > last) break;
