@@ -3,6 +3,7 @@
 // hundreds of thousands of pixels a side overflow 32-bit products.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "plugin/PhotoshopHost.h"
@@ -41,6 +42,8 @@ struct PixelGeometry {
   // A hint that plane 0 of row y's left..right is wanted soon.
   void Prefetch(int64_t left, int64_t right, int64_t y) const {
     if (!data || y < bounds.top || y >= bounds.bottom) return;
+    left = left < bounds.left ? bounds.left : left;
+    right = right >= bounds.right ? bounds.right - 1 : right;
     constexpr int64_t kCacheLine = 64;
     const uint8_t* end = At(right, y);
     for (const uint8_t* p = At(left, y); p <= end; p += kCacheLine) {

@@ -72,8 +72,10 @@ class CallbackRegion {
 
 namespace scanline_detail {
 
-// How far ahead, in rows, a new run's direction is prefetched.
+// How far ahead, in rows, a new run's direction is prefetched, and how much
+// wider than the run: shapes widen as often as they narrow.
 constexpr int64_t kPrefetchRows = 3;
+constexpr int64_t kPrefetchMargin = 32;
 
 // The segment of `run` on row y, found from `parent` (the seed's has none).
 inline FillSegment MakeSegment(const FillRun& run, int64_t y, const FillSegment* parent) {
@@ -109,7 +111,8 @@ bool SearchRow(Region& region, const FillSegment& segment, int64_t& cursor, int6
     }
     child = MakeSegment(run, row, &segment);
     // The fill tends to carry on the way it went.
-    region.Prefetch(child.left, child.right, row + (row - segment.y) * kPrefetchRows);
+    region.Prefetch(child.left - kPrefetchMargin, child.right + kPrefetchMargin,
+                    row + (row - segment.y) * kPrefetchRows);
     // Resume past the child: its points fail now, being painted.
     cursor = child.right + 1;
     return true;
