@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int kMostPlanes = 4;
-
 void KeepArea(CTessel& filter, const PaintedArea& area) {
   filter.mAreaCount = area.count;
   filter.mMinX = area.minX;
@@ -26,23 +24,12 @@ PixelGeometry OutputGeometry(const CTessel& filter) {
   return PixelGeometry{nullptr, 0, 0, 0, VRect{0, 0, 0, 0}};
 }
 
-FillTest CurrentFillTest(const CTessel& filter) {
-  FillTest test;
-  test.planes = std::min<int>(filter.mPlanes, kMostPlanes);
-  test.antiAliased = filter.mPaintAA;
-  std::copy(filter.mFillLow, filter.mFillLow + 4, test.low);
-  std::copy(filter.mFillHigh, filter.mFillHigh + 4, test.high);
-  return test;
-}
-
 PixelRegion CurrentRegion(const CTessel& filter) {
   const PixelGeometry geometry = OutputGeometry(filter);
   const FillTest test = CurrentFillTest(filter);
   const DispatchedBlocks blocks{ChooseBlockMask(test, geometry.columnBytes, geometry.planeBytes, false)};
   return PixelRegion(geometry, test, filter.mPaintColor, CurrentArea(filter), blocks);
 }
-
-int16_t ImageMode(const CTessel& filter) { return filter.mFilterRecord ? filter.mFilterRecord->imageMode : 0; }
 
 bool CTessel::FillFunc(int64_t x, int64_t y) {
   if (!sTesselFilter) return false;

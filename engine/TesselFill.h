@@ -1,12 +1,22 @@
 // The filter's fill state as the fill engine sees it.
 #pragma once
 
+#include <algorithm>
+
 #include "engine/FillTest.h"
 #include "engine/PixelRegion.h"
 #include "plugin/Tessel.h"
 
-// The fill test now in force: anti-aliased or the fill range, on mPlanes planes.
-FillTest CurrentFillTest(const CTessel& filter);
+// The fill test now in force: anti-aliased or the fill range, on mPlanes
+// planes (at most 4). Asked for several times a region: kept inline.
+inline FillTest CurrentFillTest(const CTessel& filter) {
+  FillTest test;
+  test.planes = std::min<int>(filter.mPlanes, 4);
+  test.antiAliased = filter.mPaintAA;
+  std::copy(filter.mFillLow, filter.mFillLow + 4, test.low);
+  std::copy(filter.mFillHigh, filter.mFillHigh + 4, test.high);
+  return test;
+}
 
 // Where the host's output buffer lies; no data without a filter record.
 PixelGeometry OutputGeometry(const CTessel& filter);
@@ -16,4 +26,6 @@ PixelGeometry OutputGeometry(const CTessel& filter);
 PixelRegion CurrentRegion(const CTessel& filter);
 
 // The host's image mode, 0 (bitmap) without a filter record.
-int16_t ImageMode(const CTessel& filter);
+inline int16_t ImageMode(const CTessel& filter) {
+  return filter.mFilterRecord ? filter.mFilterRecord->imageMode : 0;
+}
