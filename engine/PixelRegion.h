@@ -27,7 +27,11 @@ class BasicPixelRegion {
     mPlanes = test.planes;
     mPacked = geometry.planeBytes == 1 && geometry.columnBytes == test.planes;
     // Whole colours a pixel apart; the last may run into the spare bytes.
-    for (int i = 0; i < kPatternBytes; i += std::max(mPlanes, 1)) std::memcpy(mPattern + i, mPaint, 4);
+    // Locals: byte stores into the pattern could alias any member.
+    const int step = std::max(test.planes, 1);
+    uint8_t colour[4];
+    std::copy(paint, paint + 4, colour);
+    for (int i = 0; i < kPatternBytes; i += step) std::memcpy(mPattern + i, colour, 4);
   }
 
   const PaintedArea& area() const { return mArea; }
