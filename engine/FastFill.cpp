@@ -33,10 +33,11 @@ auto WithBlocks(const PixelGeometry& geometry, const FillTest& test, Work work) 
 }  // namespace
 
 PaintedArea FloodRegion(const PixelGeometry& geometry, const FillTest& test, const uint8_t (&paint)[4],
-                        PaintedArea area, int64_t x, int64_t y, std::vector<FillSegment>& pending) {
+                        const PaintedArea& area, int64_t x, int64_t y, std::vector<FillSegment>& pending,
+                        bool firstOfRegion) {
   return WithBlocks(geometry, test, [&](auto blocks) {
     BasicPixelRegion<decltype(blocks)> region(geometry, test, paint, area, blocks);
-    ScanlineFill(x, y, region, pending);
+    ScanlineFill(x, y, region, pending, firstOfRegion);
     return region.area();
   });
 }

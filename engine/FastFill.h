@@ -10,8 +10,10 @@
 #include "engine/ScanlineFill.h"
 
 // Fills the region containing (x, y); answers `area` grown by what it painted.
+// `firstOfRegion` as for ScanlineFill.
 PaintedArea FloodRegion(const PixelGeometry& geometry, const FillTest& test, const uint8_t (&paint)[4],
-                        PaintedArea area, int64_t x, int64_t y, std::vector<FillSegment>& pending);
+                        const PaintedArea& area, int64_t x, int64_t y, std::vector<FillSegment>& pending,
+                        bool firstOfRegion);
 
 // The first x in from..to of row y whose pixel passes `test`; to + 1 when none.
 int64_t FindFillPixel(const PixelGeometry& geometry, const FillTest& test, int64_t from, int64_t to, int64_t y);

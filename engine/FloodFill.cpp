@@ -39,10 +39,11 @@ bool CTessel::FillFunc(int64_t x, int64_t y) {
   return painted;
 }
 
-void CTessel::FloodFill(uint32_t x, uint32_t y) {
+void CTessel::FloodFill(uint32_t x, uint32_t y, bool firstOfRegion) {
   // Pixels painted in a colour that still passes the test would be met again
   // and again: such a fill never ends, so it does not start.
   const FillTest test = CurrentFillTest(*this);
   if (test.Passes(mPaintColor, 1)) return;
-  KeepArea(*this, FloodRegion(OutputGeometry(*this), test, mPaintColor, CurrentArea(*this), x, y, mPendingSegments));
+  KeepArea(*this, FloodRegion(OutputGeometry(*this), test, mPaintColor, CurrentArea(*this), x, y, mPendingSegments,
+                              firstOfRegion));
 }

@@ -51,7 +51,7 @@ bool FillRegion(CTessel& filter, CTesselParams& params, uint32_t x, uint32_t y) 
   filter.mAreaCount = 0;
   filter.mMinX = filter.mMaxX = x;
   filter.mMinY = filter.mMaxY = y;
-  filter.FloodFill(x, y);
+  filter.FloodFill(x, y, true);
   const bool join = params.joinAreas && IsSmall(filter, params, params.joinSize);
   if (join) filter.AddJoinArea(x, y);
   if (join || (params.flagAreas && IsSmall(filter, params, params.flagSize)))

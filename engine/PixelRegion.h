@@ -20,8 +20,8 @@ struct PaintedArea {
 template <class Blocks>
 class BasicPixelRegion {
  public:
-  BasicPixelRegion(const PixelGeometry& geometry, const FillTest& test, const uint8_t (&paint)[4], PaintedArea area,
-                   Blocks blocks)
+  BasicPixelRegion(const PixelGeometry& geometry, const FillTest& test, const uint8_t (&paint)[4],
+                   const PaintedArea& area, Blocks blocks)
       : mRows(geometry, test, blocks), mArea(area) {
     std::copy(paint, paint + 4, mPaint);
     mPlanes = test.planes;

@@ -143,14 +143,19 @@ bool NextSegment(FillSegment& segment, Region& region, FillSegment& child) {
 
 // Fills the region containing (x, y), depth first. `pending` is working
 // storage, reused between fills so that a run costs no allocation.
+// `firstOfRegion`: (x, y) is the region's first point in raster order, as a
+// scan's seed is, so nothing of it lies above that row or left of x there;
+// those places are not searched, which changes nothing that is painted.
 template <class Region>
-void ScanlineFill(int64_t x, int64_t y, Region& region, std::vector<FillSegment>& pending) {
+void ScanlineFill(int64_t x, int64_t y, Region& region, std::vector<FillSegment>& pending,
+                  bool firstOfRegion = false) {
   if (!region.Take(x, y)) return;
   FillRun seed;
-  seed.left = region.ExtendLeft(x, y);
+  seed.left = firstOfRegion ? x : region.ExtendLeft(x, y);
   seed.right = region.ExtendRight(x, y);
   pending.clear();
   pending.push_back(scanline_detail::MakeSegment(seed, y, nullptr));
+  if (firstOfRegion) pending.back().upX = seed.right + 1;
   FillSegment child;
   while (!pending.empty()) {
     if (!NextSegment(pending.back(), region, child)) {

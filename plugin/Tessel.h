@@ -53,7 +53,8 @@ class CTessel : public CPSFilter {
   // ---- Scanline flood fill
   // The fill callback: paints (x, y) when it passes the fill test.
   static bool FillFunc(int64_t x, int64_t y);
-  void FloodFill(uint32_t x, uint32_t y);
+  // `firstOfRegion`: (x, y) is a scan's seed, the region's first pixel.
+  void FloodFill(uint32_t x, uint32_t y, bool firstOfRegion = false);
 
   // ---- Small-area joining
   // Gives each listed region the colour of the nearest pixel that could paint;
