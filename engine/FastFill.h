@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/PixelRegion.h"
@@ -15,5 +16,19 @@ PaintedArea FloodRegion(const PixelGeometry& geometry, const FillTest& test, con
                         const PaintedArea& area, int64_t x, int64_t y, std::vector<FillSegment>& pending,
                         bool firstOfRegion);
 
-// The first x in from..to of row y whose pixel passes `test`; to + 1 when none.
-int64_t FindFillPixel(const PixelGeometry& geometry, const FillTest& test, int64_t from, int64_t to, int64_t y);
+// The scan's search for seeds, its block test made once and kept for as long
+// as the test it is asked with stays the same.
+class SeedSearch {
+ public:
+  SeedSearch(const PixelGeometry& geometry, const FillTest& test);
+  ~SeedSearch();
+  SeedSearch(const SeedSearch&) = delete;
+  SeedSearch& operator=(const SeedSearch&) = delete;
+
+  // The first x in from..to of row y whose pixel passes `test`; to + 1 when none.
+  int64_t Find(const FillTest& test, int64_t from, int64_t to, int64_t y);
+
+ private:
+  struct Prepared;
+  std::unique_ptr<Prepared> mPrepared;
+};

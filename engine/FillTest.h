@@ -20,6 +20,11 @@ struct FillTest {
   uint8_t low[4];
   uint8_t high[4];
 
+  bool operator==(const FillTest& other) const {
+    return planes == other.planes && antiAliased == other.antiAliased &&
+           std::equal(low, low + 4, other.low) && std::equal(high, high + 4, other.high);
+  }
+
   // Whether the pixel whose plane 0 is at `c` (plane k at k * planeStep) passes.
   bool Passes(const uint8_t* c, int64_t planeStep) const {
     if (antiAliased) {

@@ -75,20 +75,19 @@ int16_t CTessel::ScanImage(CTesselParams& params, bool& found) {
   mPaintColor[3] = 255;
   bool paintable = false;
   const PixelGeometry geometry = OutputGeometry(*this);
-  FillTest test = CurrentFillTest(*this);
+  SeedSearch seeds(geometry, CurrentFillTest(*this));
   for (int64_t y = std::max<int32_t>(record.outRect.top, 0); y < rows; ++y) {
     geometry.Prefetch(first, last, y + kFetchAheadRows);
     for (int64_t x = first; x <= last; ++x) {
-      x = FindFillPixel(geometry, test, x, last, y);
+      // Flagging a region leaves the run's own test in force, which need not
+      // be the one the scan began with.
+      x = seeds.Find(CurrentFillTest(*this), x, last, y);
       if (x > last) break;
       // Decided before the first pixel is painted, so a page no colour can
       // fill is left exactly as it was.
       if (!paintable && !(paintable = AnyPaintColor(*this))) return filterBadParameters;
       if (!FillRegion(*this, params, static_cast<uint32_t>(x), static_cast<uint32_t>(y))) return filterBadParameters;
       found = true;
-      // Flagging a region leaves the run's own test in force, which need not
-      // be the one the scan began with.
-      test = CurrentFillTest(*this);
     }
     if (record.progressProc) record.progressProc(static_cast<int32_t>(y + 1), rows);
     if (record.abortProc && record.abortProc()) return userCanceledErr;
