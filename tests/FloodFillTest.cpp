@@ -195,6 +195,36 @@ TEST_F(PageFill, StaysInsideTheOutputRectangleAndTheTestedPlanes) {
   EXPECT_EQ(rig.Get(0, 4), (Bytes{255, 255, 255, 255}));
 }
 
+// Runs are painted in overlapping fixed-size copies of the colour: each must
+// cover its run exactly, whatever its length and pixel size, and not a byte more.
+TEST_F(PageFill, EveryRunLengthPaintsItsPixelsAndNoOthers) {
+  for (int planes : {1, 2, 3, 4})
+    for (int64_t length = 1; length <= 70; ++length) {
+      // One white run on a grey row, grey rows above and below.
+      const int64_t width = length + 40, start = 17;
+      Page page(width, 3, planes, Layout::kInterleaved);
+      for (int64_t y = 0; y < 3; ++y)
+        for (int64_t x = 0; x < width; ++x)
+          for (int k = 0; k < planes; ++k)
+            page.at(x, y, k) = y == 1 && x >= start && x < start + length ? 255 : uint8_t(100 + k);
+      FilterOnPage rig(page, planes == 1 ? plugInModeGrayScale : plugInModeRGBColor);
+      rig.filter.mPaintAA = false;
+      rig.SetRange({250, 250, 250, 250}, {255, 255, 255, 255});
+      rig.SetPaint({11, 22, 33, 44});
+      const int64_t seed = start + length / 2;
+      rig.StartArea(seed, 1);
+      rig.filter.FloodFill(uint32_t(seed), 1);
+      ASSERT_EQ(rig.filter.mAreaCount, uint64_t(length)) << planes << " planes, run of " << length;
+      for (int64_t y = 0; y < 3; ++y)
+        for (int64_t x = 0; x < width; ++x)
+          for (int k = 0; k < planes; ++k) {
+            const bool inRun = y == 1 && x >= start && x < start + length;
+            ASSERT_EQ(rig.page.at(x, y, k), inRun ? uint8_t(11 * (k + 1)) : uint8_t(100 + k))
+                << planes << " planes, run of " << length << ", at " << x << "," << y << " plane " << k;
+          }
+    }
+}
+
 TEST_F(PageFill, PaintColourThatPassesTheTestPaintsNothing) {
   FilterOnPage rig(Page(5, 5, 3, Layout::kInterleaved), plugInModeRGBColor);
   rig.filter.mPaintAA = true;
