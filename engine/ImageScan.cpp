@@ -45,13 +45,15 @@ void RepaintInFlagColor(CTessel& filter, CTesselParams& params, uint32_t x, uint
 
 // Paints, measures and sorts the region seeded at (x, y). False when no
 // usable colour could be chosen (a host whose conversions changed mid-run).
-bool FillRegion(CTessel& filter, CTesselParams& params, uint32_t x, uint32_t y) {
+// `firstOfRegion`: the scan has seen every pixel the fill could reach before
+// (x, y), so (x, y) is its region's first.
+bool FillRegion(CTessel& filter, CTesselParams& params, uint32_t x, uint32_t y, bool firstOfRegion) {
   filter.NextColor();
   if (!CanPaint(CurrentFillTest(filter), filter.mPaintColor, ImageMode(filter))) return false;
   filter.mAreaCount = 0;
   filter.mMinX = filter.mMaxX = x;
   filter.mMinY = filter.mMaxY = y;
-  filter.FloodFill(x, y, true);
+  filter.FloodFill(x, y, firstOfRegion);
   const bool join = params.joinAreas && IsSmall(filter, params, params.joinSize);
   if (join) filter.AddJoinArea(x, y);
   if (join || (params.flagAreas && IsSmall(filter, params, params.flagSize)))
@@ -74,6 +76,9 @@ int16_t CTessel::ScanImage(CTesselParams& params, bool& found) {
   // Before any choice: the colour of a run starts without black ink.
   mPaintColor[3] = 255;
   bool paintable = false;
+  // The scan starts at column and row 0 at the least: a rectangle reaching
+  // further holds pixels a fill could reach that the scan never saw.
+  const bool wholeRectangle = record.outRect.left >= 0 && record.outRect.top >= 0;
   const PixelGeometry geometry = OutputGeometry(*this);
   SeedSearch seeds(geometry, CurrentFillTest(*this));
   for (int64_t y = std::max<int32_t>(record.outRect.top, 0); y < rows; ++y) {
@@ -86,7 +91,8 @@ int16_t CTessel::ScanImage(CTesselParams& params, bool& found) {
       // Decided before the first pixel is painted, so a page no colour can
       // fill is left exactly as it was.
       if (!paintable && !(paintable = AnyPaintColor(*this))) return filterBadParameters;
-      if (!FillRegion(*this, params, static_cast<uint32_t>(x), static_cast<uint32_t>(y))) return filterBadParameters;
+      if (!FillRegion(*this, params, static_cast<uint32_t>(x), static_cast<uint32_t>(y), wholeRectangle))
+        return filterBadParameters;
       found = true;
     }
     if (record.progressProc) record.progressProc(static_cast<int32_t>(y + 1), rows);
