@@ -3,7 +3,6 @@
 // hundreds of thousands of pixels a side overflow 32-bit products.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 
 #include "plugin/PhotoshopHost.h"
