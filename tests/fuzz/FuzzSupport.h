@@ -9,6 +9,8 @@
 
 #include <boost/filesystem.hpp>
 
+#include "tests/TempFolders.h"
+
 namespace tessel::fuzz {
 
 // Reports a broken promise of the code under test; libFuzzer keeps the input.
@@ -18,25 +20,15 @@ inline void Require(bool holds, const char* promise) {
   std::abort();
 }
 
-// A folder of the process's own, removed when the process ends normally.
+// A folder of the process's own, removed when the process ends normally,
+// that takes the fuzzer's bytes as files.
 class ScratchFolder {
  public:
-  ScratchFolder()
-      : mPath(boost::filesystem::temp_directory_path() / boost::filesystem::unique_path("tessel-fuzz-%%%%-%%%%")) {
-    boost::filesystem::create_directories(mPath);
-  }
-  ~ScratchFolder() {
-    boost::system::error_code ignored;
-    boost::filesystem::remove_all(mPath, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const boost::filesystem::path& path() const { return mPath; }
+  const boost::filesystem::path& path() const { return mFolder.path(); }
 
   // Replaces the file `name` in the folder with `bytes`; its full path.
   std::string Write(const char* name, const uint8_t* bytes, size_t size) const {
-    const std::string file = (mPath / name).string();
+    const std::string file = (path() / name).string();
     std::FILE* out = std::fopen(file.c_str(), "wb");
     Require(out != nullptr, "the scratch folder takes files");
     Require(size == 0 || std::fwrite(bytes, 1, size, out) == size, "the scratch file takes every byte");
@@ -45,7 +37,7 @@ class ScratchFolder {
   }
 
  private:
-  boost::filesystem::path mPath;
+  test::TempFolder mFolder;
 };
 
 inline uint16_t BigEndian16(const uint8_t* bytes) { return uint16_t(bytes[0] << 8 | bytes[1]); }
