@@ -78,6 +78,9 @@ Action LoadActionFile(const std::string& path) {
     return ActionFromJson(json::parse(in));
   } catch (const json::parse_error& e) {
     throw ActionFileError(path + ": not valid JSON (" + e.what() + ")");
+  } catch (const json::exception& e) {
+    // Valid JSON the library cannot hold, such as a number beyond a double's range.
+    throw ActionFileError(path + ": a value cannot be read (" + e.what() + ")");
   } catch (const ActionFileError& e) {
     throw ActionFileError(path + ": " + e.what());
   }

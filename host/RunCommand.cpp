@@ -121,7 +121,8 @@ RunSettings SettingsFor(const RunOptions& request) {
       settings.replay = std::move(action.descriptor);
       settings.showDialog = action.showDialog;
     } catch (const ActionFileError& e) {
-      throw CommandError(kExitBadInput, e.what());
+      // Settings that cannot be replayed are a command that cannot be carried out.
+      Usage(e.what());
     }
   }
   request.params.Overlay(settings.replay);

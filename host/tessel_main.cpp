@@ -21,8 +21,8 @@ using namespace tessel::host;
 const char kExitCodesText[] =
     "Exit codes:\n"
     "  0    every page was flatted\n"
-    "  2    the command line cannot be carried out (unknown option, bad value, output equal to an input,\n"
-    "       output folder not writable); nothing was written\n"
+    "  2    the command line cannot be carried out (unknown option, bad value, an action file that cannot be\n"
+    "       replayed, output equal to an input, output folder not writable); nothing was written\n"
     "  3    an input is missing, damaged or not a supported image (other pages are still done)\n"
     "  4    the filter or writing a result failed (other pages are still done)\n"
     "  130  cancelled with Ctrl-C or in the dialog; unfinished outputs are not written\n";

@@ -1,5 +1,6 @@
 // Inputs the fuzzers found that broke a reader, each under the name of what
 // broke, and the nesting check that now guards the descriptor handles.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,6 +19,9 @@ namespace {
 
 using host::Descriptor;
 using host::ObjectValue;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+namespace fs = boost::filesystem;
 
 constexpr size_t kVeryDeep = 200000;
 
@@ -28,10 +32,15 @@ std::string Nested(const char* open, const char* close, size_t depth) {
   return text;
 }
 
+// A seed of the fuzzers, as the fuzz target hands it over.
+std::string Seed(const std::string& target, const std::string& name) {
+  return ReadBytes(fs::path(TESSEL_SOURCE_DIR) / "tests/fuzz/corpus" / target / name);
+}
+
 // The message of the error loading `content` as an action file raises.
 std::string LoadError(const std::string& content) {
   TempFolder folder;
-  const auto path = folder.path() / "deep.json";
+  const auto path = folder.path() / "action.json";
   WriteBytes(path, content);
   try {
     host::LoadActionFile(path.string());
@@ -51,6 +60,11 @@ TEST(ActionFileRegression, DeeplyNestedFormatOrVersionIsNamedNotWrittenOut) {
   const std::string message = LoadError(R"({"format": ")" + longName + R"(", "version": 1})");
   EXPECT_NE(message.find("a long string"), std::string::npos);
   EXPECT_LT(message.size(), 200u + longName.size() / 10);
+}
+
+TEST(ActionFileRegression, NumberBeyondADoubleIsAnActionFileError) {
+  EXPECT_THAT(LoadError(Seed("FuzzActionFile", "number-beyond-double.json")),
+              AllOf(HasSubstr("action.json: "), HasSubstr("1e999")));
 }
 
 // A descriptor of ours nested `depth` objects deep.

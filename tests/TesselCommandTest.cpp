@@ -75,6 +75,7 @@ TEST_F(TesselCommandTest, BadInputsAreRefusedAndTheExistingOutputStays) {
 TEST_F(TesselCommandTest, CommandLineMistakesAreUsageErrors) {
   const std::string page = Page("page.png");
   const std::string original = ReadBytes(page);
+  WriteBytes(Path("big.json"), R"({"format": 1e999, "version": 2})");
   struct Case {
     std::vector<std::string> arguments;
     const char* saying;
@@ -91,6 +92,7 @@ TEST_F(TesselCommandTest, CommandLineMistakesAreUsageErrors) {
       {{"run", page, "-o", Path("out.png"), "--palette", "Nowhere.aco"}, "tessel palettes"},
       {{"run", page, "-o", Path("out.png"), "--dialog"}, "display"},
       {{"run", page, "-o", Path("out.png"), "--random", "--palette", "A.aco"}, "excludes"},
+      {{"run", page, "-o", Path("out.png"), "--action", Path("big.json")}, "big.json: a value cannot be read"},
       {{"frobnicate"}, "subcommand"},
   };
   for (const Case& c : cases) {
@@ -99,7 +101,7 @@ TEST_F(TesselCommandTest, CommandLineMistakesAreUsageErrors) {
     EXPECT_THAT(result.err, HasSubstr(c.saying)) << c.arguments.back();
   }
   EXPECT_EQ(ReadBytes(page), original);
-  EXPECT_THAT(Listing(work.path()), testing::ElementsAre("page.png"));
+  EXPECT_THAT(Listing(work.path()), testing::ElementsAre("big.json", "page.png"));
 }
 
 TEST_F(TesselCommandTest, UnwritableOutputFolderIsRefusedBeforeAnyWork) {
