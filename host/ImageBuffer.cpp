@@ -1,7 +1,5 @@
 #include "host/ImageBuffer.h"
 
-#include <sys/sysinfo.h>
-
 #include <algorithm>
 #include <limits>
 
@@ -15,17 +13,16 @@ std::string Describe(const ImageGeometry& g) {
   return std::to_string(g.width) + " x " + std::to_string(g.height) + " x " + std::to_string(g.planes);
 }
 
-// Memory and swap together: a larger image could never be painted in place,
-// and asking for it would only let the allocator fail later or noisily.
-int64_t MachineMemory() {
-  struct sysinfo info {};
-  if (sysinfo(&info) != 0) return std::numeric_limits<int64_t>::max();
-  return (static_cast<int64_t>(info.totalram) + static_cast<int64_t>(info.totalswap)) * info.mem_unit;
+// To one decimal in GiB, or MiB below one GiB, as a person sizes memory.
+std::string Sized(int64_t bytes) {
+  const int shift = bytes < (int64_t(1) << 30) ? 20 : 30;
+  const int64_t tenths = (bytes * 10 + (int64_t(1) << (shift - 1))) >> shift;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + (shift == 20 ? " MiB" : " GiB");
 }
 
 }  // namespace
 
-ImageBuffer::ImageBuffer(const ImageGeometry& geometry) : mGeometry(geometry) {
+ImageBuffer::ImageBuffer(const ImageGeometry& geometry, int64_t availableBytes) : mGeometry(geometry) {
   const ImageGeometry& g = mGeometry;
   if (g.width < 1 || g.height < 1 || g.width > kMaxSide || g.height > kMaxSide)
     throw ImageError("image " + Describe(g) + ": each side must be 1 to " + std::to_string(kMaxSide) + " pixels");
@@ -42,9 +39,12 @@ ImageBuffer::ImageBuffer(const ImageGeometry& geometry) : mGeometry(geometry) {
     throw ImageError("image " + Describe(g) + ": too large for the editor's " +
                      (interleaved ? "row" : "plane") + " size, use the other layout");
   mSizeBytes = interleaved ? mRowBytes * g.height : mPlaneBytes * g.planes;
-  if (mSizeBytes > MachineMemory())
-    throw ImageError("image " + Describe(g) + ": needs " + std::to_string(mSizeBytes) +
-                     " bytes, more than this machine's memory");
+  // Asking for more would take memory the rest of the machine needs, or on
+  // an overcommitting kernel succeed only to fail page by page later.
+  if (mSizeBytes > availableBytes)
+    throw ImageError("image " + Describe(g) + ": needs " + std::to_string(mSizeBytes) + " bytes (" +
+                     Sized(mSizeBytes) + "), more than the " + Sized(availableBytes) +
+                     " of memory available");
 
   mPixels.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(mSizeBytes), 1)));
   if (!mPixels)

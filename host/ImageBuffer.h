@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "host/AvailableMemory.h"
+
 namespace tessel::host {
 
 // Refused geometry or memory the system would not give.
@@ -38,8 +40,9 @@ class ImageBuffer {
 
   // Allocates zeroed pixels. Throws ImageError, with the reason, for a
   // geometry outside the editor's limits or one the host records cannot
-  // describe, and when the memory cannot be had.
-  explicit ImageBuffer(const ImageGeometry& geometry);
+  // describe, for pixels larger than `availableBytes` (then before any
+  // allocation), and when the memory cannot be had.
+  explicit ImageBuffer(const ImageGeometry& geometry, int64_t availableBytes = AvailableMemory());
 
   const ImageGeometry& geometry() const { return mGeometry; }
   int64_t width() const { return mGeometry.width; }

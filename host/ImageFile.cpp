@@ -188,6 +188,16 @@ VipsImagePtr OpenImage(const std::string& path) {
   return image;
 }
 
+// The header's claim is checked before a byte is allocated: a small file may
+// claim more pixels than the machine holds.
+ImageBuffer AllocatePixels(const std::string& path, const ImageGeometry& geometry, int64_t availableBytes) {
+  try {
+    return ImageBuffer(geometry, availableBytes);
+  } catch (const ImageError& e) {
+    Fail(path, e.what());
+  }
+}
+
 // Decodes strip by strip straight into the buffer, dropping any channel the
 // buffer does not keep (LABQ's low bits).
 void ReadPixels(const std::string& path, VipsImage* image, ImageBuffer& pixels) {
@@ -259,7 +269,7 @@ void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparen
     Fail(path, "JPEG cannot hold transparency; write a .png or .tif instead");
 }
 
-ImageFile LoadImageFile(const std::string& path) {
+ImageFile LoadImageFile(const std::string& path, int64_t availableBytes) {
   StartVips();
   VipsImagePtr image = OpenImage(path);
   int16_t mode = plugInModeRGBColor;
@@ -271,7 +281,7 @@ ImageFile LoadImageFile(const std::string& path) {
   geometry.width = image->Xsize;
   geometry.height = image->Ysize;
   geometry.planes = planes;
-  ImageFile file{ImageBuffer(geometry), mode, transparency, {}};
+  ImageFile file{AllocatePixels(path, geometry, availableBytes), mode, transparency, {}};
   file.traits.xResolution = image->Xres;
   file.traits.yResolution = image->Yres;
   vips_image_map(image.get(), KeepField, &file.traits);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/AvailableMemory.h"
 #include "host/ImageBuffer.h"
 #include "plugin/PhotoshopHost.h"
 
@@ -50,8 +51,10 @@ void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparen
 
 // Reads the whole of `path`. Throws ImageFileError for a file that is
 // missing, unreadable, damaged, of several pages, or of a format, depth or
-// mode not supported, and ImageError when the pixels cannot be held.
-ImageFile LoadImageFile(const std::string& path);
+// mode not supported, and for pixels that cannot be held: more than
+// `availableBytes`, the memory the machine can give, are refused before any
+// is allocated.
+ImageFile LoadImageFile(const std::string& path, int64_t availableBytes = AvailableMemory());
 
 // Writes `image` to `path` in the format its extension names. Turns the
 // pixels back into the file's conventions in place first, so the buffer is

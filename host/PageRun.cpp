@@ -43,8 +43,6 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
       timings.read = SecondsSince(reading);
       timings.pixels = image->pixels.width() * image->pixels.height();
       CheckSavable(output, image->imageMode, image->hasTransparency);
-    } catch (const ImageError& e) {
-      return Failure(PageOutcome::kBadInput, input + ": " + e.what());
     } catch (const ImageFileError& e) {
       return Failure(PageOutcome::kBadInput, e.what());
     }

@@ -65,8 +65,11 @@ TEST(HostImageBuffer, MoreThanTheMachineHoldsIsAClearError) {
     ImageBuffer image(Geometry(ImageBuffer::kMaxSide, ImageBuffer::kMaxSide, 4, PlaneLayout::Interleaved));
     ADD_FAILURE() << "a 360 GB image was allocated";
   } catch (const ImageError& e) {
-    EXPECT_NE(std::string(e.what()).find("memory"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("memory available"), std::string::npos) << e.what();
   }
+  // Exactly the memory at hand is enough; a byte more is refused.
+  EXPECT_EQ(ImageBuffer(Geometry(10, 10, 3, PlaneLayout::Planar), 300).sizeBytes(), 300);
+  EXPECT_THROW(ImageBuffer(Geometry(10, 10, 3, PlaneLayout::Planar), 299), ImageError);
 }
 
 TEST(HostImageBuffer, PixelAccessOutsideTheImageThrows) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -10,6 +11,7 @@
 #include "host/ActionFile.h"
 #include "host/CborDepth.h"
 #include "host/Descriptor.h"
+#include "host/ImageFile.h"
 #include "plugin/FourCharCode.h"
 #include "tests/StoreFixture.h"
 #include "tests/TempFolders.h"
@@ -21,6 +23,7 @@ using host::Descriptor;
 using host::ObjectValue;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 namespace fs = boost::filesystem;
 
 constexpr size_t kVeryDeep = 200000;
@@ -65,6 +68,54 @@ TEST(ActionFileRegression, DeeplyNestedFormatOrVersionIsNamedNotWrittenOut) {
 TEST(ActionFileRegression, NumberBeyondADoubleIsAnActionFileError) {
   EXPECT_THAT(LoadError(Seed("FuzzActionFile", "number-beyond-double.json")),
               AllOf(HasSubstr("action.json: "), HasSubstr("1e999")));
+}
+
+// The TIFF with its width and height entries made 32-bit and set to `side`.
+std::string ClaimingSquare(std::string tiff, uint32_t side) {
+  const auto u16 = [&tiff](size_t at) { return size_t(uint8_t(tiff[at])) | size_t(uint8_t(tiff[at + 1])) << 8; };
+  const size_t directory = u16(4) | u16(6) << 16;
+  for (size_t i = 0; i < u16(directory); ++i) {
+    const size_t entry = directory + 2 + 12 * i;
+    if (u16(entry) != 256 && u16(entry) != 257) continue;
+    tiff.replace(entry + 2, 2, std::string("\x04\x00", 2));
+    for (int b = 0; b < 4; ++b) tiff[entry + 8 + b] = char(side >> (8 * b));
+  }
+  return tiff;
+}
+
+int64_t PeakVirtualBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmPeak:", 0) == 0) return std::stoll(line.substr(7)) * 1024;
+  return -1;
+}
+
+TEST(ImageFileRegression, PageClaimingMoreThanTheMemoryIsRefusedBeforeAllocating) {
+  // The fuzzers' find: 533 bytes claiming 65528 x 32774 CMYK pixels with
+  // transparency, here against 1 GiB; then the same bytes claiming 300000 x
+  // 300000, more than any machine holds, against this machine's memory.
+  const std::string found = Seed("FuzzImageFile", "claims-10-gib.tif").substr(1);
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int64_t available;
+    const char* size;
+  };
+  const Case cases[] = {{"found.tif", found, int64_t(1) << 30, "10738073360 bytes (10.0 GiB), more than the 1.0 GiB"},
+                        {"huge.tif", ClaimingSquare(found, 300000), host::AvailableMemory(), "450000000000 bytes"}};
+  TempFolder folder;
+  for (const Case& c : cases) {
+    const std::string path = (folder.path() / c.name).string();
+    WriteBytes(path, c.bytes);
+    const int64_t peak = PeakVirtualBytes();
+    try {
+      host::LoadImageFile(path, c.available);
+      ADD_FAILURE() << c.name << " was loaded";
+    } catch (const host::ImageFileError& e) {
+      EXPECT_THAT(e.what(), AllOf(StartsWith(path + ": "), HasSubstr(c.size), HasSubstr("of memory available")));
+    }
+    EXPECT_LT(PeakVirtualBytes() - peak, int64_t(1) << 30) << c.name << ": its pixels were allocated";
+  }
 }
 
 // A descriptor of ours nested `depth` objects deep.
