@@ -280,6 +280,16 @@ ImageFile LoadImageFile(const std::string& path) {
   return file;
 }
 
+int16_t ImageModeOf(const std::string& path) {
+  StartVips();
+  VipsImagePtr image = OpenImage(path);
+  int16_t mode = plugInModeRGBColor;
+  bool transparency = false;
+  int planes = 0;
+  ChooseMode(path, image.get(), mode, transparency, planes);
+  return mode;
+}
+
 void SaveImageFile(ImageFile& image, const std::string& path) {
   CheckSavable(path, image.imageMode, image.hasTransparency);
   Format format = Format::kPng;

@@ -53,6 +53,10 @@ void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparen
 // mode not supported, and ImageError when the pixels cannot be held.
 ImageFile LoadImageFile(const std::string& path);
 
+// The editor's mode `path` would be read in, from its header alone. Throws
+// ImageFileError as LoadImageFile.
+int16_t ImageModeOf(const std::string& path);
+
 // Writes `image` to `path` in the format its extension names. Turns the
 // pixels back into the file's conventions in place first, so the buffer is
 // not the editor's afterwards. Throws ImageFileError; `path` may then hold a

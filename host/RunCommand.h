@@ -31,6 +31,8 @@ struct RunOptions {
   std::string presetsFolder;
   int jobs = 1;
   bool timings = false;  // report where each page's time went
+  bool underLines = false;  // merged output over flats with colour under the lines
+  bool flatsOnly = false;   // the flats alone
   ParamOptions params;
 };
 
