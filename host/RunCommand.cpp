@@ -68,6 +68,24 @@ void RequireOutputFolder(const std::string& folder) {
   }
 }
 
+FlatsOutput FlatsOf(const RunOptions& request) {
+  if (request.flatsOnly) return FlatsOutput::kFlatsOnly;
+  return request.underLines ? FlatsOutput::kUnderLines : FlatsOutput::kNone;
+}
+
+// Refused before any page is filtered: a batch should not stop half done for
+// what its first look could tell. Pages that cannot be read are left to their
+// run, which reports them as it always does.
+void RequireMergeable(const std::vector<std::string>& inputs, FlatsOutput flats) {
+  if (!MergesOver(flats)) return;
+  for (const std::string& input : inputs) {
+    try {
+      if (ImageModeOf(input) == plugInModeLabColor) Usage(LabMergeRefusal(input));
+    } catch (const ImageFileError&) {
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<PageJob> PlanPages(const RunOptions& request) {
@@ -85,6 +103,7 @@ std::vector<PageJob> PlanPages(const RunOptions& request) {
     }
   }
 
+  RequireMergeable(inputs, FlatsOf(request));
   const bool outputIsFolder = !request.inPlace && (severalPages || fs::is_directory(request.output));
   if (outputIsFolder && severalPages) RequireOutputFolder(request.output);
   std::vector<PageJob> pages;
@@ -112,24 +131,6 @@ std::vector<PageJob> PlanPages(const RunOptions& request) {
 }
 
 namespace {
-
-FlatsOutput FlatsOf(const RunOptions& request) {
-  if (request.flatsOnly) return FlatsOutput::kFlatsOnly;
-  return request.underLines ? FlatsOutput::kUnderLines : FlatsOutput::kNone;
-}
-
-// Refused before any page is filtered: a batch should not stop half done for
-// what its first look could tell. Pages that cannot be read are left to their
-// run, which reports them as it always does.
-void RequireMergeable(const std::vector<PageJob>& pages, FlatsOutput flats) {
-  if (!MergesOver(flats)) return;
-  for (const PageJob& page : pages) {
-    try {
-      if (ImageModeOf(page.input) == plugInModeLabColor) Usage(LabMergeRefusal(page.input));
-    } catch (const ImageFileError&) {
-    }
-  }
-}
 
 RunSettings SettingsFor(const RunOptions& request) {
   RunSettings settings;
@@ -229,7 +230,6 @@ void Record(const std::string& file, const std::vector<PageResult>& results) {
 int RunCommand(const PluginModule& module, const RunOptions& request) {
   const std::vector<PageJob> pages = PlanPages(request);
   RunSettings settings = SettingsFor(request);
-  RequireMergeable(pages, settings.flats);
   InstallInterruptHandler();
 
   Reporter reporter(pages.size(), request.timings, settings.flats);

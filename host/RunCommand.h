@@ -37,7 +37,8 @@ struct RunOptions {
 };
 
 // The pages and their outputs. Throws CommandError for a request that would
-// overwrite an input without --in-place, clash, or write where it cannot.
+// overwrite an input without --in-place, clash, write where it cannot, or
+// multiply a Lab page over its flats.
 std::vector<PageJob> PlanPages(const RunOptions& request);
 
 // Runs the request; answers the exit code. Throws CommandError.
