@@ -20,11 +20,9 @@ inline uint8_t Multiply(unsigned a, unsigned b) {
 bool FillUnderLines(const RegionMask& mask, host::ImageBuffer& flats, int colourPlanes) {
   RequireMatch(mask, flats, colourPlanes);
   return VisitNearestRegionPixels(mask, [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
-    const uint8_t* inRegion = mask.row(y);
-    for (int64_t x = 0; x < mask.width; ++x) {
-      if (inRegion[x]) continue;
-      for (int p = 0; p < colourPlanes; ++p) flats.at(x, y, p) = flats.at(fromX[x], fromY[x], p);
-    }
+    for (int64_t a = mask.Next(0, y, false); a < mask.width(); a = mask.Next(a, y, false))
+      for (const int64_t b = mask.Next(a, y, true); a < b; ++a)
+        for (int p = 0; p < colourPlanes; ++p) flats.at(a, y, p) = flats.at(fromX[a], fromY[a], p);
   });
 }
 

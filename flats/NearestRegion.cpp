@@ -13,7 +13,6 @@
 #include "flats/NearestRegion.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace tessel::flats {
@@ -72,8 +71,8 @@ class Columns {
  public:
   explicit Columns(const RegionMask& mask)
       : mMask(mask),
-        mAbove(static_cast<size_t>(mask.width), -1),
-        mBelow(static_cast<size_t>(mask.width), -1) {}
+        mAbove(static_cast<size_t>(mask.width()), -1),
+        mBelow(static_cast<size_t>(mask.width()), -1) {}
 
   // The vertical distance from (x, y) to the nearest region pixel of column x,
   // the upper one on a tie, and that pixel's row; false when the column holds
@@ -90,11 +89,11 @@ class Columns {
     if (y > 0 && mMask.at(x, y - 1)) above = static_cast<int32_t>(y - 1);
     if (below < y) {
       int64_t r = y + 1;
-      while (r < mMask.height && !mMask.at(x, r)) ++r;
+      while (r < mMask.height() && !mMask.at(x, r)) ++r;
       below = static_cast<int32_t>(r);  // the height when there is none
     }
     const int64_t up = above >= 0 ? y - above : kFar;
-    const int64_t down = below < mMask.height ? below - y : kFar;
+    const int64_t down = below < mMask.height() ? below - y : kFar;
     if (up == kFar && down == kFar) return false;
     distance = std::min(up, down);
     row = up <= down ? above : below;
@@ -111,21 +110,15 @@ class Columns {
 
 bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit) {
   if (mask.empty()) return false;
-  const int64_t width = mask.width;
+  const int64_t width = mask.width();
   Columns columns(mask);
   Envelope envelope;
   std::vector<int32_t> fromX(static_cast<size_t>(width), -1), fromY(static_cast<size_t>(width), -1);
-  for (int64_t y = 0; y < mask.height; ++y) {
-    const uint8_t* row = mask.row(y);
+  for (int64_t y = 0; y < mask.height(); ++y) {
     bool outside = false;
-    for (int64_t a = 0; a < width;) {
-      const auto* gap = static_cast<const uint8_t*>(std::memchr(row + a, 0, static_cast<size_t>(width - a)));
-      if (!gap) break;
-      a = gap - row;
-      int64_t b = a;
-      while (b + 1 < width && !row[b + 1]) ++b;
+    for (int64_t a = mask.Next(0, y, false); a < width; a = mask.Next(a, y, false)) {
+      const int64_t b = mask.Next(a, y, true) - 1;
       outside = true;
-
       envelope.Clear();
       for (int64_t c = std::max<int64_t>(a - 1, 0); c <= std::min(b + 1, width - 1); ++c) {
         int64_t distance = 0;

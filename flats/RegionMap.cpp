@@ -29,11 +29,15 @@ void PutInScanOrder(RegionMap& map, int32_t count) {
 RegionMap MapRegions(const RegionMask& mask, const host::ImageBuffer& after, int colourPlanes) {
   RequireMatch(mask, after, colourPlanes);
   constexpr int64_t kLargestSide = std::numeric_limits<int>::max();
-  if (mask.width > kLargestSide || mask.height > kLargestSide || mask.width * mask.height > kLargestSide)
+  const int64_t width = mask.width(), height = mask.height();
+  if (width > kLargestSide || height > kLargestSide || width * height > kLargestSide)
     throw std::length_error("the page has too many pixels to label");
-  RegionMap map{mask.width, mask.height, std::vector<int32_t>(mask.inRegion.size()), {}};
-  const int rows = static_cast<int>(mask.height), columns = static_cast<int>(mask.width);
-  const cv::Mat in(rows, columns, CV_8U, const_cast<uint8_t*>(mask.inRegion.data()));
+  RegionMap map{width, height, std::vector<int32_t>(static_cast<size_t>(width * height)), {}};
+  const int rows = static_cast<int>(height), columns = static_cast<int>(width);
+  cv::Mat in(rows, columns, CV_8U, cv::Scalar(0));  // the labelling reads bytes
+  for (int y = 0; y < rows; ++y)
+    for (int64_t a = mask.Next(0, y, true); a < width; a = mask.Next(a, y, true))
+      for (const int64_t b = mask.Next(a, y, false); a < b; ++a) in.at<uint8_t>(y, static_cast<int>(a)) = 1;
   cv::Mat out(rows, columns, CV_32S, map.labels.data());  // written in place, not reallocated
   const int count = cv::connectedComponents(in, out, 4, CV_32S) - 1;  // without the background
   if (out.data != reinterpret_cast<uchar*>(map.labels.data()))

@@ -32,7 +32,7 @@ struct RegionMap {
 
 // Labels the regions of `mask` and takes each one's colour from the first
 // `colourPlanes` planes of `after`, the filter's result the mask was made
-// from. Needs 4 bytes a pixel. Throws std::invalid_argument when the sizes
+// from. Needs 5 bytes a pixel while it works, 4 after. Throws std::invalid_argument when the sizes
 // differ or `colourPlanes` is not 1 to after.planes(), and std::length_error
 // when a side exceeds what the labelling can address.
 RegionMap MapRegions(const RegionMask& mask, const host::ImageBuffer& after, int colourPlanes);
