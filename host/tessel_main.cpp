@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 64))
       ->capture_default_str();
   run->add_flag("--timings", request.timings,
-                "Report each page's reading, filter pass (wall and one-core CPU time) and writing times");
+                "Report each page's reading, filter pass (wall and one-core CPU time) and writing times, and with "
+                "flats the time of each of their steps");
   run->add_flag("--under-lines", request.underLines,
                 "Colour under the line art: every pixel outside the regions takes the colour of its nearest region, "
                 "and the output is the page multiplied over these flats (grey, RGB, CMYK; not Lab)")
