@@ -30,7 +30,7 @@ constexpr size_t kHugePage = size_t{2} << 20;
 // to release, or nothing when the memory cannot be had.
 uint8_t* MapHuge(size_t bytes, void*& mapping, size_t& mappedBytes) {
   mappedBytes = (bytes + kHugePage - 1) / kHugePage * kHugePage + kHugePage;
-  mapping = mmap(nullptr, mappedBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  mapping = mmap(nullptr, mappedBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapping == MAP_FAILED) return nullptr;
   const auto start = reinterpret_cast<uintptr_t>(mapping);
   auto* pixels = reinterpret_cast<uint8_t*>((start + kHugePage - 1) / kHugePage * kHugePage);
