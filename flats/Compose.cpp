@@ -38,7 +38,8 @@ void MultiplyOver(const host::ImageBuffer& page, host::ImageBuffer& flats, int c
       // Every byte of an interleaved row without transparency: one loop the compiler vectorises.
       const uint8_t* over = page.data() + y * page.rowBytes();
       uint8_t* under = flats.data() + y * flats.rowBytes();
-      for (int64_t i = 0; i < flats.width() * planes; ++i) under[i] = Multiply(over[i], under[i]);
+      const size_t bytes = static_cast<size_t>(flats.width() * planes);
+      for (size_t i = 0; i < bytes; ++i) under[i] = Multiply(over[i], under[i]);
       continue;
     }
     for (int64_t x = 0; x < flats.width(); ++x)
