@@ -80,8 +80,14 @@ class ImageBuffer {
   }
   void RequireInside(int64_t x, int64_t y) const;
 
-  struct FreeDeleter {
-    void operator()(uint8_t* p) const { std::free(p); }
+  // Large pages are mapped in huge pages where the system offers them: on
+  // virtual machines each first touch of a small page costs several times
+  // what copying it does, and a page is touched whole as soon as it is read.
+  struct Release {
+    Release() noexcept : mapping(nullptr), mappedBytes(0) {}
+    void operator()(uint8_t* pixels) const;
+    void* mapping;  // the whole mapping to unmap; none: the pixels came from calloc
+    size_t mappedBytes;
   };
 
   ImageGeometry mGeometry;
@@ -89,7 +95,7 @@ class ImageBuffer {
   int64_t mColumnBytes = 0;
   int64_t mPlaneBytes = 0;
   int64_t mSizeBytes = 0;
-  std::unique_ptr<uint8_t, FreeDeleter> mPixels;
+  std::unique_ptr<uint8_t, Release> mPixels;
 };
 
 }  // namespace tessel::host

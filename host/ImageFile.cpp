@@ -269,26 +269,42 @@ void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparen
     Fail(path, "JPEG cannot hold transparency; write a .png or .tif instead");
 }
 
-ImageFile LoadImageFile(const std::string& path, int64_t availableBytes) {
-  StartVips();
-  VipsImagePtr image = OpenImage(path);
+namespace {
+
+// The file opened, its header read, the pixels not yet decoded.
+struct OpenedImage {
+  VipsImagePtr image;
   int16_t mode = plugInModeRGBColor;
   bool transparency = false;
   int planes = 0;
-  ChooseMode(path, image.get(), mode, transparency, planes);
+};
 
+OpenedImage OpenWithMode(const std::string& path) {
+  StartVips();
+  OpenedImage opened{OpenImage(path)};
+  ChooseMode(path, opened.image.get(), opened.mode, opened.transparency, opened.planes);
+  return opened;
+}
+
+}  // namespace
+
+ImageFile LoadImageFile(const std::string& path, int64_t availableBytes) {
+  OpenedImage opened = OpenWithMode(path);
+  VipsImage* image = opened.image.get();
   ImageGeometry geometry;
   geometry.width = image->Xsize;
   geometry.height = image->Ysize;
-  geometry.planes = planes;
-  ImageFile file{AllocatePixels(path, geometry, availableBytes), mode, transparency, {}};
+  geometry.planes = opened.planes;
+  ImageFile file{AllocatePixels(path, geometry, availableBytes), opened.mode, opened.transparency, {}};
   file.traits.xResolution = image->Xres;
   file.traits.yResolution = image->Yres;
-  vips_image_map(image.get(), KeepField, &file.traits);
-  ReadPixels(path, image.get(), file.pixels);
+  vips_image_map(image, KeepField, &file.traits);
+  ReadPixels(path, image, file.pixels);
   FlipConventions(file);
   return file;
 }
+
+int16_t ImageModeOf(const std::string& path) { return OpenWithMode(path).mode; }
 
 void SaveImageFile(ImageFile& image, const std::string& path) {
   CheckSavable(path, image.imageMode, image.hasTransparency);

@@ -56,6 +56,10 @@ void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparen
 // is allocated.
 ImageFile LoadImageFile(const std::string& path, int64_t availableBytes = AvailableMemory());
 
+// The editor's mode `path` would be read in, from its header alone. Throws
+// ImageFileError as LoadImageFile.
+int16_t ImageModeOf(const std::string& path);
+
 // Writes `image` to `path` in the format its extension names. Turns the
 // pixels back into the file's conventions in place first, so the buffer is
 // not the editor's afterwards. Throws ImageFileError; `path` may then hold a

@@ -6,6 +6,7 @@
 
 #include "host/FilterSession.h"
 #include "host/ImageFile.h"
+#include "host/PageFlats.h"
 #include "host/PendingOutput.h"
 
 namespace tessel::host {
@@ -43,12 +44,21 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
       timings.read = SecondsSince(reading);
       timings.pixels = image->pixels.width() * image->pixels.height();
       CheckSavable(output, image->imageMode, image->hasTransparency);
+      if (MergesOver(settings.flats) && image->imageMode == plugInModeLabColor)
+        return Failure(PageOutcome::kBadInput, LabMergeRefusal(input));
     } catch (const ImageFileError& e) {
       return Failure(PageOutcome::kBadInput, e.what());
     }
     // Claimed before the filter runs, so an output that cannot be written
     // costs no filtering.
     PendingOutput pending(output);
+
+    std::optional<ImageBuffer> asRead;
+    if (settings.flats != FlatsOutput::kNone) {
+      const auto keeping = std::chrono::steady_clock::now();
+      asRead.emplace(KeepPage(image->pixels));
+      timings.keep = SecondsSince(keeping);
+    }
 
     FilterSession session(module);
     session.host().progress().OnProgress(hooks.progress);
@@ -62,6 +72,10 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     if (report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, report.result));
 
     TimeStart(report.calls, timings);
+    if (asRead) {
+      MakeFlats(*asRead, *image, settings.flats, timings);
+      asRead.reset();  // the writer's buffers need room more
+    }
 
     const auto writing = std::chrono::steady_clock::now();
     SaveImageFile(*image, pending.temporaryPath());

@@ -12,10 +12,16 @@
 
 namespace tessel::host {
 
+// What a page's output holds: the filter's result as it is, or flats made
+// from it (see flats/): the page multiplied over flats with colour under the
+// lines, or those flats alone.
+enum class FlatsOutput { kNone, kUnderLines, kFlatsOnly };
+
 struct RunSettings {
   std::string presetsFolder;  // empty: the host names none
   Descriptor replay;          // the parameters, as an action hands them over
   bool showDialog = false;    // the action's dialog toggle
+  FlatsOutput flats = FlatsOutput::kNone;
 };
 
 struct PageHooks {
@@ -31,6 +37,12 @@ struct PageTimings {
   double filter = 0;     // the start selector, from its call to its return
   double filterCpu = 0;  // the start selector's own work on its one thread
   double write = 0;      // encoding the result
+  // Flats only: keeping the page as read, finding the regions the filter
+  // painted, colouring under the lines, multiplying the page over the flats.
+  double keep = 0;
+  double regions = 0;
+  double underLines = 0;
+  double multiply = 0;
   int64_t pixels = 0;
 };
 

@@ -31,11 +31,14 @@ struct RunOptions {
   std::string presetsFolder;
   int jobs = 1;
   bool timings = false;  // report where each page's time went
+  bool underLines = false;  // merged output over flats with colour under the lines
+  bool flatsOnly = false;   // the flats alone
   ParamOptions params;
 };
 
 // The pages and their outputs. Throws CommandError for a request that would
-// overwrite an input without --in-place, clash, or write where it cannot.
+// overwrite an input without --in-place, clash, write where it cannot, or
+// multiply a Lab page over its flats.
 std::vector<PageJob> PlanPages(const RunOptions& request);
 
 // Runs the request; answers the exit code. Throws CommandError.

@@ -52,6 +52,8 @@ int main(int argc, char** argv) {
              "  tessel run page.png -o page-flat.png\n"
              "  tessel run page.png -o page-flat.png --palette Comic.aco --join --join-size 30\n"
              "  tessel run page.png -o page-flat.png --record flat.action\n"
+             "  tessel run page.png -o page-merged.png --under-lines\n"
+             "  tessel run page.png -o page-flats.png --flats-only\n"
              "  tessel run scans/ -o flats/ --action flat.action\n");
   app.require_subcommand(1);
   app.fallthrough();  // --presets may follow the subcommand
@@ -77,7 +79,16 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 64))
       ->capture_default_str();
   run->add_flag("--timings", request.timings,
-                "Report each page's reading, filter pass (wall and one-core CPU time) and writing times");
+                "Report each page's reading, filter pass (wall and one-core CPU time) and writing times, and with "
+                "flats the time of each of their steps");
+  run->add_flag("--under-lines", request.underLines,
+                "Colour under the line art: every pixel outside the regions takes the colour of its nearest region, "
+                "and the output is the page multiplied over these flats (grey, RGB, CMYK; not Lab)")
+      ->group("Flats");
+  run->add_flag("--flats-only", request.flatsOnly,
+                "Write the flats alone: each region in its one colour, grown under the lines (implies --under-lines; "
+                "any mode)")
+      ->group("Flats");
   request.params.Register(*run);
 
   CLI::App* palettes = app.add_subcommand("palettes", "List the swatch files the dialog and --palette offer");

@@ -1,0 +1,24 @@
+// The nearest region pixel of every pixel outside the regions, by exact
+// Euclidean distance. Ties go to the nearest pixel in the leftmost column,
+// then to the upper one: among the region pixels (x', y') nearest to (x, y),
+// the one with the smallest x', then the smallest y'.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "flats/RegionMask.h"
+#include "host/ImageBuffer.h"
+
+namespace tessel::flats {
+
+// Called once for each row holding pixels outside the regions, top to
+// bottom. For each such pixel x of row y, (fromX[x], fromY[x]) is its
+// nearest region pixel; entries at region pixels are meaningless.
+using NearestRowVisitor = std::function<void(int64_t y, const int32_t* fromX, const int32_t* fromY)>;
+
+// Visits the rows; returns false, visiting none, when the mask holds no
+// region pixel. Memory beside the mask: a few words per column.
+bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit);
+
+}  // namespace tessel::flats

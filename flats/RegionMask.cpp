@@ -1,0 +1,65 @@
+#include "flats/RegionMask.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+namespace tessel::flats {
+
+RegionMask::RegionMask(int64_t width, int64_t height)
+    : mWidth(width), mHeight(height), mWordsPerRow((width + 63) / 64),
+      mBits(static_cast<size_t>(mWordsPerRow * height), 0) {}
+
+int64_t RegionMask::Next(int64_t x, int64_t y, bool inRegion) const {
+  if (x >= mWidth) return mWidth;
+  const uint64_t flip = inRegion ? 0 : ~uint64_t{0};
+  size_t i = Index(x, y);
+  const size_t end = Index(0, y) + static_cast<size_t>(mWordsPerRow);
+  uint64_t word = (mBits[i] ^ flip) & (~uint64_t{0} << (x & 63));
+  while (word == 0 && ++i < end) word = mBits[i] ^ flip;
+  if (word == 0) return mWidth;
+  const int64_t found = static_cast<int64_t>(i - Index(0, y)) * 64 + __builtin_ctzll(word);
+  return std::min(found, mWidth);  // the clear bits past the width are not pixels
+}
+
+bool RegionMask::empty() const {
+  return std::all_of(mBits.begin(), mBits.end(), [](uint64_t word) { return word == 0; });
+}
+
+RegionMask ChangedPixels(const host::ImageBuffer& before, const host::ImageBuffer& after) {
+  if (before.width() != after.width() || before.height() != after.height() || before.planes() != after.planes())
+    throw std::invalid_argument("the page before and after the run differ in size");
+  RegionMask mask(before.width(), before.height());
+  const int planes = before.planes();
+  const bool packed = before.columnBytes() == planes && after.columnBytes() == planes;
+  for (int64_t y = 0; y < mask.height(); ++y) {
+    if (packed) {
+      // Interleaved, as pages are read: the common case, kept to plain loops.
+      const uint8_t* a = before.data() + y * before.rowBytes();
+      const uint8_t* b = after.data() + y * after.rowBytes();
+      for (int64_t x = 0; x < mask.width(); ++x, a += planes, b += planes) {
+        uint8_t differs = 0;
+        for (int p = 0; p < planes; ++p) differs |= static_cast<uint8_t>(a[p] ^ b[p]);
+        if (differs) mask.Set(x, y);
+      }
+      continue;
+    }
+    for (int64_t x = 0; x < mask.width(); ++x)
+      for (int p = 0; p < planes; ++p)
+        if (before.at(x, y, p) != after.at(x, y, p)) {
+          mask.Set(x, y);
+          break;
+        }
+  }
+  return mask;
+}
+
+void RequireMatch(const RegionMask& mask, const host::ImageBuffer& image, int colourPlanes) {
+  if (mask.width() != image.width() || mask.height() != image.height())
+    throw std::invalid_argument("the region mask and the image differ in size");
+  if (colourPlanes < 1 || colourPlanes > image.planes())
+    throw std::invalid_argument(std::to_string(colourPlanes) + " colour planes in an image of " +
+                                std::to_string(image.planes()));
+}
+
+}  // namespace tessel::flats

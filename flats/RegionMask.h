@@ -1,0 +1,49 @@
+// Which pixels the filter painted. Every pixel the filter changed belongs to
+// one of its regions (a paint colour never passes the fill test), so the
+// changed pixels are the regions, and every other pixel is line art or
+// something the fill test refused.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "host/ImageBuffer.h"
+
+namespace tessel::flats {
+
+// One bit per pixel, set in a region: a page's mask costs an eighth of a
+// grey page, and runs of either kind are found a word at a time.
+class RegionMask {
+ public:
+  // Every pixel outside the regions.
+  RegionMask(int64_t width, int64_t height);
+
+  int64_t width() const { return mWidth; }
+  int64_t height() const { return mHeight; }
+  bool at(int64_t x, int64_t y) const { return (Word(x, y) >> (x & 63)) & 1; }
+  void Set(int64_t x, int64_t y) { mBits[Index(x, y)] |= uint64_t{1} << (x & 63); }
+  // The first column from `x` on in row `y` that is in a region (`inRegion`)
+  // or outside, or the width when there is none.
+  int64_t Next(int64_t x, int64_t y, bool inRegion) const;
+  bool empty() const;  // no region pixel at all
+
+ private:
+  size_t Index(int64_t x, int64_t y) const { return static_cast<size_t>(y * mWordsPerRow + (x >> 6)); }
+  uint64_t Word(int64_t x, int64_t y) const { return mBits[Index(x, y)]; }
+
+  int64_t mWidth;
+  int64_t mHeight;
+  int64_t mWordsPerRow;
+  std::vector<uint64_t> mBits;  // row by row; bit x % 64 of word x / 64; bits past the width clear
+};
+
+// The pixels whose planes differ between the page as read and the filter's
+// result. Throws std::invalid_argument when the two differ in width, height
+// or planes; their layouts may differ.
+RegionMask ChangedPixels(const host::ImageBuffer& before, const host::ImageBuffer& after);
+
+// Throws std::invalid_argument unless `image` has the mask's size and
+// `colourPlanes` is 1 to image.planes().
+void RequireMatch(const RegionMask& mask, const host::ImageBuffer& image, int colourPlanes);
+
+}  // namespace tessel::flats

@@ -1,0 +1,56 @@
+#include "host/PageFlats.h"
+
+#include <chrono>
+#include <cstring>
+
+#include "flats/Compose.h"
+#include "flats/RegionMask.h"
+
+namespace tessel::host {
+
+namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// White paper in the editor's conventions: no ink in CMYK, a and b at zero in Lab.
+std::vector<uint8_t> PaperWhite(int16_t imageMode, int colourPlanes) {
+  std::vector<uint8_t> white(static_cast<size_t>(colourPlanes), 255);
+  if (imageMode == plugInModeLabColor) white[1] = white[2] = 128;
+  return white;
+}
+
+}  // namespace
+
+ImageBuffer KeepPage(const ImageBuffer& page) {
+  ImageBuffer copy(page.geometry());
+  std::memcpy(copy.data(), page.data(), static_cast<size_t>(page.sizeBytes()));
+  return copy;
+}
+
+bool MergesOver(FlatsOutput kind) { return kind == FlatsOutput::kUnderLines; }
+
+std::string LabMergeRefusal(const std::string& page) {
+  return page + ": a Lab page cannot be multiplied over its flats; write its flats alone with --flats-only";
+}
+
+void MakeFlats(const ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, PageTimings& timings) {
+  const int colourPlanes = result.pixels.planes() - (result.hasTransparency ? 1 : 0);
+
+  auto start = std::chrono::steady_clock::now();
+  const flats::RegionMask mask = flats::ChangedPixels(asRead, result.pixels);
+  timings.regions = SecondsSince(start);
+
+  start = std::chrono::steady_clock::now();
+  if (!flats::FillUnderLines(mask, result.pixels, colourPlanes))
+    result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));
+  timings.underLines = SecondsSince(start);
+
+  if (!MergesOver(kind)) return;
+  start = std::chrono::steady_clock::now();
+  flats::MultiplyOver(asRead, result.pixels, colourPlanes);
+  timings.multiply = SecondsSince(start);
+}
+
+}  // namespace tessel::host

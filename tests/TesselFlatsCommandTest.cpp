@@ -1,0 +1,122 @@
+// `tessel run --under-lines` and `--flats-only` on real files: the merged
+// output is the page multiplied over the flats the same run writes alone,
+// in a batch of worker processes as on its own; a Lab page cannot be merged
+// and is refused before anything is done.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "tests/TesselCommand.h"
+#include "tests/support/LineArt.h"
+
+namespace tessel::test {
+namespace {
+
+using ::testing::HasSubstr;
+namespace fs = boost::filesystem;
+
+class TesselFlatsCommandTest : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) const { return (work.path() / name).string(); }
+
+  // Anti-aliased shapes on white, in RGB or as CIELab.
+  std::string DrawPage(const std::string& name, int16_t mode = plugInModeRGBColor) const {
+    testing::Page art(90, 60, 3, testing::Layout::kInterleaved);
+    testing::SketchOptions sketch;
+    sketch.shapes = 12;
+    sketch.largestRadius = 25;
+    sketch.style.halfWidth = 1.5;
+    testing::DrawRandomShapes(art, sketch);
+    host::ImageBuffer pixels({art.width, art.height, 3, host::PlaneLayout::Interleaved, 0});
+    for (int64_t y = 0; y < art.height; ++y)
+      for (int64_t x = 0; x < art.width; ++x) {
+        const uint8_t level = art.at(x, y, 0);
+        pixels.SetPixel(x, y, mode == plugInModeLabColor ? std::vector<uint8_t>{level, 128, 128}
+                                                         : std::vector<uint8_t>{level, level, level});
+      }
+    host::ImageFile image{std::move(pixels), mode, false, {}};
+    host::SaveImageFile(image, Path(name));
+    return Path(name);
+  }
+
+  TesselCommand tessel;
+  TempFolder work;
+};
+
+TEST_F(TesselFlatsCommandTest, MergedIsThePageOverItsFlatsInABatchAsAlone) {
+  fs::create_directory(work.path() / "pages");
+  for (const char* name : {"a.png", "b.png", "c.png"}) fs::rename(DrawPage(name), work.path() / "pages" / name);
+  const std::string page = Path("pages/b.png");
+  const CommandResult flatsOnly = tessel.Run({"run", page, "-o", Path("flats.png"), "--flats-only"});
+  ASSERT_EQ(flatsOnly.exitCode, 0) << flatsOnly.err;
+  const CommandResult plain = tessel.Run({"run", page, "-o", Path("plain.png")});
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  const CommandResult batch = tessel.Run({"run", Path("pages"), "-o", Path("merged"), "--under-lines", "-j", "2",
+                                          "--record", Path("run.action"), "--timings"});
+  ASSERT_EQ(batch.exitCode, 0) << batch.err;
+  EXPECT_THAT(batch.err, HasSubstr("under lines"));
+  EXPECT_THAT(batch.err, HasSubstr("multiply"));
+  EXPECT_TRUE(fs::exists(Path("run.action")));
+
+  const host::ImageFile input = host::LoadImageFile(page), flats = host::LoadImageFile(Path("flats.png")),
+                        painted = host::LoadImageFile(Path("plain.png")),
+                        merged = host::LoadImageFile(Path("merged/b.png"));
+  std::set<std::vector<uint8_t>> paints;
+  for (int64_t y = 0; y < input.pixels.height(); ++y)
+    for (int64_t x = 0; x < input.pixels.width(); ++x)
+      if (painted.pixels.Pixel(x, y) != input.pixels.Pixel(x, y)) paints.insert(painted.pixels.Pixel(x, y));
+  ASSERT_GT(paints.size(), 5u);
+  int64_t underLines = 0;
+  for (int64_t y = 0; y < input.pixels.height(); ++y)
+    for (int64_t x = 0; x < input.pixels.width(); ++x) {
+      const bool region = painted.pixels.Pixel(x, y) != input.pixels.Pixel(x, y);
+      if (region) {
+        ASSERT_EQ(flats.pixels.Pixel(x, y), painted.pixels.Pixel(x, y)) << x << "," << y;
+      } else {
+        ++underLines;
+        ASSERT_TRUE(paints.count(flats.pixels.Pixel(x, y))) << x << "," << y;
+      }
+      for (int p = 0; p < 3; ++p)
+        ASSERT_EQ(merged.pixels.at(x, y, p), std::lround(input.pixels.at(x, y, p) * flats.pixels.at(x, y, p) / 255.0))
+            << x << "," << y;
+    }
+  EXPECT_GT(underLines, 100);
+  // The other pages of the batch are merged too, each as on its own.
+  const CommandResult alone = tessel.Run({"run", Path("pages/c.png"), "-o", Path("c.png"), "--under-lines"});
+  ASSERT_EQ(alone.exitCode, 0) << alone.err;
+  EXPECT_EQ(ReadBytes(Path("c.png")), ReadBytes(work.path() / "merged" / "c.png"));
+}
+
+TEST_F(TesselFlatsCommandTest, LabIsRefusedMergedBeforeAnyPageAndWrittenAsFlatsAlone) {
+  fs::create_directory(work.path() / "pages");
+  fs::rename(DrawPage("a.png"), work.path() / "pages" / "a.tif");
+  fs::rename(DrawPage("b.tif", plugInModeLabColor), work.path() / "pages" / "b.tif");
+  const std::vector<std::string> fill = {"--no-anti-aliased", "--tolerance", "2"};
+  for (const auto& target : std::vector<std::vector<std::string>>{{Path("pages/b.tif"), "-o", Path("lab.tif")},
+                                                                  {Path("pages"), "-o", Path("out")}}) {
+    std::vector<std::string> arguments = {"run", "--under-lines"};
+    arguments.insert(arguments.end(), target.begin(), target.end());
+    arguments.insert(arguments.end(), fill.begin(), fill.end());
+    const CommandResult refused = tessel.Run(arguments);
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    EXPECT_THAT(refused.err, HasSubstr("b.tif: a Lab page cannot be multiplied"));
+    EXPECT_THAT(refused.err, HasSubstr("--flats-only"));
+  }
+  EXPECT_FALSE(fs::exists(Path("lab.tif")));
+  EXPECT_FALSE(fs::exists(Path("out")));
+
+  std::vector<std::string> flatsOnly = {"run", "--flats-only", Path("pages/b.tif"), "-o", Path("lab.tif")};
+  flatsOnly.insert(flatsOnly.end(), fill.begin(), fill.end());
+  const CommandResult written = tessel.Run(flatsOnly);
+  ASSERT_EQ(written.exitCode, 0) << written.err;
+  const host::ImageFile flats = host::LoadImageFile(Path("lab.tif"));
+  EXPECT_EQ(flats.imageMode, plugInModeLabColor);
+  for (int64_t y = 0; y < flats.pixels.height(); ++y)
+    for (int64_t x = 0; x < flats.pixels.width(); ++x)
+      ASSERT_GT(flats.pixels.at(x, y, 0), 0) << "a line left in the flats at " << x << "," << y;
+}
+
+}  // namespace
+}  // namespace tessel::test
