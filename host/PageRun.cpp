@@ -1,7 +1,6 @@
 #include "host/PageRun.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <exception>
 
 #include "host/FilterSession.h"
@@ -27,7 +26,7 @@ void TimeStart(const std::vector<SelectorCall>& calls, PageTimings& timings) {
 }
 
 std::string FilterFailure(const std::string& input, int16_t code) {
-  return input + ": the filter did not run through (result " + std::to_string(code) + "); the output was not written";
+  return input + ": " + FailureText(code) + "; the output was not written";
 }
 
 }  // namespace
@@ -57,7 +56,7 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     session.host().progress().OnAbortCheck(hooks.abort);
     RunRequest request{&image->pixels, image->imageMode, image->hasTransparency, settings.replay, settings.showDialog,
                        settings.presetsFolder};
-    std::srand(1);
+    SeedPaintColors();
     RunReport report = session.Run(request);
     if (report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
