@@ -54,6 +54,10 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     FilterSession session(module);
     session.host().progress().OnProgress(hooks.progress);
     session.host().progress().OnAbortCheck(hooks.abort);
+    // Colours are converted into the page's own space, as the editor converts
+    // them into the document's; a profile it cannot use leaves the built-in one.
+    const std::string profile = IccProfileOf(*image);
+    if (!profile.empty()) session.host().colorServices().UseImageProfile(profile);
     RunRequest request{&image->pixels, image->imageMode, image->hasTransparency, settings.replay, settings.showDialog,
                        settings.presetsFolder};
     SeedPaintColors();
