@@ -45,13 +45,13 @@ void UseImageProfile(gint32 image, host::ColorServices& colors) {
   g_object_unref(profile);
 }
 
-// GIMP's progress bar, updated a hundred times a run at most: each update
-// is a message to GIMP.
+// GIMP's progress bar, from the filter's first report (after its dialog),
+// updated a hundred times a run at most: each update is a message to GIMP.
 host::ProgressServices::ProgressHook ProgressBar() {
-  gimp_progress_init("Tessel");
   return [shown = -1](int32_t done, int32_t total) mutable {
     const int percent = total > 0 ? static_cast<int>(100LL * done / total) : 0;
     if (percent == shown) return;
+    if (shown < 0) gimp_progress_init("Tessel");
     shown = percent;
     gimp_progress_update(percent / 100.0);
   };
