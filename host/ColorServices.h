@@ -54,6 +54,8 @@ class ColorServices {
   OSErr Serve(ColorServicesInfo& info);
 
   const ColorTransforms& transforms() const { return mTransforms; }
+  // See ColorTransforms::UseImageProfile.
+  std::string UseImageProfile(const std::string& iccBytes) { return mTransforms.UseImageProfile(iccBytes); }
 
   // Makes this object the one the C callback answers from.
   void MakeCurrent();

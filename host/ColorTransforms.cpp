@@ -55,6 +55,30 @@ ColorTransforms::~ColorTransforms() {
     if (profile) cmsCloseProfile(profile);
 }
 
+std::string ColorTransforms::UseImageProfile(const std::string& iccBytes) {
+  cmsHPROFILE profile = cmsOpenProfileFromMem(iccBytes.data(), static_cast<cmsUInt32Number>(iccBytes.size()));
+  if (!profile) return "the image's colour profile cannot be read";
+  const cmsColorSpaceSignature signature = cmsGetColorSpace(profile);
+  if (signature != cmsSigRgbData && signature != cmsSigGrayData && signature != cmsSigCmykData) {
+    cmsCloseProfile(profile);
+    return "the image's colour profile is not an RGB, grey or CMYK profile";
+  }
+  const size_t space = Index(signature == cmsSigRgbData    ? DeviceSpace::RGB
+                             : signature == cmsSigGrayData ? DeviceSpace::Gray
+                                                           : DeviceSpace::CMYK);
+  if (mProfiles[space]) cmsCloseProfile(mProfiles[space]);
+  if (space == Index(DeviceSpace::CMYK)) mCmykError.clear();
+  mProfiles[space] = profile;
+  // Transforms built with the profile it replaces.
+  for (size_t other = 0; other < kSpaces; ++other)
+    for (void** transform : {&mTransforms[space][other], &mTransforms[other][space]})
+      if (*transform) {
+        cmsDeleteTransform(*transform);
+        *transform = nullptr;
+      }
+  return {};
+}
+
 void* ColorTransforms::Transform(DeviceSpace from, DeviceSpace to) {
   void*& cached = mTransforms[Index(from)][Index(to)];
   if (!cached && mProfiles[Index(from)] && mProfiles[Index(to)])

@@ -26,6 +26,11 @@ class ColorTransforms {
   ColorTransforms(const ColorTransforms&) = delete;
   ColorTransforms& operator=(const ColorTransforms&) = delete;
 
+  // Takes an image's own ICC profile for the RGB, grey or CMYK space,
+  // whichever it describes. Answers why it cannot (unreadable, or of another
+  // space), the profile before it staying in use; empty when taken.
+  std::string UseImageProfile(const std::string& iccBytes);
+
   // `color` in `target`; nothing when no transform between the two can be
   // had. Transforms are built on first use and kept.
   std::optional<DeviceColor> Convert(const DeviceColor& color, DeviceSpace target);

@@ -1,6 +1,25 @@
 #include "host/FilterSession.h"
 
+#include <cstdlib>
+
 namespace tessel::host {
+
+std::string FailureText(int16_t result) {
+  return "the filter did not run through (result " + std::to_string(result) + ")";
+}
+
+void SeedPaintColors() { std::srand(1); }
+
+std::string FilterSession::ParameterBlock() const {
+  const Handle block = mHost.filterRecord().parameters;
+  return block ? mHost.handles().Bytes(block) : std::string();
+}
+
+void FilterSession::RestoreParameterBlock(const std::string& bytes) {
+  FilterRecord& record = mHost.filterRecord();
+  if (record.parameters) mHost.handles().Dispose(record.parameters);
+  record.parameters = bytes.empty() ? nullptr : mHost.handles().FromBytes(bytes);
+}
 
 RunReport FilterSession::Run(const RunRequest& request) {
   if (!request.image) throw SessionError("no image to filter");

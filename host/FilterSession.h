@@ -44,6 +44,13 @@ struct RunReport {
   std::optional<Descriptor> recorded;
 };
 
+// What a run that failed with `result` is reported as.
+std::string FailureText(int16_t result);
+
+// Seeds the random paint colours as every run of a page does, so that a
+// page's result depends on nothing but the page and the settings.
+void SeedPaintColors();
+
 class FilterSession {
  public:
   explicit FilterSession(const PluginModule& module) : mHost(module) {}
@@ -53,6 +60,13 @@ class FilterSession {
   // Throws ImageError for an image the mode cannot describe and SessionError
   // for a presets folder that cannot be named; the filter is not called then.
   RunReport Run(const RunRequest& request);
+
+  // The parameter block the filter left in the record, as bytes to keep
+  // between sessions (the editor keeps it between runs); empty when none.
+  std::string ParameterBlock() const;
+  // Hands the filter a block kept from an earlier session, as if that run
+  // had been this session's; an empty one removes the block.
+  void RestoreParameterBlock(const std::string& bytes);
 
   // The editor underneath, for services a caller wants to watch or set
   // (progress and abort hooks, colour profiles, failure injection).

@@ -37,6 +37,7 @@ class Host {
   Host& operator=(const Host&) = delete;
 
   FilterRecord& filterRecord() { return mFilterRecord; }
+  const FilterRecord& filterRecord() const { return mFilterRecord; }
   AboutRecord& aboutRecord() { return mAboutRecord; }
   SuiteRegistry& suites() { return mSuites; }
   ImageServices& imageServices() { return mImage; }
@@ -46,6 +47,7 @@ class Host {
   // Hands `image` (kept by the caller) to the filter; see ImageServices::Attach.
   void SetImage(ImageBuffer& image, int16_t imageMode, bool layer = false) { mImage.Attach(image, imageMode, layer); }
   HandleServices& handles() { return mHandles; }
+  const HandleServices& handles() const { return mHandles; }
   DescriptorServices& descriptors() { return mDescriptors; }
   intptr_t dataSlot() const { return mData; }
   const std::vector<SelectorCall>& calls() const { return mCalls; }

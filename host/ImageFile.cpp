@@ -256,6 +256,12 @@ VipsImagePtr WrapPixels(const ImageFile& image) {
 
 }  // namespace
 
+std::string IccProfileOf(const ImageFile& image) {
+  for (const ImageFileTraits::Field& field : image.traits.fields)
+    if (field.name == VIPS_META_ICC_NAME && field.kind == ImageFileTraits::Field::kBlob) return field.bytes;
+  return {};
+}
+
 void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparency) {
   Format format;
   if (!FormatOfExtension(path, format))

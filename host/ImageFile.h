@@ -44,6 +44,9 @@ struct ImageFile {
   ImageFileTraits traits;
 };
 
+// The ICC profile the file carries; empty for none.
+std::string IccProfileOf(const ImageFile& image);
+
 // Throws ImageFileError when the format that `path`'s extension names cannot
 // hold an image of `imageMode` (for instance CMYK in PNG, transparency in
 // JPEG), or when the extension names no supported format.

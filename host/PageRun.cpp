@@ -1,7 +1,6 @@
 #include "host/PageRun.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <exception>
 
 #include "host/FilterSession.h"
@@ -28,7 +27,7 @@ void TimeStart(const std::vector<SelectorCall>& calls, PageTimings& timings) {
 }
 
 std::string FilterFailure(const std::string& input, int16_t code) {
-  return input + ": the filter did not run through (result " + std::to_string(code) + "); the output was not written";
+  return input + ": " + FailureText(code) + "; the output was not written";
 }
 
 }  // namespace
@@ -63,9 +62,13 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     FilterSession session(module);
     session.host().progress().OnProgress(hooks.progress);
     session.host().progress().OnAbortCheck(hooks.abort);
+    // Colours are converted into the page's own space, as the editor converts
+    // them into the document's; a profile it cannot use leaves the built-in one.
+    const std::string profile = IccProfileOf(*image);
+    if (!profile.empty()) session.host().colorServices().UseImageProfile(profile);
     RunRequest request{&image->pixels, image->imageMode, image->hasTransparency, settings.replay, settings.showDialog,
                        settings.presetsFolder};
-    std::srand(1);
+    SeedPaintColors();
     RunReport report = session.Run(request);
     if (report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");

@@ -6,22 +6,11 @@
 #include <functional>
 #include <map>
 
-#include "plugin/FourCharCode.h"
+#include "host/ParamItems.h"
 
 namespace tessel::host {
 
 namespace {
-
-constexpr DescType kColorClass = FourCharCode("RGBC");
-constexpr int32_t kLargestSize = 2147483647;  // sizes travel as signed 32-bit integers
-
-DescriptorItem ColorItem(DescriptorKeyID key, const _t_ASRGBColor& color) {
-  Descriptor components{{{FourCharCode("Rd  "), int32_t(color.red)},
-                         {FourCharCode("Grn "), int32_t(color.green)},
-                         {FourCharCode("Bl  "), int32_t(color.blue)},
-                         {0, int32_t(0)}}};
-  return {key, ObjectValue{kColorClass, std::move(components)}};
-}
 
 uint16_t Wide(int byte) { return static_cast<uint16_t>(byte * 257); }
 
@@ -48,7 +37,7 @@ std::function<void(const std::string&)> ColorSetter(Descriptor& items, Descripto
     _t_ASRGBColor color{};
     if (!ParseColor(text, color))
       throw CLI::ValidationError(option, "\"" + text + "\" is not a colour; use #rrggbb, r,g,b (0-255) or a name such as white");
-    items.Put(ColorItem(key, color));
+    items.Put(params::ColorItem(key, color));
   };
 }
 
@@ -78,52 +67,51 @@ bool ParseColor(const std::string& text, _t_ASRGBColor& color) {
 
 void ParamOptions::Register(CLI::App& app) {
   const char* group = "Filter parameters";
-  app.add_option_function<std::string>("--fill", ColorSetter(mItems, FourCharCode("BckC"), "--fill"),
+  app.add_option_function<std::string>("--fill", ColorSetter(mItems, params::kFillColor, "--fill"),
                                        "Colour of the regions to flat (default white)")
       ->type_name("COLOR")
       ->group(group);
   app.add_option_function<int>(
-         "--tolerance", [this](int value) { mItems.Put({FourCharCode("Tlrn"), int32_t(value)}); },
+         "--tolerance", [this](int value) { mItems.Put({params::kTolerance, int32_t(value)}); },
          "How far per channel (0-255) a pixel may lie from the fill colour (default 0; unused with --anti-aliased)")
       ->check(CLI::Range(0, 255))
       ->group(group);
-  AddSwitch(app, mItems, "anti-aliased", FourCharCode("PaAp"),
+  AddSwitch(app, mItems, "anti-aliased", params::kAntiAliased,
             "Treat near-white pixels and neutral greys brighter than 16 as fill, instead of --fill and --tolerance "
             "(default on; turn it off for grey images)");
   auto* palette = app.add_option_function<std::string>(
                          "--palette",
                          [this](const std::string& name) {
                            mPalette = name;
-                           mItems.Put({FourCharCode("PltF"), name});
-                           mItems.Put({FourCharCode("RanD"), false});
+                           params::PutPalette(mItems, name);
                          },
                          "Paint with the colours of this swatch file (see `tessel palettes`)")
                       ->type_name("NAME.aco")
                       ->group(group);
   app.add_flag_function(
-         "--random", [this](int64_t) { mItems.Put({FourCharCode("RanD"), true}); },
+         "--random", [this](int64_t) { mItems.Put({params::kRandomColors, true}); },
          "Paint with random colours (the default without a palette)")
       ->excludes(palette)
       ->group(group);
-  AddSwitch(app, mItems, "flag", FourCharCode("FlaG"), "Repaint regions no larger than --flag-size in --flag-color");
-  app.add_option_function<std::string>("--flag-color", ColorSetter(mItems, FourCharCode("Clr "), "--flag-color"),
+  AddSwitch(app, mItems, "flag", params::kFlag, "Repaint regions no larger than --flag-size in --flag-color");
+  app.add_option_function<std::string>("--flag-color", ColorSetter(mItems, params::kFlagColor, "--flag-color"),
                                        "Colour that marks small regions (default magenta)")
       ->type_name("COLOR")
       ->group(group);
   app.add_option_function<int32_t>(
-         "--flag-size", [this](int32_t size) { mItems.Put({FourCharCode("FlgS"), size}); },
+         "--flag-size", [this](int32_t size) { mItems.Put({params::kFlagSize, size}); },
          "Largest region size that is flagged (default 20)")
-      ->check(CLI::Range(0, kLargestSize))
+      ->check(CLI::Range(0, params::kLargestSize))
       ->group(group);
-  AddSwitch(app, mItems, "join", FourCharCode("JoiN"), "Merge regions no larger than --join-size into a neighbour");
+  AddSwitch(app, mItems, "join", params::kJoin, "Merge regions no larger than --join-size into a neighbour");
   app.add_option_function<int32_t>(
-         "--join-size", [this](int32_t size) { mItems.Put({FourCharCode("JinS"), size}); },
+         "--join-size", [this](int32_t size) { mItems.Put({params::kJoinSize, size}); },
          "Largest region size that is joined (default 10)")
-      ->check(CLI::Range(0, kLargestSize))
+      ->check(CLI::Range(0, params::kLargestSize))
       ->group(group);
   app.add_option_function<std::string>(
          "--size-by",
-         [this](const std::string& measure) { mItems.Put({FourCharCode("Ar  "), measure == "area"}); },
+         [this](const std::string& measure) { mItems.Put({params::kSizeByArea, measure == "area"}); },
          "Measure a region by its pixel count (area) or by its width and height (extent, the default)")
       ->check(CLI::IsMember({"area", "extent"}))
       ->type_name("area|extent")

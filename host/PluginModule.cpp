@@ -1,6 +1,7 @@
 #include "host/PluginModule.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -28,9 +29,23 @@ int16_t PluginModule::Call(int16_t selector, void* block, intptr_t* data) const 
 
 void* PluginModule::Symbol(const char* name) const { return dlsym(mHandle, name); }
 
-std::string DefaultModulePath() {
-  if (const char* env = std::getenv("TESSEL_MODULE")) return env;
-  return TESSEL_BUILT_MODULE_PATH;
+std::string DefaultModulePath() { return ModuleSearchPlaces().front(); }
+
+std::vector<std::string> ModuleSearchPlaces() {
+  const char* env = std::getenv("TESSEL_MODULE");
+  if (env && *env) return {env};
+  return {TESSEL_BUILT_MODULE_PATH};
+}
+
+std::string FindModulePath() {
+  const std::vector<std::string> places = ModuleSearchPlaces();
+  std::string looked;
+  for (const std::string& place : places) {
+    if (access(place.c_str(), F_OK) == 0) return place;
+    looked += (looked.empty() ? "" : ", ") + place;
+  }
+  throw ModuleError("the Tessel module was not found; looked for " + looked +
+                    " (set TESSEL_MODULE to the module's path)");
 }
 
 }  // namespace tessel::host

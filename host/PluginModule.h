@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "plugin/PhotoshopHost.h"
 
@@ -36,5 +37,12 @@ class PluginModule {
 
 // Where the built module lies: $TESSEL_MODULE when set, else the build's own.
 std::string DefaultModulePath();
+
+// The places the module is looked for, in order; $TESSEL_MODULE alone when set.
+std::vector<std::string> ModuleSearchPlaces();
+
+// The first of ModuleSearchPlaces() that exists. Throws ModuleError naming
+// every place looked when none does.
+std::string FindModulePath();
 
 }  // namespace tessel::host

@@ -30,4 +30,10 @@ std::vector<std::string> ListSwatchFiles(const std::string& presetsFolder) {
   return names;
 }
 
+std::string SwatchFileProblem(const std::string& presetsFolder, const std::string& name) {
+  const auto names = ListSwatchFiles(presetsFolder);
+  if (std::find(names.begin(), names.end(), name) != names.end()) return {};
+  return "no swatch file \"" + name + "\" in " + SwatchFolder(presetsFolder);
+}
+
 }  // namespace tessel::host

@@ -17,4 +17,7 @@ std::string SwatchFolder(const std::string& presetsFolder);
 // Empty when the folder is missing or unreadable.
 std::vector<std::string> ListSwatchFiles(const std::string& presetsFolder);
 
+// Empty when the dialog would list `name`, else why a run cannot paint with it.
+std::string SwatchFileProblem(const std::string& presetsFolder, const std::string& name);
+
 }  // namespace tessel::host

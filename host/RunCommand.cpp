@@ -151,10 +151,9 @@ RunSettings SettingsFor(const RunOptions& request) {
 
   const std::string& palette = request.params.palette();
   if (!palette.empty()) {
-    const auto names = ListSwatchFiles(request.presetsFolder);
-    if (std::find(names.begin(), names.end(), palette) == names.end())
-      Usage("no swatch file \"" + palette + "\" in " + SwatchFolder(request.presetsFolder) +
-            " (`tessel palettes` lists them; --presets names another presets folder)");
+    const std::string problem = SwatchFileProblem(request.presetsFolder, palette);
+    if (!problem.empty())
+      Usage(problem + " (`tessel palettes` lists them; --presets names another presets folder)");
   }
   if (settings.showDialog && !std::getenv("DISPLAY"))
     Usage("the parameters dialog needs a display, and DISPLAY is not set; run without --dialog (or an action that "

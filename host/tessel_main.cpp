@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
 
   try {
     if (palettes->parsed()) return ListPalettes(presets);
-    PluginModule module(DefaultModulePath());
+    PluginModule module(FindModulePath());
     if (about->parsed()) return ShowAbout(module);
     request.presetsFolder = presets;
     return RunCommand(module, request);

@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include <lcms2.h>
 
 #include "host/ColorServices.h"
 #include "host/HostResults.h"
@@ -105,6 +108,31 @@ TEST_F(HostColorServices, GreyLevelsKeepTheirValue) {
     EXPECT_EQ(Convert(kRGB, {v, v, v, 0}, kGray)[0], v);
     EXPECT_EQ(Convert(kGray, {v, 0, 0, 0}, kRGB), (Components{v, v, v, 0}));
   }
+}
+
+// A profile's ICC bytes, as an image file or GIMP carries them.
+std::string IccBytes(cmsHPROFILE profile) {
+  cmsUInt32Number size = 0;
+  cmsSaveProfileToMem(profile, nullptr, &size);
+  std::string bytes(size, '\0');
+  cmsSaveProfileToMem(profile, bytes.data(), &size);
+  cmsCloseProfile(profile);
+  return bytes;
+}
+
+TEST_F(HostColorServices, AnImagesOwnProfileServesItsSpaceAndAnUnusableOneIsRefused) {
+  ASSERT_EQ(Convert(kRGB, {128, 128, 128, 0}, kGray)[0], 128);
+  EXPECT_NE(services.UseImageProfile("not a profile"), "");
+  EXPECT_NE(services.UseImageProfile(IccBytes(cmsCreateLab4Profile(nullptr))), "");
+  EXPECT_EQ(Convert(kRGB, {128, 128, 128, 0}, kGray)[0], 128);
+
+  // Linear grey: sRGB's middle grey is 21.6 % of white's light.
+  cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+  const std::string grey = IccBytes(cmsCreateGrayProfile(cmsD50_xyY(), linear));
+  cmsFreeToneCurve(linear);
+  EXPECT_EQ(services.UseImageProfile(grey), "");
+  EXPECT_NEAR(Convert(kRGB, {128, 128, 128, 0}, kGray)[0], 55, 1);
+  EXPECT_EQ(Convert(kRGB, kWhite, kGray)[0], 255);
 }
 
 TEST_F(HostColorServices, ComponentsOutsideTheirRangeAreClamped) {

@@ -142,6 +142,15 @@ TEST_F(TesselCommandTest, AboutShowsTheFiltersText) {
   EXPECT_THAT(result.out + result.err, HasSubstr("Tessel v1.12"));
 }
 
+TEST_F(TesselCommandTest, AMissingModuleIsReportedWithWhereItWasLookedFor) {
+  const std::string missing = Path("nowhere/Tessel.so");
+  const ScopedEnv module("TESSEL_MODULE", missing);
+  const CommandResult result = tessel.Run({"run", Page("page.png"), "-o", Path("out.png")});
+  EXPECT_EQ(result.exitCode, 4);
+  EXPECT_THAT(result.err, HasSubstr("not found; looked for " + missing));
+  EXPECT_FALSE(fs::exists(Path("out.png")));
+}
+
 TEST_F(TesselCommandTest, HelpNamesTheExitCodes) {
   const CommandResult result = tessel.Run({"run", "--help"});
   EXPECT_EQ(result.exitCode, 0);

@@ -1,0 +1,50 @@
+#include "gimp/DrawablePixels.h"
+
+#include "plugin/PhotoshopHost.h"
+
+namespace tessel::gimp {
+
+std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable) {
+  if (gimp_image_get_precision(image) != GIMP_PRECISION_U8_GAMMA)
+    throw DrawableError(
+        "Tessel works on 8-bit images; convert this one with Image > Precision > 8 bit integer (perceptual gamma)");
+  DrawableArea area;
+  area.image = image;
+  area.drawable = drawable;
+  if (!gimp_drawable_mask_intersect(drawable, &area.x, &area.y, &area.width, &area.height)) return std::nullopt;
+  area.imageMode = gimp_drawable_is_gray(drawable) ? plugInModeGrayScale : plugInModeRGBColor;
+  area.alpha = gimp_drawable_has_alpha(drawable);
+  return area;
+}
+
+namespace {
+
+GeglRectangle Rectangle(const DrawableArea& area) { return {area.x, area.y, area.width, area.height}; }
+
+}  // namespace
+
+host::ImageBuffer ReadPixels(const DrawableArea& area) {
+  const Babl* format = gimp_drawable_get_format(area.drawable);
+  host::ImageBuffer pixels({area.width, area.height, babl_format_get_n_components(format)});
+  GeglBuffer* buffer = gimp_drawable_get_buffer(area.drawable);
+  const GeglRectangle rectangle = Rectangle(area);
+  gegl_buffer_get(buffer, &rectangle, 1.0, format, pixels.data(), static_cast<gint>(pixels.rowBytes()),
+                  GEGL_ABYSS_NONE);
+  g_object_unref(buffer);
+  return pixels;
+}
+
+void WritePixels(const DrawableArea& area, const host::ImageBuffer& pixels) {
+  GeglBuffer* shadow = gimp_drawable_get_shadow_buffer(area.drawable);
+  const GeglRectangle rectangle = Rectangle(area);
+  gegl_buffer_set(shadow, &rectangle, 0, gimp_drawable_get_format(area.drawable), pixels.data(),
+                  static_cast<gint>(pixels.rowBytes()));
+  gegl_buffer_flush(shadow);
+  g_object_unref(shadow);
+  gimp_image_undo_group_start(area.image);
+  gimp_drawable_merge_shadow(area.drawable, TRUE);
+  gimp_drawable_update(area.drawable, area.x, area.y, area.width, area.height);
+  gimp_image_undo_group_end(area.image);
+}
+
+}  // namespace tessel::gimp

@@ -1,0 +1,41 @@
+// A drawable's pixels within the selection's bounds, laid out as the editor
+// hands them to a filter, and written back through the selection.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+
+#include <libgimp/gimp.h>
+
+#include "host/ImageBuffer.h"
+
+namespace tessel::gimp {
+
+// A drawable the filter cannot work on; the message says what to change.
+class DrawableError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct DrawableArea {
+  gint32 image = -1;
+  gint32 drawable = -1;
+  gint x = 0, y = 0, width = 0, height = 0;  // in the drawable's coordinates
+  int16_t imageMode = 0;                     // the editor's mode of its colour planes
+  bool alpha = false;                        // the last plane is the layer's transparency
+};
+
+// The part of `drawable` the selection touches (the whole drawable without
+// one); nothing when it touches none. Throws DrawableError for an image that
+// is not 8-bit with the perceptual gamma, the only pixels the filter knows.
+std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable);
+
+// The area's pixels, interleaved, in the drawable's own format (no colour
+// conversion). Throws host::ImageError when they cannot be held.
+host::ImageBuffer ReadPixels(const DrawableArea& area);
+
+// Writes `pixels` back as one undo step. Pixels outside the selection stay
+// as they were, those on a soft edge are blended, as with GIMP's own filters.
+void WritePixels(const DrawableArea& area, const host::ImageBuffer& pixels);
+
+}  // namespace tessel::gimp

@@ -1,0 +1,29 @@
+// What the module writes to standard error while it runs: without a window
+// system its alerts come as text there, and the plug-in passes them on to
+// GIMP's message area.
+#pragma once
+
+#include <string>
+
+namespace tessel::gimp {
+
+class FilterTexts {
+ public:
+  // Standard error goes to a temporary file from now on; when none can be
+  // made it stays where it was and nothing is collected.
+  FilterTexts();
+  // Restores standard error, if Collect has not.
+  ~FilterTexts();
+  FilterTexts(const FilterTexts&) = delete;
+  FilterTexts& operator=(const FilterTexts&) = delete;
+
+  // Restores standard error and answers what was written meanwhile, without
+  // a trailing line feed.
+  std::string Collect();
+
+ private:
+  int mSaved = -1;  // the real standard error while collecting
+  int mFile = -1;
+};
+
+}  // namespace tessel::gimp

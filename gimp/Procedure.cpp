@@ -1,0 +1,78 @@
+#include "gimp/Procedure.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "host/ParamItems.h"
+
+namespace tessel::gimp {
+
+namespace {
+
+GimpParamDef Def(GimpPDBArgType type, const char* name, const char* description) {
+  // GIMP copies the texts and never writes to them.
+  return {type, const_cast<gchar*>(name), const_cast<gchar*>(description)};
+}
+
+// GIMP's 0..1 components as the editor's 16-bit ones, through the byte a
+// colour option names, so that (255 255 255) is exactly the command's white.
+_t_ASRGBColor EditorColor(const GimpRGB& color) {
+  const auto wide = [](double value) {
+    return static_cast<uint16_t>(257 * std::lround(std::clamp(value, 0.0, 1.0) * 255));
+  };
+  return {wide(color.r), wide(color.g), wide(color.b)};
+}
+
+int32_t InRange(const GimpParam& param, const char* name, int32_t low, int32_t high) {
+  const int32_t value = param.data.d_int32;
+  if (value < low || value > high)
+    throw ArgumentError(std::string(name) + " must lie between " + std::to_string(low) + " and " +
+                        std::to_string(high) + ", not " + std::to_string(value));
+  return value;
+}
+
+bool Switch(const GimpParam& param, const char* name) { return InRange(param, name, 0, 1) == 1; }
+
+}  // namespace
+
+const GimpParamDef* ProcedureArguments() {
+  static const GimpParamDef kArguments[kArgumentCount] = {
+      Def(GIMP_PDB_INT32, "run-mode", "The run mode { RUN-INTERACTIVE (0), RUN-NONINTERACTIVE (1) }"),
+      Def(GIMP_PDB_IMAGE, "image", "Input image"),
+      Def(GIMP_PDB_DRAWABLE, "drawable", "Drawable to flat"),
+      Def(GIMP_PDB_INT32, "anti-aliased",
+          "Treat near-white pixels and neutral greys brighter than 16 as fill, instead of fill-color and tolerance "
+          "(0/1)"),
+      Def(GIMP_PDB_COLOR, "fill-color", "Colour of the regions to flat"),
+      Def(GIMP_PDB_INT32, "tolerance", "How far per channel a pixel may lie from fill-color (0-255)"),
+      Def(GIMP_PDB_STRING, "palette",
+          "Swatch file (.aco) in the presets folder's \"Color Swatches\" to paint with; empty for random colours"),
+      Def(GIMP_PDB_INT32, "flag", "Repaint regions no larger than flag-size in flag-color (0/1)"),
+      Def(GIMP_PDB_COLOR, "flag-color", "Colour that marks small regions"),
+      Def(GIMP_PDB_INT32, "flag-size", "Largest region size that is flagged"),
+      Def(GIMP_PDB_INT32, "join", "Merge regions no larger than join-size into a neighbour (0/1)"),
+      Def(GIMP_PDB_INT32, "join-size", "Largest region size that is joined"),
+      Def(GIMP_PDB_INT32, "size-by-area", "Measure a region by its pixel count (1) or by its width and height (0)"),
+  };
+  return kArguments;
+}
+
+host::Descriptor ActionFromArguments(const GimpParam* params) {
+  namespace p = host::params;
+  host::Descriptor action;
+  action.Put({p::kAntiAliased, Switch(params[kAntiAliased], "anti-aliased")});
+  action.Put(p::ColorItem(p::kFillColor, EditorColor(params[kFillColor].data.d_color)));
+  action.Put({p::kTolerance, InRange(params[kTolerance], "tolerance", 0, 255)});
+  const gchar* palette = params[kPalette].data.d_string;
+  p::PutPalette(action, palette ? palette : "");
+  action.Put({p::kFlag, Switch(params[kFlag], "flag")});
+  action.Put(p::ColorItem(p::kFlagColor, EditorColor(params[kFlagColor].data.d_color)));
+  action.Put({p::kFlagSize, InRange(params[kFlagSize], "flag-size", 0, p::kLargestSize)});
+  action.Put({p::kJoin, Switch(params[kJoin], "join")});
+  action.Put({p::kJoinSize, InRange(params[kJoinSize], "join-size", 0, p::kLargestSize)});
+  action.Put({p::kSizeByArea, Switch(params[kSizeByArea], "size-by-area")});
+  return action;
+}
+
+}  // namespace tessel::gimp

@@ -1,0 +1,223 @@
+// plug-in-tessel in a real GIMP, headless: one GIMP process loads generated
+// pages, runs the plug-in on them non-interactively from a Script-Fu batch
+// and saves them. Each result must equal the tessel command's for the same
+// settings, pixel for pixel; pixels outside a selection must stay as they were.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <regex>
+
+#include "host/ImageFile.h"
+#include "tests/TesselCommand.h"
+#include "tests/support/LineArt.h"
+
+namespace tessel::test {
+namespace {
+
+using ::testing::HasSubstr;
+namespace fs = boost::filesystem;
+
+constexpr int64_t kWidth = 240, kHeight = 180;
+
+struct Selection {
+  int64_t x, y, width, height;
+};
+
+// One call of the plug-in: its arguments after the drawable, and the same
+// settings as the command's options.
+struct Case {
+  std::string name;
+  int planes;  // of the page: 1 grey, 3 RGB, 4 RGB with transparency
+  std::string arguments;
+  std::vector<std::string> options;
+  std::optional<Selection> selection;
+  std::string runMode = "RUN-NONINTERACTIVE";
+};
+
+const char kRandom[] = "1 '(255 255 255) 0 \"\" 0 '(255 0 255) 20 0 10 0";
+
+const std::vector<Case>& Cases() {
+  static const std::vector<Case> cases = {
+      {"rgb-random", 3, kRandom, {}, std::nullopt},
+      {"rgb-palette", 3, "1 '(255 255 255) 0 \"Comic.aco\" 1 '(0 255 0) 30 1 12 1",
+       {"--palette", "Comic.aco", "--flag", "--flag-color", "0,255,0", "--flag-size", "30", "--join", "--join-size",
+        "12", "--size-by", "area"},
+       std::nullopt},
+      // Repeat: the parameter block the palette run left in GIMP's last values.
+      {"repeat", 3, kRandom, {"--palette", "Comic.aco", "--flag", "--flag-color", "0,255,0", "--flag-size", "30",
+                              "--join", "--join-size", "12", "--size-by", "area"},
+       std::nullopt, "RUN-WITH-LAST-VALS"},
+      {"grey", 1, "0 '(255 255 255) 8 \"\" 0 '(255 0 255) 20 0 10 0", {"--no-anti-aliased", "--tolerance", "8"},
+       std::nullopt},
+      {"alpha", 4, kRandom, {}, std::nullopt},
+      {"selection", 3, kRandom, {}, Selection{37, 21, 150, 110}},
+  };
+  return cases;
+}
+
+host::ImageFile MakePage(int planes, uint32_t seed) {
+  const int colourPlanes = planes == 4 ? 3 : planes;
+  const testing::Page art = testing::DrawComicPage(kWidth, kHeight, colourPlanes, 6, seed);
+  host::ImageBuffer pixels({kWidth, kHeight, planes});
+  for (int64_t y = 0; y < kHeight; ++y)
+    for (int64_t x = 0; x < kWidth; ++x) {
+      for (int p = 0; p < colourPlanes; ++p) pixels.at(x, y, p) = art.at(x, y, p);
+      // Opaque, clear and half-clear bands, crossing regions and lines.
+      if (planes == 4) pixels.at(x, y, 3) = static_cast<uint8_t>(x < 60 ? 255 : x < 120 ? 0 : 96 + y % 64);
+    }
+  return {std::move(pixels), planes == 1 ? int16_t(plugInModeGrayScale) : int16_t(plugInModeRGBColor), planes == 4, {}};
+}
+
+host::ImageFile Crop(const host::ImageFile& page, const Selection& s) {
+  host::ImageBuffer pixels({s.width, s.height, page.pixels.planes()});
+  for (int64_t y = 0; y < s.height; ++y)
+    for (int64_t x = 0; x < s.width; ++x) pixels.SetPixel(x, y, page.pixels.Pixel(s.x + x, s.y + y));
+  return {std::move(pixels), page.imageMode, page.hasTransparency, {}};
+}
+
+void Paste(host::ImageFile& page, const host::ImageFile& part, const Selection& s) {
+  for (int64_t y = 0; y < s.height; ++y)
+    for (int64_t x = 0; x < s.width; ++x) page.pixels.SetPixel(s.x + x, s.y + y, part.pixels.Pixel(x, y));
+}
+
+std::string Quoted(const fs::path& path) { return "\"" + path.string() + "\""; }
+
+class GimpPluginTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    sTessel = std::make_unique<TesselCommand>();
+    sWork = std::make_unique<TempFolder>();
+    fs::create_directories(sTessel->presets() / "Color Swatches");
+    fs::copy_file(fs::path(TESSEL_SOURCE_DIR) / "examples/presets/Color Swatches/Comic.aco",
+                  sTessel->presets() / "Color Swatches/Comic.aco");
+    uint32_t seed = 1;
+    for (const Case& c : Cases()) {
+      host::ImageFile page = MakePage(c.planes, seed++);
+      host::SaveImageFile(page, In(c).string());
+      // SaveImageFile leaves the buffer in the file's conventions: reload.
+      page = host::LoadImageFile(In(c).string());
+      sExpected.emplace(c.name, Expected(c, page));
+    }
+    sLog = RunGimp();
+  }
+
+  static void TearDownTestSuite() {
+    sWork.reset();
+    sTessel.reset();
+    sExpected.clear();
+  }
+
+  static fs::path In(const Case& c) { return sWork->path() / (c.name + ".png"); }
+  static fs::path Out(const Case& c) { return sWork->path() / (c.name + "-gimp.png"); }
+
+  // What the tessel command makes of the page (of the selected part of it).
+  static host::ImageFile Expected(const Case& c, const host::ImageFile& page) {
+    const fs::path input = c.selection ? sWork->path() / (c.name + "-part.png") : In(c);
+    if (c.selection) {
+      host::ImageFile part = Crop(page, *c.selection);
+      host::SaveImageFile(part, input.string());
+    }
+    const fs::path output = sWork->path() / (c.name + "-tessel.png");
+    std::vector<std::string> arguments{"run", input.string(), "-o", output.string()};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const CommandResult run = sTessel->Run(arguments);
+    EXPECT_EQ(run.exitCode, 0) << c.name << ": " << run.err;
+    host::ImageFile flat = host::LoadImageFile(output.string());
+    if (!c.selection) return flat;
+    host::ImageFile whole = host::LoadImageFile(In(c).string());
+    Paste(whole, flat, *c.selection);
+    return whole;
+  }
+
+  // One Script-Fu command per case, then one that fails on purpose, then quit.
+  static std::string RunGimp() {
+    const fs::path home = sWork->path() / "home";
+    fs::create_directories(home);
+    std::ofstream(sWork->path() / "gimprc") << "(plug-in-path \"${gimp_dir}/plug-ins:${gimp_plug_in_dir}/plug-ins:"
+                                            << TESSEL_GIMP_PLUGIN_PATH << "\")\n";
+    // Each batch command is evaluated afresh: each case loads the helper.
+    std::ofstream((sWork->path() / "helper.scm").string()) << "(define (tessel-case in out selection mode arguments)\n"
+             "  (let* ((image (car (gimp-file-load RUN-NONINTERACTIVE in in)))\n"
+             "         (drawable (car (gimp-image-get-active-drawable image))))\n"
+             "    (if (pair? selection) (apply gimp-image-select-rectangle\n"
+             "                                 (append (list image CHANNEL-OP-REPLACE) selection)))\n"
+             "    (apply plug-in-tessel (append (list mode image drawable) arguments))\n"
+             "    (file-png-save2 RUN-NONINTERACTIVE image drawable out out 0 6 0 0 0 0 0 0 1)\n"
+             "    (gimp-image-delete image)))\n";
+    const std::string helper = "(load " + Quoted(sWork->path() / "helper.scm") + ")\n";
+    std::string command = "timeout 600 gimp-console-2.10 -i -d -f -g " + Quoted(sWork->path() / "gimprc");
+    for (const Case& c : Cases()) {
+      const std::string selection =
+          c.selection ? "'(" + std::to_string(c.selection->x) + " " + std::to_string(c.selection->y) + " " +
+                            std::to_string(c.selection->width) + " " + std::to_string(c.selection->height) + ")"
+                      : "'()";
+      std::ofstream(sWork->path() / (c.name + ".scm"))
+          << helper << "(tessel-case " << Quoted(In(c)) << " " << Quoted(Out(c)) << " " << selection << " " << c.runMode
+          << " (list " << c.arguments << "))\n";
+      command += " -b '(load " + Quoted(sWork->path() / (c.name + ".scm")) + ")'";
+    }
+    // A grey page under the anti-aliased test: the filter's own message.
+    std::ofstream(sWork->path() / "refused.scm")
+        << helper << "(tessel-case " << Quoted(In(Cases()[3])) << " " << Quoted(sWork->path() / "refused.png") << " '() "
+        << "RUN-NONINTERACTIVE (list " << kRandom << "))\n";
+    command += " -b '(load " + Quoted(sWork->path() / "refused.scm") + ")' -b '(gimp-quit 0)'";
+
+    const fs::path log = sWork->path() / "gimp.log";
+    // A private GIMP: its folder (not made here: GIMP sets it up) and
+    // per-user folders in the test's own; the command's presets folder.
+    const std::string environment =
+        "env -u DISPLAY HOME=" + Quoted(home) + " GIMP2_DIRECTORY=" + Quoted(home / "gimp-2.10") +
+        " XDG_CONFIG_HOME=" + Quoted(home / "config") +
+        " XDG_DATA_HOME=" + Quoted(sTessel->presets().parent_path().parent_path()) +
+        // GLib and GEGL keep allocations for the life of the plug-in's process.
+        " ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" ";
+    const int status = std::system((environment + command + " > " + Quoted(log) + " 2>&1").c_str());
+    EXPECT_EQ(status, 0) << "GIMP did not quit by itself";
+    return ReadBytes(log);
+  }
+
+  static std::unique_ptr<TesselCommand> sTessel;
+  static std::unique_ptr<TempFolder> sWork;
+  static std::map<std::string, host::ImageFile> sExpected;
+  static std::string sLog;
+};
+
+std::unique_ptr<TesselCommand> GimpPluginTest::sTessel;
+std::unique_ptr<TempFolder> GimpPluginTest::sWork;
+std::map<std::string, host::ImageFile> GimpPluginTest::sExpected;
+std::string GimpPluginTest::sLog;
+
+TEST_F(GimpPluginTest, EveryCaseRanThroughAndTheFailingOneDidNot) {
+  const std::regex done("batch command executed successfully");
+  const auto count = std::distance(std::sregex_iterator(sLog.begin(), sLog.end(), done), std::sregex_iterator());
+  // Each case; not the refused page.
+  EXPECT_EQ(count, static_cast<long>(Cases().size())) << sLog;
+  EXPECT_THAT(sLog, HasSubstr("batch command experienced an execution error")) << sLog;
+  EXPECT_FALSE(fs::exists(sWork->path() / "refused.png"));
+}
+
+TEST_F(GimpPluginTest, TheFiltersOwnMessageReachesGimp) {
+  EXPECT_THAT(sLog, HasSubstr("No paint colour can be told apart from the colour to fill.")) << sLog;
+}
+
+TEST_F(GimpPluginTest, PixelsEqualTheCommandsForTheSameSettings) {
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(fs::exists(Out(c))) << sLog;
+    const host::ImageFile gimp = host::LoadImageFile(Out(c).string());
+    const host::ImageFile& expected = sExpected.at(c.name);
+    EXPECT_EQ(gimp.imageMode, expected.imageMode);
+    EXPECT_EQ(gimp.hasTransparency, expected.hasTransparency);
+    const auto difference = gimp.pixels.FirstDifference(expected.pixels);
+    EXPECT_FALSE(difference) << *difference;
+    // And the filter did paint the page.
+    EXPECT_FALSE(gimp.pixels.SamePixels(host::LoadImageFile(In(c).string()).pixels));
+  }
+}
+
+}  // namespace
+}  // namespace tessel::test
