@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "host/InstallLayout.h"
+
 namespace tessel::host {
 
 PluginModule::PluginModule(const std::string& path) : mPath(path) {
@@ -30,7 +32,7 @@ void* PluginModule::Symbol(const char* name) const { return dlsym(mHandle, name)
 
 std::string DefaultModulePath() {
   if (const char* env = std::getenv("TESSEL_MODULE")) return env;
-  return TESSEL_BUILT_MODULE_PATH;
+  return ModuleFolder() + "/" TESSEL_MODULE_IN_FOLDER;
 }
 
 }  // namespace tessel::host
