@@ -12,8 +12,8 @@
 namespace tessel::host {
 
 const char kSupportedImages[] =
-    "PNG, TIFF or JPEG with 8 bits per channel: grey, RGB, CMYK (TIFF, JPEG) or Lab (TIFF); "
-    "grey, RGB and CMYK may have transparency (PNG, TIFF)";
+    "PNG, TIFF or JPEG with 8 bits per channel (16-bit PNG and TIFF are flatted and written at 8): grey, RGB, "
+    "CMYK (TIFF, JPEG) or Lab (TIFF); grey, RGB and CMYK may have transparency (PNG, TIFF)";
 
 namespace {
 
@@ -188,6 +188,24 @@ VipsImagePtr OpenImage(const std::string& path) {
   return image;
 }
 
+bool HoldsSixteenBits(const VipsImage* image) {
+  return image->Coding == VIPS_CODING_NONE &&
+         (image->BandFmt == VIPS_FORMAT_USHORT ||
+          (image->BandFmt == VIPS_FORMAT_SHORT && image->Type == VIPS_INTERPRETATION_LABS && image->Bands == 3));
+}
+
+// The editor's filter works on 8-bit pages: each channel keeps its high byte,
+// so a 16-bit file made from an 8-bit page gives that page back exactly.
+// 16-bit Lab becomes the 8-bit Lab the rest of the host reads.
+VipsImagePtr ReduceToEightBits(const std::string& path, VipsImage* image) {
+  VipsImage* reduced = nullptr;
+  const int failed = image->Type == VIPS_INTERPRETATION_LABS
+                         ? vips_LabS2LabQ(image, &reduced, nullptr)
+                         : vips_cast(image, &reduced, VIPS_FORMAT_UCHAR, "shift", TRUE, nullptr);
+  if (failed) Fail(path, TakeVipsError());
+  return VipsImagePtr(reduced);
+}
+
 // Decodes strip by strip straight into the buffer, dropping any channel the
 // buffer does not keep (LABQ's low bits).
 void ReadPixels(const std::string& path, VipsImage* image, ImageBuffer& pixels) {
@@ -262,6 +280,8 @@ void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparen
 ImageFile LoadImageFile(const std::string& path) {
   StartVips();
   VipsImagePtr image = OpenImage(path);
+  const bool sixteenBits = HoldsSixteenBits(image.get());
+  if (sixteenBits) image = ReduceToEightBits(path, image.get());
   int16_t mode = plugInModeRGBColor;
   bool transparency = false;
   int planes = 0;
@@ -271,7 +291,7 @@ ImageFile LoadImageFile(const std::string& path) {
   geometry.width = image->Xsize;
   geometry.height = image->Ysize;
   geometry.planes = planes;
-  ImageFile file{ImageBuffer(geometry), mode, transparency, {}};
+  ImageFile file{ImageBuffer(geometry), mode, transparency, {}, sixteenBits};
   file.traits.xResolution = image->Xres;
   file.traits.yResolution = image->Yres;
   vips_image_map(image.get(), KeepField, &file.traits);
