@@ -2,10 +2,10 @@
 
 #include <dlfcn.h>
 
-#include <boost/filesystem.hpp>
 #include <cstdlib>
 #include <cstdio>
 
+#include "host/InstallLayout.h"
 #include "host/picker/ColorChooser.h"
 
 namespace tessel::host {
@@ -13,7 +13,6 @@ namespace tessel::host {
 namespace {
 
 using ChooseColor = int (*)(const unsigned char*, const char*, unsigned char*);
-constexpr const char* kLibraryName = "libtessel_picker.so";
 
 // Loaded once and kept: a window system cannot be unloaded from a process.
 ChooseColor LoadChooser() {
@@ -38,14 +37,8 @@ bool DisplayNamed() {
 }  // namespace
 
 std::string ColorChooserPath() {
-  namespace fs = boost::filesystem;
-  boost::system::error_code error;
-  const fs::path program = fs::read_symlink("/proc/self/exe", error);
-  if (!error) {
-    const fs::path beside = program.parent_path() / kLibraryName;
-    if (fs::exists(beside, error)) return beside.string();
-  }
-  return TESSEL_BUILT_CHOOSER_PATH;
+  const char* library = TESSEL_CHOOSER_FILE_NAME;
+  return *library ? ModuleFolder() + "/" + library : std::string();
 }
 
 ColorServices::Picker DisplayColorChooser() {

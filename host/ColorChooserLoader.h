@@ -1,6 +1,6 @@
 // The picker the host offers when nothing is scripted: the colour chooser
-// library beside the host program, loaded on the first pick that finds a
-// display. Without a display, or without the library, the user cancels.
+// library beside the module, loaded on the first pick that finds a display.
+// Without a display, or without the library, the user cancels.
 #pragma once
 
 #include <string>
@@ -9,8 +9,8 @@
 
 namespace tessel::host {
 
-// Where the chooser library lies: beside the running program, else the
-// build's own.
+// Where the chooser library lies, in ModuleFolder(); empty when the build
+// has none.
 std::string ColorChooserPath();
 
 ColorServices::Picker DisplayColorChooser();

@@ -12,8 +12,8 @@
 namespace tessel::host {
 
 const char kSupportedImages[] =
-    "PNG, TIFF or JPEG with 8 bits per channel: grey, RGB, CMYK (TIFF, JPEG) or Lab (TIFF); "
-    "grey, RGB and CMYK may have transparency (PNG, TIFF)";
+    "PNG, TIFF or JPEG with 8 bits per channel (16-bit PNG and TIFF are flatted and written at 8): grey, RGB, "
+    "CMYK (TIFF, JPEG) or Lab (TIFF); grey, RGB and CMYK may have transparency (PNG, TIFF)";
 
 namespace {
 
@@ -198,6 +198,24 @@ ImageBuffer AllocatePixels(const std::string& path, const ImageGeometry& geometr
   }
 }
 
+bool HoldsSixteenBits(const VipsImage* image) {
+  return image->Coding == VIPS_CODING_NONE &&
+         (image->BandFmt == VIPS_FORMAT_USHORT ||
+          (image->BandFmt == VIPS_FORMAT_SHORT && image->Type == VIPS_INTERPRETATION_LABS && image->Bands == 3));
+}
+
+// The editor's filter works on 8-bit pages: each channel keeps its high byte,
+// so a 16-bit file made from an 8-bit page gives that page back exactly.
+// 16-bit Lab becomes the 8-bit Lab the rest of the host reads.
+VipsImagePtr ReduceToEightBits(const std::string& path, VipsImage* image) {
+  VipsImage* reduced = nullptr;
+  const int failed = image->Type == VIPS_INTERPRETATION_LABS
+                         ? vips_LabS2LabQ(image, &reduced, nullptr)
+                         : vips_cast(image, &reduced, VIPS_FORMAT_UCHAR, "shift", TRUE, nullptr);
+  if (failed) Fail(path, TakeVipsError());
+  return VipsImagePtr(reduced);
+}
+
 // Decodes strip by strip straight into the buffer, dropping any channel the
 // buffer does not keep (LABQ's low bits).
 void ReadPixels(const std::string& path, VipsImage* image, ImageBuffer& pixels) {
@@ -283,11 +301,14 @@ struct OpenedImage {
   int16_t mode = plugInModeRGBColor;
   bool transparency = false;
   int planes = 0;
+  bool sixteenBits = false;  // reduced to 8 bits as it was opened
 };
 
 OpenedImage OpenWithMode(const std::string& path) {
   StartVips();
   OpenedImage opened{OpenImage(path)};
+  opened.sixteenBits = HoldsSixteenBits(opened.image.get());
+  if (opened.sixteenBits) opened.image = ReduceToEightBits(path, opened.image.get());
   ChooseMode(path, opened.image.get(), opened.mode, opened.transparency, opened.planes);
   return opened;
 }
@@ -301,7 +322,8 @@ ImageFile LoadImageFile(const std::string& path, int64_t availableBytes) {
   geometry.width = image->Xsize;
   geometry.height = image->Ysize;
   geometry.planes = opened.planes;
-  ImageFile file{AllocatePixels(path, geometry, availableBytes), opened.mode, opened.transparency, {}};
+  ImageFile file{AllocatePixels(path, geometry, availableBytes), opened.mode, opened.transparency, {},
+                 opened.sixteenBits};
   file.traits.xResolution = image->Xres;
   file.traits.yResolution = image->Yres;
   vips_image_map(image, KeepField, &file.traits);

@@ -1,6 +1,7 @@
 // Image files as the editor opens and saves them for a filter: PNG, TIFF and
-// JPEG through libvips, 8 bits per channel, in grey, RGB, CMYK or Lab, grey,
-// RGB and CMYK optionally with transparency (then laid out as a layer).
+// JPEG through libvips, 8 bits per channel (16-bit files are reduced to 8 on
+// reading), in grey, RGB, CMYK or Lab, grey, RGB and CMYK optionally with
+// transparency (then laid out as a layer).
 // Pixels are held in the editor's conventions: CMYK 255 = no ink, Lab with
 // L 0..255 and a/b offset by 128.
 #pragma once
@@ -42,6 +43,7 @@ struct ImageFile {
   int16_t imageMode;
   bool hasTransparency;  // the last plane is transparency, kept out of the colour planes
   ImageFileTraits traits;
+  bool reducedFromSixteenBits = false;  // the file held 16 bits per channel; it is written back with 8
 };
 
 // The ICC profile the file carries; empty for none.

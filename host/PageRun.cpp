@@ -84,7 +84,10 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
     timings.write = SecondsSince(writing);
-    return {PageOutcome::kDone, {}, std::move(report.recorded), timings};
+    std::string notice;
+    if (image->reducedFromSixteenBits)
+      notice = input + ": 16 bits per channel, flatted and written with 8 as the filter works on 8-bit pages";
+    return {PageOutcome::kDone, std::move(notice), std::move(report.recorded), timings};
   } catch (const std::exception& e) {
     return Failure(PageOutcome::kFailed, e.what());
   }

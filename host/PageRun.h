@@ -48,7 +48,7 @@ struct PageTimings {
 
 struct PageResult {
   PageOutcome outcome = PageOutcome::kFailed;
-  std::string message;                  // why it was not done, naming the file
+  std::string message;                  // why it was not done, or a notice on a done page; names the file
   std::optional<Descriptor> recorded;   // what the filter wrote at the end of the run
   PageTimings timings;
 };

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "host/InstallLayout.h"
+
 namespace tessel::host {
 
 PluginModule::PluginModule(const std::string& path) : mPath(path) {
@@ -34,7 +36,7 @@ std::string DefaultModulePath() { return ModuleSearchPlaces().front(); }
 std::vector<std::string> ModuleSearchPlaces() {
   const char* env = std::getenv("TESSEL_MODULE");
   if (env && *env) return {env};
-  return {TESSEL_BUILT_MODULE_PATH};
+  return {ModuleFolder() + "/" TESSEL_MODULE_IN_FOLDER};
 }
 
 std::string FindModulePath() {

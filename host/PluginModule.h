@@ -35,7 +35,8 @@ class PluginModule {
   PluginMainProc mEntry = nullptr;
 };
 
-// Where the built module lies: $TESSEL_MODULE when set, else the build's own.
+// The module to load: $TESSEL_MODULE when set, else the bundle's module in
+// ModuleFolder().
 std::string DefaultModulePath();
 
 // The places the module is looked for, in order; $TESSEL_MODULE alone when set.

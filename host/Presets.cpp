@@ -3,16 +3,42 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <sstream>
+
 #include <boost/filesystem.hpp>
+
+#include "host/InstallLayout.h"
 
 namespace tessel::host {
 
-std::string DefaultPresetsFolder() {
+namespace {
+
+std::string UserPresetsFolder() {
   const char* data = std::getenv("XDG_DATA_HOME");
   if (data && data[0] == '/') return std::string(data) + "/tessel/presets";
   const char* home = std::getenv("HOME");
   if (home && home[0] == '/') return std::string(home) + "/.local/share/tessel/presets";
   return {};
+}
+
+bool IsFolder(const std::string& path) {
+  boost::system::error_code error;
+  return !path.empty() && boost::filesystem::is_directory(path, error);
+}
+
+}  // namespace
+
+std::string DefaultPresetsFolder() {
+  const std::string user = UserPresetsFolder();
+  if (IsFolder(user)) return user;
+  const char* dataDirs = std::getenv("XDG_DATA_DIRS");
+  std::istringstream dirs(dataDirs && *dataDirs ? dataDirs : "/usr/local/share:/usr/share");
+  for (std::string dir; std::getline(dirs, dir, ':');) {
+    const std::string shared = dir + "/tessel/presets";
+    if (dir[0] == '/' && IsFolder(shared)) return shared;
+  }
+  const std::string installed = InstalledPresetsFolder();
+  return IsFolder(installed) ? installed : user;
 }
 
 std::string SwatchFolder(const std::string& presetsFolder) {

@@ -7,8 +7,11 @@
 
 namespace tessel::host {
 
-// $XDG_DATA_HOME/tessel/presets when that is an absolute path, else
-// $HOME/.local/share/tessel/presets; empty when neither can be had.
+// The user's own folder, $XDG_DATA_HOME/tessel/presets (XDG_DATA_HOME an
+// absolute path, else ~/.local/share), when it exists; else the first
+// tessel/presets in $XDG_DATA_DIRS (by default /usr/local/share:/usr/share),
+// else the one installed with the program; when none exists, the user's own
+// (empty when there is no home).
 std::string DefaultPresetsFolder();
 
 std::string SwatchFolder(const std::string& presetsFolder);

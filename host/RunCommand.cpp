@@ -184,7 +184,7 @@ class Reporter {
     ++mFinished;
     mBar.Clear();
     if (result.outcome == PageOutcome::kDone) ++mDone;
-    else std::fprintf(stderr, "tessel: %s\n", result.message.c_str());
+    if (!result.message.empty()) std::fprintf(stderr, "tessel: %s\n", result.message.c_str());
     if (mTimings && result.outcome == PageOutcome::kDone) ReportTimings(page, result.timings);
     if (mPages > 1) mBar.Show("pages", static_cast<int64_t>(mFinished), static_cast<int64_t>(mPages));
   }

@@ -135,7 +135,7 @@ TEST_F(ImageFileTest, UnsupportedOrDamagedFilesAreRefusedWithTheReason) {
   EXPECT_NE(LoadError(folder.path().string()).find("is a folder"), std::string::npos);
   test::WriteBytes(folder.path() / "notes.png", "not an image at all");
   EXPECT_NE(LoadError(Path("notes.png")).find("not an image"), std::string::npos);
-  EXPECT_NE(LoadError(Convert("-size 4x4 xc:'rgb(10,20,30)' -depth 16", "deep.tif")).find("16-bit"),
+  EXPECT_NE(LoadError(Convert("-size 4x4 xc:'rgb(10,20,30)' -depth 32", "deep.tif")).find("32-bit"),
             std::string::npos);
   EXPECT_NE(LoadError(Convert("-size 4x4 xc:white -size 4x4 xc:black", "two.tif")).find("2 pages"),
             std::string::npos);

@@ -26,6 +26,7 @@ class TesselCommand {
  public:
   TesselCommand()
       : mData("XDG_DATA_HOME", (mHome.path() / "data").string()),
+        mSharedData("XDG_DATA_DIRS", (mHome.path() / "shared").string()),
         mConfig("XDG_CONFIG_HOME", (mHome.path() / "config").string()) {}
 
   // The presets folder the command uses when --presets is not given.
@@ -57,6 +58,7 @@ class TesselCommand {
  private:
   TempFolder mHome;
   ScopedEnv mData;
+  ScopedEnv mSharedData;
   ScopedEnv mConfig;
 };
 

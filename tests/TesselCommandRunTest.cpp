@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 #include "tests/TesselCommand.h"
@@ -13,6 +14,7 @@ namespace tessel::test {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 namespace fs = boost::filesystem;
 
 constexpr int64_t kWidth = 48, kHeight = 32;
@@ -115,6 +117,41 @@ TEST_F(TesselCommandRunTest, JpegPagesAreFlattedToo) {
   for (int region = 0; region < 6; ++region) {
     const auto pixel = flat.pixels.Pixel(8 + 17 * (region % 3), 8 + 17 * (region / 3));
     EXPECT_NE(pixel, (std::vector<uint8_t>{255, 255, 255})) << region;
+  }
+}
+
+// A 16-bit page written by another tool from an 8-bit one is flatted to
+// exactly what the 8-bit page gives, written with 8 bits, with one notice.
+TEST_F(TesselCommandRunTest, SixteenBitPagesAreFlattedAsTheirEightBitSelves) {
+  const Mode rgba{"rgba.png", plugInModeRGBColor, true, {255, 255, 255}, {0, 0, 0}, {}};
+  const Mode grey{"grey.tif", plugInModeGrayScale, false, {255}, {0}, kTestFill};
+  for (const Mode& mode : {rgba, grey}) {
+    const std::string eight = Save(KnownRegions(mode), std::string("8-") + mode.file);
+    const std::string sixteen = Path(std::string("16-") + mode.file);
+    const std::string convert = "convert '" + eight + "' -depth 16 " +
+                                (mode.transparency ? "PNG64:" : "-type Grayscale ") + "'" + sixteen + "'";
+    ASSERT_EQ(std::system(convert.c_str()), 0) << convert;
+
+    std::vector<std::string> arguments = {"run", eight, "-o", Path(std::string("out-8-") + mode.file)};
+    arguments.insert(arguments.end(), mode.options.begin(), mode.options.end());
+    const CommandResult fromEight = tessel.Run(arguments);
+    arguments[1] = sixteen;
+    arguments[3] = Path(std::string("out-16-") + mode.file);
+    const CommandResult fromSixteen = tessel.Run(arguments);
+
+    ASSERT_EQ(fromEight.exitCode, 0) << fromEight.err;
+    ASSERT_EQ(fromSixteen.exitCode, 0) << fromSixteen.err;
+    const std::string notice = "tessel: " + sixteen +
+                               ": 16 bits per channel, flatted and written with 8 as the filter works on 8-bit pages\n";
+    EXPECT_THAT(fromEight.err, Not(HasSubstr("16 bits")));
+    EXPECT_THAT(fromSixteen.err, HasSubstr(notice));
+    EXPECT_EQ(fromSixteen.err.find("16 bits"), fromSixteen.err.rfind("16 bits")) << "the notice is given once";
+    const host::ImageFile flat = host::LoadImageFile(arguments[3]);
+    EXPECT_FALSE(flat.reducedFromSixteenBits) << mode.file;
+    EXPECT_EQ(flat.imageMode, mode.imageMode) << mode.file;
+    EXPECT_TRUE(flat.pixels.SamePixels(host::LoadImageFile(Path(std::string("out-8-") + mode.file)).pixels))
+        << mode.file;
+    ExpectFlatted(flat, KnownRegions(mode), mode);
   }
 }
 

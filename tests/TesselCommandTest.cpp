@@ -52,7 +52,7 @@ TEST_F(TesselCommandTest, BadInputsAreRefusedAndTheExistingOutputStays) {
   const std::string page = Page("page.png");
   const std::string whole = ReadBytes(page);
   WriteBytes(Path("cut.png"), whole.substr(0, whole.size() / 2));
-  ASSERT_EQ(std::system(("convert -size 8x8 xc:'rgb(10,20,30)' -depth 16 '" + Path("deep.tif") + "'").c_str()), 0);
+  ASSERT_EQ(std::system(("convert -size 8x8 xc:'rgb(10,20,30)' -depth 32 '" + Path("deep.tif") + "'").c_str()), 0);
   ASSERT_EQ(std::system(("convert -size 8x8 xc:white -colorspace CMYK -depth 8 '" + Path("cmyk.tif") + "'").c_str()), 0);
 
   struct Case {
@@ -61,7 +61,7 @@ TEST_F(TesselCommandTest, BadInputsAreRefusedAndTheExistingOutputStays) {
   };
   const Case cases[] = {{Path("missing.png"), "No such file"},
                         {Path("cut.png"), "cut.png"},
-                        {Path("deep.tif"), "16-bit"},
+                        {Path("deep.tif"), "32-bit"},
                         {Path("cmyk.tif"), "PNG cannot hold CMYK"}};
   for (const Case& c : cases) {
     const CommandResult result = tessel.Run({"run", c.input, "-o", output});

@@ -38,7 +38,7 @@ if(EXISTS ${TESSEL_GNUSTEP_INCLUDE}/AppKit/AppKit.h AND GNUSTEP_GUI_LIBRARY AND 
   # Window resources beside the module, where it looks for them.
   set(TESSEL_UI_RESOURCES)
   foreach(resource Tessel.xib About.xib)
-    set(target_file ${TESSEL_BUNDLE_DIR}/Contents/Resources/${resource})
+    set(target_file ${TESSEL_BUNDLE_DIR}/${TESSEL_BUNDLE_RESOURCES_SUBDIR}/${resource})
     add_custom_command(OUTPUT ${target_file}
       COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_CURRENT_LIST_DIR}/resources/${resource} ${target_file}
       DEPENDS ${CMAKE_CURRENT_LIST_DIR}/resources/${resource})
