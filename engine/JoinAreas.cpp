@@ -2,9 +2,13 @@
 // around its seed that could itself have been a paint colour.
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
+#include "engine/JoinSearch.h"
+#include "engine/JoinSources.h"
 #include "engine/PixelDistance.h"
 #include "engine/PixelGeometry.h"
+#include "engine/PixelRegion.h"
 #include "plugin/Tessel.h"
 
 namespace {
@@ -43,6 +47,85 @@ bool AnySource(CTessel& filter, const PixelGeometry& image) {
   return found;
 }
 
+// Whether a pixel could lend its colour, as TakeColor judges it but leaving the
+// paint colour alone. Pages are mostly long runs of one colour, so the answer
+// for the last colour is kept.
+class SourceTest {
+ public:
+  SourceTest(CTessel& filter, int64_t planeBytes) : mFilter(filter), mPlaneBytes(planeBytes) {}
+
+  bool operator()(const uint8_t* pixel) {
+    uint32_t colour = 0;
+    for (int k = 0; k < mFilter.mPlanes; ++k) colour |= uint32_t{pixel[k * mPlaneBytes]} << (8 * k);
+    if (mKnown && colour == mColour) return mIsSource;
+    uint8_t paintColor[4];
+    std::copy(std::begin(mFilter.mPaintColor), std::end(mFilter.mPaintColor), paintColor);
+    mIsSource = TakeColor(mFilter, pixel, mPlaneBytes);
+    std::copy(std::begin(paintColor), std::end(paintColor), mFilter.mPaintColor);
+    mColour = colour;
+    mKnown = true;
+    return mIsSource;
+  }
+
+ private:
+  CTessel& mFilter;
+  int64_t mPlaneBytes;
+  bool mKnown = false;
+  uint32_t mColour = 0;
+  bool mIsSource = false;
+};
+
+// The image's sources, mapped the first time a seed looks past its near
+// surroundings and kept up to date as regions take colours. A region's fill
+// only ever turns flag-coloured pixels into sources.
+class ImageSources {
+ public:
+  ImageSources(CTessel& filter, const PixelGeometry& image) : mImage(image), mTest(filter, image.planeBytes) {}
+
+  uint64_t NearestSquare(int64_t x, int64_t y) {
+    if (!mMap)
+      mMap.emplace(Width(), Height(), [this](int64_t mx, int64_t my) { return IsSource(mx, my); });
+    return mMap->NearestSquare(x - mImage.bounds.left, y - mImage.bounds.top);
+  }
+
+  void Painted(const PaintedArea& area) {
+    if (!mMap || area.count == 0) return;
+    for (int64_t y = area.minY; y <= area.maxY; ++y)
+      for (int64_t x = area.minX; x <= area.maxX; ++x) {
+        const int64_t mx = x - mImage.bounds.left, my = y - mImage.bounds.top;
+        if (!mMap->Has(mx, my) && IsSource(mx, my)) mMap->Add(mx, my);
+      }
+  }
+
+ private:
+  int64_t Width() const { return int64_t{mImage.bounds.right} - mImage.bounds.left; }
+  int64_t Height() const { return int64_t{mImage.bounds.bottom} - mImage.bounds.top; }
+  bool IsSource(int64_t mx, int64_t my) { return mTest(mImage.At(mx + mImage.bounds.left, my + mImage.bounds.top)); }
+
+  const PixelGeometry& mImage;
+  SourceTest mTest;
+  std::optional<JoinSources> mMap;
+};
+
+// Fills the region at (x, y) and returns what this fill painted; the filter's
+// running measure is extended by it, as a fill from there would extend it.
+PaintedArea FillMeasured(CTessel& filter, uint32_t x, uint32_t y) {
+  const PaintedArea before{filter.mAreaCount, filter.mMinX, filter.mMinY, filter.mMaxX, filter.mMaxY};
+  filter.mAreaCount = 0;
+  filter.mMinX = filter.mMaxX = x;
+  filter.mMinY = filter.mMaxY = y;
+  filter.FloodFill(x, y);
+  const PaintedArea painted{filter.mAreaCount, filter.mMinX, filter.mMinY, filter.mMaxX, filter.mMaxY};
+  filter.mAreaCount = before.count + painted.count;
+  if (painted.count == 0) {
+    filter.mMinX = before.minX, filter.mMinY = before.minY, filter.mMaxX = before.maxX, filter.mMaxY = before.maxY;
+  } else {
+    filter.mMinX = std::min(before.minX, painted.minX), filter.mMinY = std::min(before.minY, painted.minY);
+    filter.mMaxX = std::max(before.maxX, painted.maxX), filter.mMaxY = std::max(before.maxY, painted.maxY);
+  }
+  return painted;
+}
+
 }  // namespace
 
 void CTessel::DoJoinAreas(CTesselParams& params) { DoJoinAreas(params, CPixelDistance::kMaxLevels); }
@@ -56,6 +139,7 @@ void CTessel::DoJoinAreas(CTesselParams& params, uint16_t ringLimit) {
   if (mJoinList.empty() || !image.data || !AnySource(*this, image)) return;
 
   CPixelDistance rings(ringLimit);
+  ImageSources sources(*this, image);
   const VRect& area = image.bounds;
   for (const JoinPoint& seed : mJoinList) {
     const int64_t sx = seed.x;
@@ -65,12 +149,12 @@ void CTessel::DoJoinAreas(CTesselParams& params, uint16_t ringLimit) {
     // every displacement that leaves it.
     rings.mBounds = {static_cast<int32_t>(area.top - sy), static_cast<int32_t>(area.left - sx),
                      static_cast<int32_t>(area.bottom - 1 - sy), static_cast<int32_t>(area.right - 1 - sx)};
+    const auto accepts = [&](int dx, int dy) {
+      return TakeColor(*this, image.At(sx + dx, sy + dy), image.planeBytes);
+    };
+    const auto nearest = [&] { return sources.NearestSquare(sx, sy); };
     int dx = 0, dy = 0;
-    for (bool more = rings.GetFirstXY(dx, dy, 0); more; more = rings.GetNextXY(dx, dy)) {
-      if (TakeColor(*this, image.At(sx + dx, sy + dy), image.planeBytes)) {
-        FloodFill(static_cast<uint32_t>(sx), static_cast<uint32_t>(sy));
-        break;
-      }
-    }
+    if (FindJoinSource(rings, accepts, nearest, dx, dy))
+      sources.Painted(FillMeasured(*this, static_cast<uint32_t>(sx), static_cast<uint32_t>(sy)));
   }
 }
