@@ -1,75 +1,19 @@
-// The ring generator and the joining search against the literal definition kept
-// here: every ring stored in one ordered multimap, inserted with position
-// hints, and a search that tries every displacement in turn. Both must yield
-// the same displacements, give up at the same place and choose the same pixel.
+// The ring generator and the joining search against the literal definition:
+// every ring stored in one ordered multimap, inserted with position hints, and
+// a search that tries every displacement in turn. Both must yield the same
+// displacements, give up at the same place and choose the same pixel.
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <map>
 #include <random>
 #include <vector>
 
 #include "engine/JoinSearch.h"
 #include "engine/JoinSources.h"
 #include "engine/PixelDistance.h"
+#include "tests/LiteralRings.h"
 
 namespace {
-
-// ---- The literal definition
-
-class LiteralRings {
- public:
-  explicit LiteralRings(uint16_t maxLevels) : mMaxLevels(std::max<uint16_t>(maxLevels, 10)) {
-    for (int i = 0; i < 10; ++i) AddLevel();
-  }
-
-  void AddLevel() {
-    if (mLevels >= mMaxLevels) return;
-    const int n = ++mLevels;
-    mMaxSquare = static_cast<uint64_t>(n) * n;
-    auto hint = mCurrent;
-    for (int d = 0; d <= n; ++d) {
-      const uint64_t key = mMaxSquare + static_cast<uint64_t>(d) * d;
-      const bool between = d > 0 && d < n;
-      const std::pair<int, int> ring[] = {{-d, n}, {-n, d}, {-n, -d}, {-d, -n}, {d, -n}, {n, -d}, {n, d}, {d, n}};
-      for (int i = 0; i < 8; ++i)
-        if (between || i % 2 == 1) hint = mDisplacements.emplace_hint(hint, key, ring[i]);
-    }
-  }
-
-  bool GetFirstXY(int& x, int& y, unsigned radius) {
-    if (radius > mMaxSquare) return false;
-    mCurrent = radius > 0 && radius <= mLevels ? mDisplacements.lower_bound(static_cast<uint64_t>(radius) * radius)
-                                               : mDisplacements.begin();
-    return GetNextXY(x, y);
-  }
-
-  bool GetNextXY(int& x, int& y) {
-    if (mCurrent == mDisplacements.end()) mCurrent = mDisplacements.begin();
-    for (int attempt = 0; attempt < 8; ++attempt) {
-      if (mCurrent->first > mMaxSquare) {
-        const uint64_t complete = mMaxSquare;
-        AddLevel();
-        if (mMaxSquare == complete) return false;
-        mCurrent = mDisplacements.upper_bound(complete);
-      }
-      x = mCurrent->second.first;
-      y = mCurrent->second.second;
-      ++mCurrent;
-      if (y >= mBounds.top && y <= mBounds.bottom && x >= mBounds.left && x <= mBounds.right) return true;
-    }
-    return false;
-  }
-
-  CPixelDistance::Bounds mBounds{0, 0, 0, 0};
-
- private:
-  uint16_t mMaxLevels;
-  uint16_t mLevels = 0;
-  uint64_t mMaxSquare = 0;
-  std::multimap<uint64_t, std::pair<int, int>> mDisplacements;
-  std::multimap<uint64_t, std::pair<int, int>>::iterator mCurrent = mDisplacements.end();
-};
 
 // ---- Random cases
 
@@ -136,7 +80,7 @@ TEST(JoinSearch, GeneratorFollowsTheLiteralOneThroughRandomSearches) {
   for (int trial = 0; trial < 300; ++trial) {
     const uint16_t limit = RingLimit();
     CPixelDistance rings(limit);
-    LiteralRings literal(limit);
+    tessel::testing::LiteralRings literal(limit);
     for (int search = 0; search < 10; ++search, ++searches) {
       const int64_t width = Side(), height = Side();
       const CPixelDistance::Bounds bounds =
@@ -171,7 +115,7 @@ TEST(JoinSearch, ChoosesTheLiteralEnumerationsPixel) {
     JoinSources map(image.width, image.height, [&](int64_t x, int64_t y) { return image.at(x, y); });
     const uint16_t limit = RingLimit();
     CPixelDistance rings(limit);
-    LiteralRings literal(limit);
+    tessel::testing::LiteralRings literal(limit);
     const uint64_t nearSquares[] = {0, 2, kNearJoinSquare};
     const uint64_t nearSquare = nearSquares[Uniform(0, 2)];
     for (int search = 0; search < 8; ++search) {
