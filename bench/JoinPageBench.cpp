@@ -16,6 +16,7 @@
 
 #include <boost/filesystem.hpp>
 
+#include "bench/ParameterBlock.h"
 #include "engine/TesselParams.h"
 #include "host/FilterSession.h"
 #include "host/ImageFile.h"
@@ -144,9 +145,7 @@ void BM_FilterPassOnBlackPage(benchmark::State& state) {
   CTesselParams params;
   params.joinAreas = 1;
   params.joinSize = 10;
-  const _STesselParams& plain = params;
-  session.host().filterRecord().parameters =
-      session.host().handles().FromBytes(std::string(reinterpret_cast<const char*>(&plain), sizeof plain));
+  SetParameterBlock(session, params);
   RunRequest request;
   request.image = &page;
   int16_t result = 0;
