@@ -9,6 +9,7 @@
 #include "engine/PixelDistance.h"
 #include "engine/PixelGeometry.h"
 #include "engine/PixelRegion.h"
+#include "engine/TesselFill.h"
 #include "plugin/Tessel.h"
 
 namespace {
@@ -33,20 +34,6 @@ bool TakeColor(CTessel& filter, const uint8_t* pixel, int64_t planeBytes) {
   return filter.ValidatePaintColor(false);
 }
 
-// Whether any pixel of the image could lend its colour. When none can, every
-// search would fail, and only after growing rings past the whole image; the
-// pass paints only with colours it found, so none ever appears.
-bool AnySource(CTessel& filter, const PixelGeometry& image) {
-  uint8_t paintColor[4];
-  std::copy(std::begin(filter.mPaintColor), std::end(filter.mPaintColor), paintColor);
-  bool found = false;
-  for (int64_t y = image.bounds.top; y < image.bounds.bottom && !found; ++y)
-    for (int64_t x = image.bounds.left; x < image.bounds.right && !found; ++x)
-      found = TakeColor(filter, image.At(x, y), image.planeBytes);
-  std::copy(std::begin(paintColor), std::end(paintColor), filter.mPaintColor);
-  return found;
-}
-
 // Whether a pixel could lend its colour, as TakeColor judges it but leaving the
 // paint colour alone. Pages are mostly long runs of one colour, so the answer
 // for the last colour is kept.
@@ -56,7 +43,7 @@ class SourceTest {
 
   bool operator()(const uint8_t* pixel) {
     uint32_t colour = 0;
-    for (int k = 0; k < mFilter.mPlanes; ++k) colour |= uint32_t{pixel[k * mPlaneBytes]} << (8 * k);
+    for (int k = 0; k < std::min<int>(mFilter.mPlanes, 4); ++k) colour |= uint32_t{pixel[k * mPlaneBytes]} << (8 * k);
     if (mKnown && colour == mColour) return mIsSource;
     uint8_t paintColor[4];
     std::copy(std::begin(mFilter.mPaintColor), std::end(mFilter.mPaintColor), paintColor);
@@ -74,6 +61,15 @@ class SourceTest {
   uint32_t mColour = 0;
   bool mIsSource = false;
 };
+
+// Whether any pixel of the image could lend its colour.
+bool AnySource(CTessel& filter, const PixelGeometry& image) {
+  SourceTest isSource(filter, image.planeBytes);
+  for (int64_t y = image.bounds.top; y < image.bounds.bottom; ++y)
+    for (int64_t x = image.bounds.left; x < image.bounds.right; ++x)
+      if (isSource(image.At(x, y))) return true;
+  return false;
+}
 
 // The image's sources, mapped the first time a seed looks past its near
 // surroundings and kept up to date as regions take colours. A region's fill
@@ -107,22 +103,18 @@ class ImageSources {
   std::optional<JoinSources> mMap;
 };
 
-// Fills the region at (x, y) and returns what this fill painted; the filter's
-// running measure is extended by it, as a fill from there would extend it.
+// Fills the region at (x, y) and returns what this fill painted; the area
+// counters go on as the fill alone would have moved them.
 PaintedArea FillMeasured(CTessel& filter, uint32_t x, uint32_t y) {
-  const PaintedArea before{filter.mAreaCount, filter.mMinX, filter.mMinY, filter.mMaxX, filter.mMaxY};
-  filter.mAreaCount = 0;
-  filter.mMinX = filter.mMaxX = x;
-  filter.mMinY = filter.mMaxY = y;
+  const PaintedArea before = CurrentArea(filter);
+  KeepArea(filter, PaintedArea{0, x, y, x, y});
   filter.FloodFill(x, y);
-  const PaintedArea painted{filter.mAreaCount, filter.mMinX, filter.mMinY, filter.mMaxX, filter.mMaxY};
-  filter.mAreaCount = before.count + painted.count;
-  if (painted.count == 0) {
-    filter.mMinX = before.minX, filter.mMinY = before.minY, filter.mMaxX = before.maxX, filter.mMaxY = before.maxY;
-  } else {
-    filter.mMinX = std::min(before.minX, painted.minX), filter.mMinY = std::min(before.minY, painted.minY);
-    filter.mMaxX = std::max(before.maxX, painted.maxX), filter.mMaxY = std::max(before.maxY, painted.maxY);
-  }
+  const PaintedArea painted = CurrentArea(filter);
+  KeepArea(filter, painted.count == 0 ? before
+                                      : PaintedArea{before.count + painted.count, std::min(before.minX, painted.minX),
+                                                    std::min(before.minY, painted.minY),
+                                                    std::max(before.maxX, painted.maxX),
+                                                    std::max(before.maxY, painted.maxY)});
   return painted;
 }
 
@@ -135,7 +127,7 @@ void CTessel::DoJoinAreas(CTesselParams& params, uint16_t ringLimit) {
   mPaintAA = false;
   const PixelGeometry image = PixelGeometry::FromOutput(*mFilterRecord);
   // Without a buffer, or without any pixel that could lend its colour, every
-  // search would fail, and only after growing rings across the whole image.
+  // search would fail, and only after its rings had left the image.
   if (mJoinList.empty() || !image.data || !AnySource(*this, image)) return;
 
   CPixelDistance rings(ringLimit);
