@@ -51,7 +51,7 @@ void CPixelDistance::AddLevel() {
 
 void CPixelDistance::Push(uint32_t n, uint32_t d) {
   mAhead.push_back(Group{n, d, static_cast<uint64_t>(n) * n + static_cast<uint64_t>(d) * d});
-  std::push_heap(mAhead.begin(), mAhead.end(), [](const Group& a, const Group& b) { return a.After(b); });
+  std::push_heap(mAhead.begin(), mAhead.end(), ComesLater);
 }
 
 // Every column offset d whose diagonal lies below `square` gets a cursor at
@@ -68,7 +68,7 @@ void CPixelDistance::StartAt(uint64_t square) {
 }
 
 void CPixelDistance::NextGroup() {
-  std::pop_heap(mAhead.begin(), mAhead.end(), [](const Group& a, const Group& b) { return a.After(b); });
+  std::pop_heap(mAhead.begin(), mAhead.end(), ComesLater);
   mGroup = mAhead.back();
   mAhead.pop_back();
   mMember = 0;
@@ -85,6 +85,7 @@ bool CPixelDistance::GetFirstXY(int& x, int& y, unsigned radius) {
 }
 
 bool CPixelDistance::GetFirstFrom(int& x, int& y, uint64_t square) {
+  if (square > static_cast<uint64_t>(mMaxLevels) * mMaxLevels) return false;
   StartAt(square);
   return GetNextXY(x, y);
 }

@@ -40,7 +40,8 @@ class CPixelDistance {
   // outside mBounds, or the ring limit reached (x, y: the last one tried).
   bool GetFirstXY(int& x, int& y, unsigned radius);
   // Starts a search at the first displacement whose squared distance is at
-  // least `square`, making the rings up to it; otherwise as GetFirstXY.
+  // least `square`, making the rings up to it; otherwise as GetFirstXY. False
+  // at once (x, y untouched) when `square` lies beyond the ring limit.
   bool GetFirstFrom(int& x, int& y, uint64_t square);
   // The next displacement within mBounds; false when the search gives up.
   bool GetNextXY(int& x, int& y);
@@ -65,6 +66,8 @@ class CPixelDistance {
       return square != other.square ? square > other.square : Rank() > other.Rank();
     }
   };
+  // The heap keeps the group that comes first on top.
+  static bool ComesLater(const Group& a, const Group& b) { return a.After(b); }
 
   void StartAt(uint64_t square);
   void Push(uint32_t n, uint32_t d);
