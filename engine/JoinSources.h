@@ -1,7 +1,7 @@
 // Which pixels of an image could lend their colour to a joined region, kept
 // by blocks so that the nearest one to any pixel is found without looking at
-// the empty space between: a speck deep inside a black area costs what the
-// blocks around it cost, not what the pixels do.
+// the empty space between: for a speck deep inside a black area, finding its
+// nearest source costs what the blocks around it cost, not what the pixels do.
 #pragma once
 
 #include <cstddef>
