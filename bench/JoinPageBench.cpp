@@ -8,13 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <boost/filesystem.hpp>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
-
-#include <boost/filesystem.hpp>
 
 #include "bench/ParameterBlock.h"
 #include "engine/TesselParams.h"
@@ -92,8 +91,8 @@ CommandRun RunTessel(const Workspace& space, const std::string& page) {
     setenv("XDG_DATA_HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     const std::string program = TESSEL_BINARY_DIR "/tessel";
-    const char* argv[] = {program.c_str(), "run", page.c_str(), "-o", output.c_str(), "--join", "--join-size", "10",
-                          nullptr};
+    const char* argv[] = {program.c_str(), "run",         page.c_str(), "-o",   output.c_str(),
+                          "--join",        "--join-size", "10",         nullptr};
     if (!freopen("/dev/null", "w", stdout)) _exit(127);
     execv(program.c_str(), const_cast<char* const*>(argv));
     _exit(127);
@@ -157,6 +156,12 @@ void BM_FilterPassOnBlackPage(benchmark::State& state) {
   }
   if (result != 0) state.SkipWithError(("run failed with " + std::to_string(result)).c_str());
 }
-BENCHMARK(BM_FilterPassOnBlackPage)->ArgName("specks")->Arg(0)->Arg(1)->Arg(200)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilterPassOnBlackPage)
+    ->ArgName("specks")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(200)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

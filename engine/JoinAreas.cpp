@@ -79,8 +79,7 @@ class ImageSources {
   ImageSources(CTessel& filter, const PixelGeometry& image) : mImage(image), mTest(filter, image.planeBytes) {}
 
   uint64_t NearestSquare(int64_t x, int64_t y) {
-    if (!mMap)
-      mMap.emplace(Width(), Height(), [this](int64_t mx, int64_t my) { return IsSource(mx, my); });
+    if (!mMap) mMap.emplace(Width(), Height(), [this](int64_t mx, int64_t my) { return IsSource(mx, my); });
     return mMap->NearestSquare(x - mImage.bounds.left, y - mImage.bounds.top);
   }
 
@@ -110,11 +109,11 @@ PaintedArea FillMeasured(CTessel& filter, uint32_t x, uint32_t y) {
   KeepArea(filter, PaintedArea{0, x, y, x, y});
   filter.FloodFill(x, y);
   const PaintedArea painted = CurrentArea(filter);
-  KeepArea(filter, painted.count == 0 ? before
-                                      : PaintedArea{before.count + painted.count, std::min(before.minX, painted.minX),
-                                                    std::min(before.minY, painted.minY),
-                                                    std::max(before.maxX, painted.maxX),
-                                                    std::max(before.maxY, painted.maxY)});
+  KeepArea(filter, painted.count == 0
+                       ? before
+                       : PaintedArea{before.count + painted.count, std::min(before.minX, painted.minX),
+                                     std::min(before.minY, painted.minY), std::max(before.maxX, painted.maxX),
+                                     std::max(before.maxY, painted.maxY)});
   return painted;
 }
 
@@ -141,9 +140,7 @@ void CTessel::DoJoinAreas(CTesselParams& params, uint16_t ringLimit) {
     // every displacement that leaves it.
     rings.mBounds = {static_cast<int32_t>(area.top - sy), static_cast<int32_t>(area.left - sx),
                      static_cast<int32_t>(area.bottom - 1 - sy), static_cast<int32_t>(area.right - 1 - sx)};
-    const auto accepts = [&](int dx, int dy) {
-      return TakeColor(*this, image.At(sx + dx, sy + dy), image.planeBytes);
-    };
+    const auto accepts = [&](int dx, int dy) { return TakeColor(*this, image.At(sx + dx, sy + dy), image.planeBytes); };
     const auto nearest = [&] { return sources.NearestSquare(sx, sy); };
     int dx = 0, dy = 0;
     if (FindJoinSource(rings, accepts, nearest, dx, dy))

@@ -20,10 +20,9 @@ constexpr uint64_t kNearJoinSquare = 16 * 16;
 // group of displacements of one ring and column offset up to r² has a member
 // in it, and no eight displacements in a row fall outside.
 inline uint64_t UnfailingSquare(const CPixelDistance::Bounds& bounds) {
-  const int64_t right = bounds.right, below = bounds.bottom, above = -int64_t{bounds.top},
-                left = -int64_t{bounds.left};
-  const int64_t reach = std::max({std::min(right, below), std::min(right, above), std::min(left, above),
-                                  std::min(left, below)});
+  const int64_t right = bounds.right, below = bounds.bottom, above = -int64_t{bounds.top}, left = -int64_t{bounds.left};
+  const int64_t reach =
+      std::max({std::min(right, below), std::min(right, above), std::min(left, above), std::min(left, below)});
   return reach > 0 ? static_cast<uint64_t>(reach * reach) : 0;
 }
 

@@ -43,9 +43,7 @@ void JoinSources::Add(int64_t x, int64_t y) {
   }
 }
 
-bool JoinSources::Has(int64_t x, int64_t y) const {
-  return (mMasks[MaskAt(x, y)] & Bit(x, y)) != 0;
-}
+bool JoinSources::Has(int64_t x, int64_t y) const { return (mMasks[MaskAt(x, y)] & Bit(x, y)) != 0; }
 
 bool JoinSources::Occupied(int tier, int64_t column, int64_t row) const {
   const size_t at = static_cast<size_t>(row * mTiers[static_cast<size_t>(tier)].columns + column);

@@ -68,7 +68,8 @@ TEST(JoinPass, LeavesThePixelsOfTheLiteralPass) {
       literal.Set(x, y, kFlag);
       if (x + 1 < width && uniform(0, 1)) literal.Set(x + 1, y, kFlag);
       seeds.push_back({static_cast<uint32_t>(x), static_cast<uint32_t>(y)});
-      if (uniform(0, 5) == 0) seeds.push_back(seeds[static_cast<size_t>(uniform(0, static_cast<int64_t>(seeds.size()) - 1))]);
+      if (uniform(0, 5) == 0)
+        seeds.push_back(seeds[static_cast<size_t>(uniform(0, static_cast<int64_t>(seeds.size()) - 1))]);
     }
     FilterOnPage fast(literal.page, plugInModeRGBColor);
     const Page before = literal.page;

@@ -51,7 +51,8 @@ void AddTies(Image& image, int64_t sx, int64_t sy, int count) {
   for (int i = 0; i < count; ++i) {
     const int64_t u = i % 2 ? a : b, v = i % 2 ? b : a;
     const int64_t x = sx + (i & 2 ? -u : u), y = sy + (i & 4 ? -v : v);
-    if (x >= 0 && y >= 0 && x < image.width && y < image.height) image.sources[static_cast<size_t>(y * image.width + x)] = true;
+    if (x >= 0 && y >= 0 && x < image.width && y < image.height)
+      image.sources[static_cast<size_t>(y * image.width + x)] = true;
   }
 }
 
@@ -83,8 +84,7 @@ TEST(JoinSearch, GeneratorFollowsTheLiteralOneThroughRandomSearches) {
     tessel::testing::LiteralRings literal(limit);
     for (int search = 0; search < 10; ++search, ++searches) {
       const int64_t width = Side(), height = Side();
-      const CPixelDistance::Bounds bounds =
-          SeenFrom(Image{width, height, {}}, Coordinate(width), Coordinate(height));
+      const CPixelDistance::Bounds bounds = SeenFrom(Image{width, height, {}}, Coordinate(width), Coordinate(height));
       rings.mBounds = literal.mBounds = bounds;
       const unsigned radius = Uniform(0, 3) == 0 ? static_cast<unsigned>(Uniform(1, 14)) : 0;
       int x = 0, y = 0, lx = 0, ly = 0;
