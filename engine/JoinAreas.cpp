@@ -39,11 +39,14 @@ bool TakeColor(CTessel& filter, const uint8_t* pixel, int64_t planeBytes) {
 // for the last colour is kept.
 class SourceTest {
  public:
-  SourceTest(CTessel& filter, int64_t planeBytes) : mFilter(filter), mPlaneBytes(planeBytes) {}
+  SourceTest(CTessel& filter, int64_t planeBytes)
+      : mFilter(filter), mPlanes(std::min<int>(filter.mPlanes, 4)), mPlaneBytes(planeBytes) {}
 
   bool operator()(const uint8_t* pixel) {
-    uint32_t colour = 0;
-    for (int k = 0; k < std::min<int>(mFilter.mPlanes, 4); ++k) colour |= uint32_t{pixel[k * mPlaneBytes]} << (8 * k);
+    uint32_t colour = pixel[0];
+    if (mPlanes > 1) colour |= uint32_t{pixel[mPlaneBytes]} << 8;
+    if (mPlanes > 2) colour |= uint32_t{pixel[2 * mPlaneBytes]} << 16;
+    if (mPlanes > 3) colour |= uint32_t{pixel[3 * mPlaneBytes]} << 24;
     if (mKnown && colour == mColour) return mIsSource;
     uint8_t paintColor[4];
     std::copy(std::begin(mFilter.mPaintColor), std::end(mFilter.mPaintColor), paintColor);
@@ -56,6 +59,7 @@ class SourceTest {
 
  private:
   CTessel& mFilter;
+  int mPlanes;
   int64_t mPlaneBytes;
   bool mKnown = false;
   uint32_t mColour = 0;
