@@ -3,17 +3,18 @@
 // time, peak resident memory against the decoded page's size) and the filter
 // pass alone.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <boost/filesystem.hpp>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <string>
+
+#include <boost/filesystem.hpp>
 
 #include "bench/ParameterBlock.h"
 #include "engine/TesselParams.h"
@@ -80,10 +81,11 @@ struct CommandRun {
   double peakBytes;
 };
 
-double Seconds(const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; }
-
+// Runs the command under GNU time: a child forked from this process would
+// count this process's pages as its own peak, one forked by time does not.
 CommandRun RunTessel(const Workspace& space, const std::string& page) {
   const std::string output = (space.path() / "out.png").string();
+  const std::string stats = (space.path() / "stats").string();
   const std::string home = space.path().string();
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
@@ -91,18 +93,20 @@ CommandRun RunTessel(const Workspace& space, const std::string& page) {
     setenv("XDG_DATA_HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     const std::string program = TESSEL_BINARY_DIR "/tessel";
-    const char* argv[] = {program.c_str(), "run",         page.c_str(), "-o",   output.c_str(),
+    const char* argv[] = {"/usr/bin/time", "-f",          "%U %S %M",   "-o",   stats.c_str(),
+                          program.c_str(), "run",         page.c_str(), "-o",   output.c_str(),
                           "--join",        "--join-size", "10",         nullptr};
     if (!freopen("/dev/null", "w", stdout)) _exit(127);
-    execv(program.c_str(), const_cast<char* const*>(argv));
+    execv(argv[0], const_cast<char* const*>(argv));
     _exit(127);
   }
   int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
+  waitpid(child, &status, 0);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  return {WIFEXITED(status) && WEXITSTATUS(status) == 0, elapsed.count(),
-          Seconds(usage.ru_utime) + Seconds(usage.ru_stime), usage.ru_maxrss * 1024.0};
+  double user = 0, system = 0, peakKiB = 0;
+  std::ifstream measured(stats);
+  const bool read = static_cast<bool>(measured >> user >> system >> peakKiB);
+  return {read && WIFEXITED(status) && WEXITSTATUS(status) == 0, elapsed.count(), user + system, peakKiB * 1024};
 }
 
 // state.range(0): the number of specks.
