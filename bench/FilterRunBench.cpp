@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench/ParameterBlock.h"
 #include "engine/TesselParams.h"
 #include "host/FilterSession.h"
 #include "tests/support/LineArt.h"
@@ -29,10 +30,7 @@ void WholeRunOnComicPage(benchmark::State& state) {
   CTesselParams params;
   params.randomColors = 1;
   params.joinAreas = 1;
-  // Each run writes back the parameters it ran with: the block stays the same.
-  const _STesselParams& plain = params;
-  session.host().filterRecord().parameters =
-      session.host().handles().FromBytes(std::string(reinterpret_cast<const char*>(&plain), sizeof plain));
+  SetParameterBlock(session, params);
   tessel::host::RunRequest request;
   request.image = &page;
   int16_t result = 0;

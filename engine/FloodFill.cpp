@@ -3,8 +3,6 @@
 #include "engine/FastFill.h"
 #include "engine/TesselFill.h"
 
-namespace {
-
 void KeepArea(CTessel& filter, const PaintedArea& area) {
   filter.mAreaCount = area.count;
   filter.mMinX = area.minX;
@@ -16,8 +14,6 @@ void KeepArea(CTessel& filter, const PaintedArea& area) {
 PaintedArea CurrentArea(const CTessel& filter) {
   return PaintedArea{filter.mAreaCount, filter.mMinX, filter.mMinY, filter.mMaxX, filter.mMaxY};
 }
-
-}  // namespace
 
 PixelGeometry OutputGeometry(const CTessel& filter) {
   if (filter.mFilterRecord) return PixelGeometry::FromOutput(*filter.mFilterRecord);

@@ -18,6 +18,11 @@ inline FillTest CurrentFillTest(const CTessel& filter) {
   return test;
 }
 
+// The area counters (pixel count and bounding box of what was painted since
+// they were last reset), and setting them.
+PaintedArea CurrentArea(const CTessel& filter);
+void KeepArea(CTessel& filter, const PaintedArea& area);
+
 // Where the host's output buffer lies; no data without a filter record.
 PixelGeometry OutputGeometry(const CTessel& filter);
 
