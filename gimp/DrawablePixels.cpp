@@ -47,4 +47,22 @@ void WritePixels(const DrawableArea& area, const host::ImageBuffer& pixels) {
   gimp_image_undo_group_end(area.image);
 }
 
+void AddLayerBelow(const DrawableArea& area, const char* name, const host::ImageBuffer& pixels) {
+  gint left = 0, top = 0;
+  gimp_drawable_offsets(area.drawable, &left, &top);
+  gimp_image_undo_group_start(area.image);
+  const gint32 layer = gimp_layer_new(area.image, name, area.width, area.height, gimp_drawable_type(area.drawable),
+                                      100.0, GIMP_LAYER_MODE_NORMAL);
+  gimp_layer_set_offsets(layer, left + area.x, top + area.y);
+  gimp_image_insert_layer(area.image, layer, gimp_item_get_parent(area.drawable),
+                          gimp_image_get_item_position(area.image, area.drawable) + 1);
+  GeglBuffer* buffer = gimp_drawable_get_buffer(layer);
+  const GeglRectangle whole{0, 0, area.width, area.height};
+  gegl_buffer_set(buffer, &whole, 0, gimp_drawable_get_format(area.drawable), pixels.data(),
+                  static_cast<gint>(pixels.rowBytes()));
+  g_object_unref(buffer);  // flushes it into the layer
+  gimp_drawable_update(layer, 0, 0, area.width, area.height);
+  gimp_image_undo_group_end(area.image);
+}
+
 }  // namespace tessel::gimp

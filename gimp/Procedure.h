@@ -11,6 +11,8 @@
 namespace tessel::gimp {
 
 inline constexpr const char* kProcedureName = "plug-in-tessel";
+// The same filter, its result given as flats on a new layer under the drawable.
+inline constexpr const char* kFlatsProcedureName = "plug-in-tessel-flats";
 
 enum Argument {
   kRunMode,

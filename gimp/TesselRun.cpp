@@ -9,6 +9,7 @@
 #include "gimp/FilterTexts.h"
 #include "gimp/Procedure.h"
 #include "host/FilterSession.h"
+#include "host/PageFlats.h"
 #include "host/Presets.h"
 
 namespace tessel::gimp {
@@ -75,7 +76,7 @@ std::optional<host::Descriptor> Action(const GimpParam* params, gint count, cons
   return std::nullopt;
 }
 
-GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count) {
+GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, bool flatsLayer) {
   host::RunRequest request;
   request.presetsFolder = host::DefaultPresetsFolder();
   if (mode == GIMP_RUN_NONINTERACTIVE) {
@@ -91,7 +92,12 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count) {
   const host::PluginModule module(host::FindModulePath());
   const std::optional<DrawableArea> area = SelectedArea(params[kImage].data.d_image, params[kDrawable].data.d_drawable);
   if (!area) return Fail(GIMP_PDB_EXECUTION_ERROR, "the selection does not touch the drawable; nothing was flatted");
+  if (flatsLayer && !gimp_item_is_layer(area->drawable))
+    return Fail(GIMP_PDB_EXECUTION_ERROR, "Tessel Flats puts its flats under a layer; choose a layer, not a channel "
+                                          "or a mask");
   host::ImageBuffer pixels = ReadPixels(*area);
+  std::optional<host::ImageBuffer> asRead;
+  if (flatsLayer) asRead.emplace(host::KeepPage(pixels));
   request.image = &pixels;
   request.imageMode = area->imageMode;
   request.layer = area->alpha;
@@ -112,7 +118,14 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count) {
     const std::string failure = host::FailureText(report.result) + "; the image was left as it was";
     return said.empty() ? Fail(GIMP_PDB_EXECUTION_ERROR, failure) : GIMP_PDB_EXECUTION_ERROR;
   }
-  WritePixels(*area, pixels);
+  if (flatsLayer) {
+    host::ImageFile flats{std::move(pixels), area->imageMode, area->alpha, {}};
+    host::PageTimings unused;
+    host::MakeFlats(*asRead, flats, host::FlatsOutput::kFlatsOnly, unused);
+    AddLayerBelow(*area, kFlatsLayerName, flats.pixels);
+  } else {
+    WritePixels(*area, pixels);
+  }
   KeepLastValues(session.ParameterBlock());
   if (mode != GIMP_RUN_NONINTERACTIVE) gimp_displays_flush();
   return GIMP_PDB_SUCCESS;
@@ -120,10 +133,10 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count) {
 
 }  // namespace
 
-GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count) {
+GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count, bool flatsLayer) {
   // Errors are values here: no exception crosses into GIMP's C callback.
   try {
-    return Run(mode, params, count);
+    return Run(mode, params, count, flatsLayer);
   } catch (const std::exception& e) {
     return Fail(GIMP_PDB_EXECUTION_ERROR, e.what());
   }

@@ -10,6 +10,8 @@ namespace tessel::gimp {
 // values. With last values: their parameter block, no dialog. Non-
 // interactive: `params` (the procedure's arguments) replayed as an action.
 // Every failure is shown with gimp_message and leaves the image as it was.
-GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count);
+// With `flatsLayer` the drawable stays as it was and the flats (as
+// `tessel run --flats-only` makes them) go on a new layer under it.
+GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count, bool flatsLayer);
 
 }  // namespace tessel::gimp

@@ -36,6 +36,8 @@ struct Case {
   std::vector<std::string> options;
   std::optional<Selection> selection;
   std::string runMode = "RUN-NONINTERACTIVE";
+  std::string procedure = "plug-in-tessel";
+  std::string savedLayer{};  // the layer saved by name; none: the drawable
 };
 
 const char kRandom[] = "1 '(255 255 255) 0 \"\" 0 '(255 0 255) 20 0 10 0";
@@ -55,6 +57,9 @@ const std::vector<Case>& Cases() {
        std::nullopt},
       {"alpha", 4, kRandom, {}, std::nullopt},
       {"selection", 3, kRandom, {}, Selection{37, 21, 150, 110}},
+      // The flats on a layer of their own, under a selected part of a page with transparency.
+      {"flats-layer", 4, kRandom, {"--flats-only"}, Selection{37, 21, 150, 110}, "RUN-NONINTERACTIVE",
+       "plug-in-tessel-flats", "Flats"},
   };
   return cases;
 }
@@ -127,7 +132,7 @@ class GimpPluginTest : public ::testing::Test {
     const CommandResult run = sTessel->Run(arguments);
     EXPECT_EQ(run.exitCode, 0) << c.name << ": " << run.err;
     host::ImageFile flat = host::LoadImageFile(output.string());
-    if (!c.selection) return flat;
+    if (!c.selection || !c.savedLayer.empty()) return flat;
     host::ImageFile whole = host::LoadImageFile(In(c).string());
     Paste(whole, flat, *c.selection);
     return whole;
@@ -140,13 +145,15 @@ class GimpPluginTest : public ::testing::Test {
     std::ofstream(sWork->path() / "gimprc") << "(plug-in-path \"${gimp_dir}/plug-ins:${gimp_plug_in_dir}/plug-ins:"
                                             << TESSEL_GIMP_PLUGIN_PATH << "\")\n";
     // Each batch command is evaluated afresh: each case loads the helper.
-    std::ofstream((sWork->path() / "helper.scm").string()) << "(define (tessel-case in out selection mode arguments)\n"
+    std::ofstream((sWork->path() / "helper.scm").string()) << "(define (tessel-case in out selection mode procedure saved-layer arguments)\n"
              "  (let* ((image (car (gimp-file-load RUN-NONINTERACTIVE in in)))\n"
              "         (drawable (car (gimp-image-get-active-drawable image))))\n"
              "    (if (pair? selection) (apply gimp-image-select-rectangle\n"
              "                                 (append (list image CHANNEL-OP-REPLACE) selection)))\n"
-             "    (apply plug-in-tessel (append (list mode image drawable) arguments))\n"
-             "    (file-png-save2 RUN-NONINTERACTIVE image drawable out out 0 6 0 0 0 0 0 0 1)\n"
+             "    (apply procedure (append (list mode image drawable) arguments))\n"
+             "    (let ((saved (if (string=? saved-layer \"\") drawable\n"
+             "                     (car (gimp-image-get-layer-by-name image saved-layer)))))\n"
+             "      (file-png-save2 RUN-NONINTERACTIVE image saved out out 0 6 0 0 0 0 0 0 1))\n"
              "    (gimp-image-delete image)))\n";
     const std::string helper = "(load " + Quoted(sWork->path() / "helper.scm") + ")\n";
     std::string command = "timeout 600 gimp-console-2.10 -i -d -f -g " + Quoted(sWork->path() / "gimprc");
@@ -156,14 +163,14 @@ class GimpPluginTest : public ::testing::Test {
                             std::to_string(c.selection->width) + " " + std::to_string(c.selection->height) + ")"
                       : "'()";
       std::ofstream(sWork->path() / (c.name + ".scm"))
-          << helper << "(tessel-case " << Quoted(In(c)) << " " << Quoted(Out(c)) << " " << selection << " " << c.runMode
-          << " (list " << c.arguments << "))\n";
+          << helper << "(tessel-case " << Quoted(In(c)) << " " << Quoted(Out(c)) << " " << selection << " " << c.runMode << " "
+          << c.procedure << " " << Quoted(c.savedLayer) << " (list " << c.arguments << "))\n";
       command += " -b '(load " + Quoted(sWork->path() / (c.name + ".scm")) + ")'";
     }
     // A grey page under the anti-aliased test: the filter's own message.
     std::ofstream(sWork->path() / "refused.scm")
         << helper << "(tessel-case " << Quoted(In(Cases()[3])) << " " << Quoted(sWork->path() / "refused.png") << " '() "
-        << "RUN-NONINTERACTIVE (list " << kRandom << "))\n";
+        << "RUN-NONINTERACTIVE plug-in-tessel \"\" (list " << kRandom << "))\n";
     command += " -b '(load " + Quoted(sWork->path() / "refused.scm") + ")' -b '(gimp-quit 0)'";
 
     const fs::path log = sWork->path() / "gimp.log";
@@ -214,8 +221,10 @@ TEST_F(GimpPluginTest, PixelsEqualTheCommandsForTheSameSettings) {
     EXPECT_EQ(gimp.hasTransparency, expected.hasTransparency);
     const auto difference = gimp.pixels.FirstDifference(expected.pixels);
     EXPECT_FALSE(difference) << *difference;
-    // And the filter did paint the page.
-    EXPECT_FALSE(gimp.pixels.SamePixels(host::LoadImageFile(In(c).string()).pixels));
+    // And the filter did paint the page (the part under a new layer).
+    host::ImageFile original = host::LoadImageFile(In(c).string());
+    if (!c.savedLayer.empty()) original = Crop(original, *c.selection);
+    EXPECT_FALSE(gimp.pixels.SamePixels(original.pixels));
   }
 }
 
