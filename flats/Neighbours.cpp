@@ -1,0 +1,93 @@
+#include "flats/Neighbours.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "flats/NearestRegion.h"
+
+namespace tessel::flats {
+
+namespace {
+
+// Collects the touching pairs of consecutive rows of the nearest-region map,
+// as 0-based region indices packed low-high into one word.
+class PairCollector {
+ public:
+  explicit PairCollector(int64_t width)
+      : mRow(static_cast<size_t>(width)), mAbove(static_cast<size_t>(width)) {}
+
+  int32_t* row() { return mRow.data(); }
+
+  // Takes in the row just filled in `row()`, compared with the one before it.
+  void Commit(bool first) {
+    const size_t width = mRow.size();
+    for (size_t x = 1; x < width; ++x)
+      if (mRow[x] != mRow[x - 1]) Add(mRow[x], mRow[x - 1]);
+    if (!first)
+      for (size_t x = 0; x < width; ++x)
+        if (mRow[x] != mAbove[x]) Add(mRow[x], mAbove[x]);
+    mRow.swap(mAbove);
+  }
+
+  NeighbourLists Lists(size_t regions) {
+    Compact();
+    NeighbourLists lists(regions);
+    for (const uint64_t pair : mPairs) {
+      const auto low = static_cast<int32_t>(pair >> 32), high = static_cast<int32_t>(pair & 0xffffffffu);
+      lists[static_cast<size_t>(low)].push_back(high);
+      lists[static_cast<size_t>(high)].push_back(low);
+    }
+    for (auto& list : lists) std::sort(list.begin(), list.end());
+    return lists;
+  }
+
+ private:
+  void Add(int32_t a, int32_t b) {
+    const uint64_t pair = a < b ? (uint64_t(a - 1) << 32 | uint32_t(b - 1)) : (uint64_t(b - 1) << 32 | uint32_t(a - 1));
+    // A boundary crosses many rows: the same pair comes back row after row.
+    if (!mPairs.empty() && mPairs.back() == pair) return;
+    mPairs.push_back(pair);
+    if (mPairs.size() >= mCompactAt) {
+      Compact();
+      mCompactAt = std::max(mCompactAt, 2 * mPairs.size());
+    }
+  }
+
+  void Compact() {
+    std::sort(mPairs.begin(), mPairs.end());
+    mPairs.erase(std::unique(mPairs.begin(), mPairs.end()), mPairs.end());
+  }
+
+  std::vector<int32_t> mRow, mAbove;  // labels, every pixel given to a region
+  std::vector<uint64_t> mPairs;
+  size_t mCompactAt = 1 << 16;
+};
+
+}  // namespace
+
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionMap& map) {
+  if (mask.width() != map.width || mask.height() != map.height)
+    throw std::invalid_argument("the region mask and the region map differ in size");
+  const int64_t width = map.width;
+  PairCollector pairs(width);
+  int64_t next = 0;  // the first row not yet committed
+  // Rows the visitor skips lie wholly inside regions: their labels are the map.
+  const auto commitInsideRows = [&](int64_t end) {
+    for (; next < end; ++next) {
+      std::copy_n(&map.labels[static_cast<size_t>(next * width)], width, pairs.row());
+      pairs.Commit(next == 0);
+    }
+  };
+  VisitNearestRegionPixels(mask, [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
+    commitInsideRows(y);
+    int32_t* row = pairs.row();
+    const int32_t* labels = &map.labels[static_cast<size_t>(y * width)];
+    for (int64_t x = 0; x < width; ++x) row[x] = labels[x] != 0 ? labels[x] : map.at(fromX[x], fromY[x]);
+    pairs.Commit(y == 0);
+    next = y + 1;
+  });
+  if (!map.regions.empty()) commitInsideRows(map.height);
+  return pairs.Lists(map.regions.size());
+}
+
+}  // namespace tessel::flats
