@@ -159,7 +159,7 @@ TEST(DistinctColours, RandomColoursStayApartAndRepeatFromTheSeed) {
   const NeighbourLists lists = flats::FindNeighbours(mask, map);
   const flats::PaintDraw draw = [](std::mt19937& random) {
     std::vector<uint8_t> rgb{static_cast<uint8_t>(random()), static_cast<uint8_t>(random()), static_cast<uint8_t>(random())};
-    return flats::Paint{rgb, SrgbToLab(rgb)};
+    return std::optional<flats::Paint>(flats::Paint{rgb, SrgbToLab(rgb)});
   };
   // The filter's colours: all one grey-blue.
   const std::vector<uint8_t> greyBlue{100, 110, 120};
@@ -201,7 +201,7 @@ TEST(DistinctColours, JoinedRegionsFollowAndFlaggedOnesKeepTheirColour) {
   int drawn = 0;
   const flats::PaintDraw draw = [&](std::mt19937&) {
     ++drawn;
-    return flats::Paint{{static_cast<uint8_t>(drawn)}, {50, 25.0 * drawn, 0}};
+    return std::optional<flats::Paint>(flats::Paint{{static_cast<uint8_t>(drawn)}, {50, 25.0 * drawn, 0}});
   };
   std::mt19937 random(1);
   const auto apart = flats::ColourAtRandom(wheel, roles, current, draw, random, 20, 50);
