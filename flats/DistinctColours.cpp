@@ -179,11 +179,12 @@ RandomColouring ColourAtRandom(const NeighbourLists& neighbours, const RegionRol
     if (roots[i] != static_cast<int32_t>(i) || done[i]) continue;
     double bestDistance = closest(i, current[i].lab);
     for (int t = 0; t < tries && bestDistance < minDeltaE; ++t) {
-      Paint candidate = draw(random);
-      const double d = closest(i, candidate.lab);
+      std::optional<Paint> candidate = draw(random);
+      if (!candidate) break;
+      const double d = closest(i, candidate->lab);
       if (d > bestDistance) {
         bestDistance = d;
-        result.paint[i] = std::move(candidate);
+        result.paint[i] = std::move(*candidate);
       }
     }
     done[i] = true;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -39,12 +40,13 @@ PaletteColouring ColourFromPalette(const NeighbourLists& neighbours, const Regio
 
 using Lab = std::array<double, 3>;
 
-// A colour that may paint, drawn from `random`, with its Lab value.
 struct Paint {
   std::vector<uint8_t> bytes;
   Lab lab;
 };
-using PaintDraw = std::function<Paint(std::mt19937& random)>;
+// A colour that may paint, drawn from `random`, with its Lab value; nothing
+// when none could be found.
+using PaintDraw = std::function<std::optional<Paint>(std::mt19937& random)>;
 
 struct RandomColouring {
   std::vector<Paint> paint;  // per region; a kept region's is `current`'s

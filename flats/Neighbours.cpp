@@ -65,24 +65,31 @@ class PairCollector {
 
 }  // namespace
 
-NeighbourLists FindNeighbours(const RegionMask& mask, const RegionMap& map) {
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
   const int64_t width = map.width;
   PairCollector pairs(width);
+  // Labels in the row: 1 + the region, 0 outside every region.
+  const auto labelRuns = [&](int64_t y, int32_t* row) {
+    for (size_t i = map.rowStart[static_cast<size_t>(y)]; i < map.rowStart[static_cast<size_t>(y) + 1]; ++i)
+      std::fill(row + map.runs[i].begin, row + map.runs[i].end, map.runs[i].region + 1);
+  };
   int64_t next = 0;  // the first row not yet committed
-  // Rows the visitor skips lie wholly inside regions: their labels are the map.
+  // Rows the visitor skips lie wholly inside regions.
   const auto commitInsideRows = [&](int64_t end) {
     for (; next < end; ++next) {
-      std::copy_n(&map.labels[static_cast<size_t>(next * width)], width, pairs.row());
+      labelRuns(next, pairs.row());
       pairs.Commit(next == 0);
     }
   };
+  size_t hint = 0;
   VisitNearestRegionPixels(mask, [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
     commitInsideRows(y);
     int32_t* row = pairs.row();
-    const int32_t* labels = &map.labels[static_cast<size_t>(y * width)];
-    for (int64_t x = 0; x < width; ++x) row[x] = labels[x] != 0 ? labels[x] : map.at(fromX[x], fromY[x]);
+    labelRuns(y, row);
+    for (int64_t a = mask.Next(0, y, false); a < width; a = mask.Next(a, y, false))
+      for (const int64_t b = mask.Next(a, y, true); a < b; ++a) row[a] = map.RegionAt(fromX[a], fromY[a], hint) + 1;
     pairs.Commit(y == 0);
     next = y + 1;
   });

@@ -7,18 +7,18 @@
 #include <cstdint>
 #include <vector>
 
-#include "flats/RegionMap.h"
+#include "flats/RegionRuns.h"
 #include "flats/RegionMask.h"
 
 namespace tessel::flats {
 
-// For each region (by index in RegionMap::regions) the indices of its
+// For each region (by index in RegionRuns::regions) the indices of its
 // neighbours, ascending, without itself.
 using NeighbourLists = std::vector<std::vector<int32_t>>;
 
 // Reads `map` (made from `mask`) and the nearest-region map a row at a time:
-// memory beside the labels is a few rows and the pairs found. Throws
+// memory beside the runs is a few rows and the pairs found. Throws
 // std::invalid_argument when the two differ in size.
-NeighbourLists FindNeighbours(const RegionMask& mask, const RegionMap& map);
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map);
 
 }  // namespace tessel::flats

@@ -5,7 +5,7 @@
 
 #include "flats/DistinctColours.h"
 #include "flats/Neighbours.h"
-#include "flats/RegionMap.h"
+#include "flats/RegionRuns.h"
 #include "host/PaintRules.h"
 #include "host/Presets.h"
 
@@ -22,24 +22,24 @@ bool Same(const std::vector<uint8_t>& regionColour, const PaintBytes& colour) {
 }
 
 // Each region's extent, for the filter's "no larger than" by width and height.
-std::vector<std::pair<int64_t, int64_t>> Extents(const flats::RegionMap& map) {
+std::vector<std::pair<int64_t, int64_t>> Extents(const flats::RegionRuns& map) {
   struct Box {
     int64_t minX = INT64_MAX, maxX = -1, minY = INT64_MAX, maxY = -1;
   };
   std::vector<Box> boxes(map.regions.size());
   for (int64_t y = 0; y < map.height; ++y)
-    for (int64_t x = 0; x < map.width; ++x)
-      if (const int32_t label = map.at(x, y)) {
-        Box& b = boxes[static_cast<size_t>(label - 1)];
-        b.minX = std::min(b.minX, x), b.maxX = std::max(b.maxX, x);
-        b.minY = std::min(b.minY, y), b.maxY = std::max(b.maxY, y);
-      }
+    for (size_t i = map.rowStart[static_cast<size_t>(y)]; i < map.rowStart[static_cast<size_t>(y) + 1]; ++i) {
+      const auto& run = map.runs[i];
+      Box& b = boxes[static_cast<size_t>(run.region)];
+      b.minX = std::min<int64_t>(b.minX, run.begin), b.maxX = std::max<int64_t>(b.maxX, run.end - 1);
+      b.minY = std::min(b.minY, y), b.maxY = std::max(b.maxY, y);
+    }
   std::vector<std::pair<int64_t, int64_t>> extents;
   for (const Box& b : boxes) extents.push_back({b.maxX - b.minX, b.maxY - b.minY});
   return extents;
 }
 
-flats::RegionRoles RolesOf(const flats::RegionMap& map, const flats::NeighbourLists& neighbours,
+flats::RegionRoles RolesOf(const flats::RegionRuns& map, const flats::NeighbourLists& neighbours,
                            const RunParameters& parameters, PaintRules& rules) {
   flats::RegionRoles roles{std::vector<int32_t>(map.regions.size(), flats::RegionRoles::kOwn)};
   const auto flag = rules.FromRgb(parameters.flag);
@@ -80,7 +80,7 @@ std::vector<uint8_t> Planes(const PaintBytes& colour, int colourPlanes) {
 
 DistinctSummary MakeDistinct(const flats::RegionMask& mask, ImageFile& result, int colourPlanes,
                              const Descriptor& recorded, const std::string& presetsFolder) {
-  const flats::RegionMap map = flats::MapRegions(mask, result.pixels, colourPlanes);
+  const flats::RegionRuns map = flats::FindRegionRuns(mask, result.pixels, colourPlanes);
   const flats::NeighbourLists neighbours = flats::FindNeighbours(mask, map);
   const RunParameters parameters = ParametersOf(recorded);
   ColorTransforms transforms;
@@ -144,12 +144,13 @@ DistinctSummary MakeDistinct(const flats::RegionMask& mask, ImageFile& result, i
   std::vector<bool> changed(colours.size());
   for (size_t i = 0; i < colours.size(); ++i) changed[i] = colours[i] != map.regions[i].colour;
   for (int64_t y = 0; y < map.height; ++y)
-    for (int64_t x = mask.Next(0, y, true); x < map.width; x = mask.Next(x, y, true))
-      for (const int64_t end = mask.Next(x, y, false); x < end; ++x) {
-        const auto region = static_cast<size_t>(map.at(x, y) - 1);
-        if (!changed[region]) continue;
+    for (size_t i = map.rowStart[static_cast<size_t>(y)]; i < map.rowStart[static_cast<size_t>(y) + 1]; ++i) {
+      const auto& run = map.runs[i];
+      const auto region = static_cast<size_t>(run.region);
+      if (!changed[region]) continue;
+      for (int64_t x = run.begin; x < run.end; ++x)
         for (int p = 0; p < colourPlanes; ++p) result.pixels.at(x, y, p) = colours[region][static_cast<size_t>(p)];
-      }
+    }
   return summary;
 }
 

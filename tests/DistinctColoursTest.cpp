@@ -10,6 +10,7 @@
 #include "flats/DistinctColours.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionMap.h"
+#include "flats/RegionRuns.h"
 
 namespace tessel::test {
 namespace {
@@ -20,7 +21,7 @@ using flats::RegionRoles;
 // A page cut into areas by `areaOf(x, y)`; a pixel whose right or lower
 // neighbour lies in another area is line art. Returns the mask and its map.
 template <typename AreaOf>
-std::pair<flats::RegionMask, flats::RegionMap> DrawMap(int64_t width, int64_t height, const AreaOf& areaOf) {
+std::pair<flats::RegionMask, flats::RegionRuns> DrawMap(int64_t width, int64_t height, const AreaOf& areaOf) {
   flats::RegionMask mask(width, height);
   host::ImageBuffer result({width, height, 1, host::PlaneLayout::Interleaved, 0});
   for (int64_t y = 0; y < height; ++y)
@@ -30,14 +31,15 @@ std::pair<flats::RegionMask, flats::RegionMap> DrawMap(int64_t width, int64_t he
       if (!line) mask.Set(x, y);
       result.at(x, y, 0) = static_cast<uint8_t>(line ? 0 : 100 + area);
     }
-  flats::RegionMap map = flats::MapRegions(mask, result, 1);
+  flats::RegionRuns map = flats::FindRegionRuns(mask, result, 1);
   return {std::move(mask), std::move(map)};
 }
 
 // Every pixel's region by exhaustive search for its nearest region pixel
 // (ties: leftmost column, then upper row), then every 4-adjacent pair.
-std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionMap& map) {
-  std::vector<int32_t> owner(map.labels.size());
+std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& map) {
+  std::vector<int32_t> owner(static_cast<size_t>(map.width * map.height));
+  size_t hint = 0;
   for (int64_t y = 0; y < map.height; ++y)
     for (int64_t x = 0; x < map.width; ++x) {
       int64_t best = -1;
@@ -45,9 +47,10 @@ std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionMap& ma
       for (int64_t cx = 0; cx < map.width; ++cx)
         for (int64_t cy = 0; cy < map.height; ++cy) {
           const int64_t d = (cx - x) * (cx - x) + (cy - y) * (cy - y);
-          if (map.at(cx, cy) != 0 && (best < 0 || d < best)) best = d, label = map.at(cx, cy);
+          const int32_t region = map.RegionAt(cx, cy, hint);
+          if (region >= 0 && (best < 0 || d < best)) best = d, label = region;
         }
-      owner[static_cast<size_t>(y * map.width + x)] = label - 1;
+      owner[static_cast<size_t>(y * map.width + x)] = label;
     }
   std::set<std::pair<int32_t, int32_t>> pairs;
   const auto add = [&](int32_t a, int32_t b) {
@@ -78,7 +81,7 @@ int WheelArea(int64_t x, int64_t y) {
 }
 
 // Random points, each pixel in the area of its nearest (a Voronoi partition).
-std::pair<flats::RegionMask, flats::RegionMap> RandomPartition(uint32_t seed, int64_t side, int points) {
+std::pair<flats::RegionMask, flats::RegionRuns> RandomPartition(uint32_t seed, int64_t side, int points) {
   std::mt19937 random(seed);
   std::vector<std::pair<int64_t, int64_t>> sites;
   for (int i = 0; i < points; ++i) sites.push_back({static_cast<int64_t>(random() % side), static_cast<int64_t>(random() % side)});
@@ -100,6 +103,30 @@ int64_t SameColourPairs(const NeighbourLists& lists, const std::vector<int32_t>&
   return same;
 }
 
+TEST(RegionRuns, LabelEveryPixelAsTheComponentLabelling) {
+  std::mt19937 random(3);
+  for (const double density : {0.3, 0.6, 0.9}) {
+    flats::RegionMask mask(150, 70);
+    host::ImageBuffer result({150, 70, 1, host::PlaneLayout::Interleaved, 0});
+    std::bernoulli_distribution pick(density);
+    for (int64_t y = 0; y < 70; ++y)
+      for (int64_t x = 0; x < 150; ++x)
+        if (pick(random)) mask.Set(x, y), result.at(x, y, 0) = static_cast<uint8_t>(random());
+    const flats::RegionMap labels = flats::MapRegions(mask, result, 1);
+    const flats::RegionRuns runs = flats::FindRegionRuns(mask, result, 1);
+    ASSERT_EQ(runs.regions.size(), labels.regions.size());
+    for (size_t i = 0; i < labels.regions.size(); ++i) {
+      EXPECT_EQ(runs.regions[i].firstX, labels.regions[i].firstX);
+      EXPECT_EQ(runs.regions[i].firstY, labels.regions[i].firstY);
+      EXPECT_EQ(runs.regions[i].area, labels.regions[i].area);
+      EXPECT_EQ(runs.regions[i].colour, labels.regions[i].colour);
+    }
+    size_t hint = 0;
+    for (int64_t y = 0; y < 70; ++y)
+      for (int64_t x = 0; x < 150; ++x) ASSERT_EQ(runs.RegionAt(x, y, hint), labels.at(x, y) - 1) << x << ", " << y;
+  }
+}
+
 TEST(Neighbours, MatchTheBruteForceNearestRegionMap) {
   for (uint32_t seed = 1; seed <= 4; ++seed) {
     const auto [mask, map] = RandomPartition(seed, 40, 12);
@@ -109,7 +136,8 @@ TEST(Neighbours, MatchTheBruteForceNearestRegionMap) {
   const NeighbourLists lists = flats::FindNeighbours(mask, map);
   EXPECT_EQ(Pairs(lists), BruteForcePairs(map));
   ASSERT_EQ(lists.size(), 7u);
-  const int32_t centre = map.at(40, 40) - 1;
+  size_t hint = 0;
+  const int32_t centre = map.RegionAt(40, 40, hint);
   EXPECT_EQ(lists[static_cast<size_t>(centre)].size(), 5u);  // the five sectors, not the corners
 }
 
@@ -180,7 +208,10 @@ TEST(DistinctColours, RandomColoursStayApartAndRepeatFromTheSeed) {
 TEST(DistinctColours, JoinedRegionsFollowAndFlaggedOnesKeepTheirColour) {
   const auto [mask, map] = DrawMap(81, 81, WheelArea);
   const NeighbourLists wheel = flats::FindNeighbours(mask, map);
-  const auto index = [&](int64_t x, int64_t y) { return map.at(x, y) - 1; };
+  const auto index = [&](int64_t x, int64_t y) {
+    size_t hint = 0;
+    return map.RegionAt(x, y, hint);
+  };
   const int32_t centre = index(40, 40), east = index(70, 40), west = index(12, 40), corner = index(2, 2);
   RegionRoles roles{std::vector<int32_t>(wheel.size(), RegionRoles::kOwn)};
   roles.follows[static_cast<size_t>(centre)] = east;  // joined to a sector across it from the west one
