@@ -21,11 +21,8 @@ class PairCollector {
   // Takes in the row just filled in `row()`, compared with the one before it.
   void Commit(bool first) {
     const size_t width = mRow.size();
-    for (size_t x = 1; x < width; ++x)
-      if (mRow[x] != mRow[x - 1]) Add(mRow[x], mRow[x - 1]);
-    if (!first)
-      for (size_t x = 0; x < width; ++x)
-        if (mRow[x] != mAbove[x]) Add(mRow[x], mAbove[x]);
+    if (width > 1) AddDifferences(mRow.data() + 1, mRow.data(), width - 1);
+    if (!first) AddDifferences(mRow.data(), mAbove.data(), width);
     mRow.swap(mAbove);
   }
 
@@ -51,6 +48,22 @@ class PairCollector {
       Compact();
       mCompactAt = std::max(mCompactAt, 2 * mPairs.size());
     }
+  }
+
+  // Labels differ at few places: blocks without a difference are passed over
+  // in a loop the compiler vectorises.
+  void AddDifferences(const int32_t* a, const int32_t* b, size_t count) {
+    constexpr size_t kBlock = 32;
+    size_t x = 0;
+    for (; x + kBlock <= count; x += kBlock) {
+      int32_t differ = 0;
+      for (size_t i = 0; i < kBlock; ++i) differ |= a[x + i] ^ b[x + i];
+      if (differ == 0) continue;
+      for (size_t i = x; i < x + kBlock; ++i)
+        if (a[i] != b[i]) Add(a[i], b[i]);
+    }
+    for (; x < count; ++x)
+      if (a[x] != b[x]) Add(a[x], b[x]);
   }
 
   void Compact() {
