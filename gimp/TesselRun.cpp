@@ -121,7 +121,7 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, boo
   if (flatsLayer) {
     host::ImageFile flats{std::move(pixels), area->imageMode, area->alpha, {}};
     host::PageTimings unused;
-    host::MakeFlats(*asRead, flats, host::FlatsOutput::kFlatsOnly, unused);
+    host::MakeFlats(*asRead, flats, host::FlatsOutput::kFlatsOnly, nullptr, unused);
     AddLayerBelow(*area, kFlatsLayerName, flats.pixels);
   } else {
     WritePixels(*area, pixels);

@@ -109,6 +109,10 @@ CommandLine::CommandLine()
                 "Write the flats alone: each region in its one colour, grown under the lines (implies --under-lines; "
                 "any mode)")
       ->group("Flats");
+  run->add_flag("--distinct", request.distinct,
+                "Recolour the regions so that no neighbours share a colour (random colours: at least dE 20 apart); "
+                "implies --under-lines unless --flats-only")
+      ->group("Flats");
   request.params.Register(*run);
 
   palettes = app.add_subcommand("palettes", "List the swatch files the dialog and --palette offer");

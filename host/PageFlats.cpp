@@ -35,12 +35,19 @@ std::string LabMergeRefusal(const std::string& page) {
   return page + ": a Lab page cannot be multiplied over its flats; write its flats alone with --flats-only";
 }
 
-void MakeFlats(const ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, PageTimings& timings) {
+void MakeFlats(const ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
+               PageTimings& timings) {
   const int colourPlanes = result.pixels.planes() - (result.hasTransparency ? 1 : 0);
 
   auto start = std::chrono::steady_clock::now();
   const flats::RegionMask mask = flats::ChangedPixels(asRead, result.pixels);
   timings.regions = SecondsSince(start);
+
+  if (distinct && !mask.empty()) {
+    start = std::chrono::steady_clock::now();
+    distinct->summary = MakeDistinct(mask, result, colourPlanes, distinct->recorded, distinct->presetsFolder);
+    timings.distinct = SecondsSince(start);
+  }
 
   start = std::chrono::steady_clock::now();
   if (!flats::FillUnderLines(mask, result.pixels, colourPlanes))

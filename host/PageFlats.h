@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "host/DistinctFlats.h"
 #include "host/ImageFile.h"
 #include "host/PageRun.h"
 
@@ -12,12 +13,22 @@ namespace tessel::host {
 // A copy of the page as read, for the flats to be made from afterwards.
 ImageBuffer KeepPage(const ImageBuffer& page);
 
+// What recolouring the regions apart needs: the parameters the filter ran
+// with and the presets folder its palette came from; the outcome.
+struct DistinctRequest {
+  const Descriptor& recorded;
+  const std::string& presetsFolder;
+  DistinctSummary summary;
+};
+
 // Turns the filter's `result` (painted over `asRead`) into the output
-// `kind` asks for, in place, timing each step. A page the filter painted
-// nothing on gets paper-white flats, so its merged output is the page itself.
-// A Lab page with a merged output must be refused beforehand: multiplying
-// has no meaning in Lab.
-void MakeFlats(const ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, PageTimings& timings);
+// `kind` asks for, in place, timing each step; with `distinct`, the regions
+// are first recoloured apart. A page the filter painted nothing on gets
+// paper-white flats, so its merged output is the page itself. A Lab page
+// with a merged output must be refused beforehand: multiplying has no
+// meaning in Lab.
+void MakeFlats(const ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
+               PageTimings& timings);
 
 // Whether `kind` needs the page multiplied over the flats, and so refuses
 // Lab pages; the reason, naming `page`.

@@ -75,18 +75,22 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     if (report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, report.result));
 
     TimeStart(report.calls, timings);
+    std::string notice;
     if (asRead) {
-      MakeFlats(*asRead, *image, settings.flats, timings);
+      std::optional<DistinctRequest> distinct;
+      if (settings.distinct && report.recorded) distinct.emplace(DistinctRequest{*report.recorded, settings.presetsFolder, {}});
+      MakeFlats(*asRead, *image, settings.flats, distinct ? &*distinct : nullptr, timings);
       asRead.reset();  // the writer's buffers need room more
+      if (distinct) notice = input + ": distinct flats: " + DescribeDistinct(distinct->summary);
     }
 
     const auto writing = std::chrono::steady_clock::now();
     SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
     timings.write = SecondsSince(writing);
-    std::string notice;
     if (image->reducedFromSixteenBits)
-      notice = input + ": 16 bits per channel, flatted and written with 8 as the filter works on 8-bit pages";
+      notice += (notice.empty() ? "" : "\n") + input +
+                ": 16 bits per channel, flatted and written with 8 as the filter works on 8-bit pages";
     return {PageOutcome::kDone, std::move(notice), std::move(report.recorded), timings};
   } catch (const std::exception& e) {
     return Failure(PageOutcome::kFailed, e.what());

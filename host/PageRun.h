@@ -22,6 +22,7 @@ struct RunSettings {
   Descriptor replay;          // the parameters, as an action hands them over
   bool showDialog = false;    // the action's dialog toggle
   FlatsOutput flats = FlatsOutput::kNone;
+  bool distinct = false;  // neighbouring flats recoloured apart (see DistinctFlats.h)
 };
 
 struct PageHooks {
@@ -43,12 +44,13 @@ struct PageTimings {
   double regions = 0;
   double underLines = 0;
   double multiply = 0;
+  double distinct = 0;  // recolouring the regions apart
   int64_t pixels = 0;
 };
 
 struct PageResult {
   PageOutcome outcome = PageOutcome::kFailed;
-  std::string message;                  // why it was not done, or a notice on a done page; names the file
+  std::string message;                  // why it was not done, or notices on a done page, a line each; names the file
   std::optional<Descriptor> recorded;   // what the filter wrote at the end of the run
   PageTimings timings;
 };

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <sstream>
 
 #include <boost/filesystem.hpp>
 
@@ -70,7 +71,7 @@ void RequireOutputFolder(const std::string& folder) {
 
 FlatsOutput FlatsOf(const RunOptions& request) {
   if (request.flatsOnly) return FlatsOutput::kFlatsOnly;
-  return request.underLines ? FlatsOutput::kUnderLines : FlatsOutput::kNone;
+  return request.underLines || request.distinct ? FlatsOutput::kUnderLines : FlatsOutput::kNone;
 }
 
 // Refused before any page is filtered: a batch should not stop half done for
@@ -136,6 +137,7 @@ RunSettings SettingsFor(const RunOptions& request) {
   RunSettings settings;
   settings.presetsFolder = request.presetsFolder;
   settings.flats = FlatsOf(request);
+  settings.distinct = request.distinct;
   if (!request.actionFile.empty()) {
     try {
       Action action = LoadActionFile(request.actionFile);
@@ -184,17 +186,19 @@ class Reporter {
     ++mFinished;
     mBar.Clear();
     if (result.outcome == PageOutcome::kDone) ++mDone;
-    if (!result.message.empty()) std::fprintf(stderr, "tessel: %s\n", result.message.c_str());
+    std::istringstream lines(result.message);
+    for (std::string line; std::getline(lines, line);) std::fprintf(stderr, "tessel: %s\n", line.c_str());
     if (mTimings && result.outcome == PageOutcome::kDone) ReportTimings(page, result.timings);
     if (mPages > 1) mBar.Show("pages", static_cast<int64_t>(mFinished), static_cast<int64_t>(mPages));
   }
 
   void ReportTimings(size_t page, const PageTimings& t) const {
     const double megapixels = static_cast<double>(t.pixels) / 1e6;
-    char flats[160] = "";
+    char flats[200] = "";
     if (mFlats != FlatsOutput::kNone) {
-      const int used = std::snprintf(flats, sizeof flats, "; flats: keep page %.3f s, regions %.3f s, under lines %.3f s",
-                                     t.keep, t.regions, t.underLines);
+      int used = std::snprintf(flats, sizeof flats, "; flats: keep page %.3f s, regions %.3f s, under lines %.3f s",
+                               t.keep, t.regions, t.underLines);
+      if (t.distinct > 0) used += std::snprintf(flats + used, sizeof flats - used, ", distinct %.3f s", t.distinct);
       if (MergesOver(mFlats)) std::snprintf(flats + used, sizeof flats - used, ", multiply %.3f s", t.multiply);
     }
     std::fprintf(stderr,

@@ -33,6 +33,7 @@ struct RunOptions {
   bool timings = false;  // report where each page's time went
   bool underLines = false;  // merged output over flats with colour under the lines
   bool flatsOnly = false;   // the flats alone
+  bool distinct = false;    // neighbouring regions recoloured apart (implies flats)
   ParamOptions params;
 };
 

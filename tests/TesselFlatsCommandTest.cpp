@@ -5,7 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <fstream>
 #include <set>
 
 #include "tests/TesselCommand.h"
@@ -16,6 +19,32 @@ namespace {
 
 using ::testing::HasSubstr;
 namespace fs = boost::filesystem;
+
+// 4-connected components of the pixels `inside` says, of one `key` each.
+template <typename Inside, typename Key>
+int64_t CountComponents(int64_t width, int64_t height, const Inside& inside, const Key& key) {
+  std::vector<bool> seen(static_cast<size_t>(width * height), false);
+  int64_t count = 0;
+  for (int64_t y0 = 0; y0 < height; ++y0)
+    for (int64_t x0 = 0; x0 < width; ++x0) {
+      if (seen[static_cast<size_t>(y0 * width + x0)] || !inside(x0, y0)) continue;
+      ++count;
+      const auto k = key(x0, y0);
+      std::vector<std::pair<int64_t, int64_t>> stack{{x0, y0}};
+      seen[static_cast<size_t>(y0 * width + x0)] = true;
+      while (!stack.empty()) {
+        const auto [x, y] = stack.back();
+        stack.pop_back();
+        for (const auto& [nx, ny] : {std::pair{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}}) {
+          if (nx < 0 || ny < 0 || nx >= width || ny >= height || seen[static_cast<size_t>(ny * width + nx)]) continue;
+          if (!inside(nx, ny) || key(nx, ny) != k) continue;
+          seen[static_cast<size_t>(ny * width + nx)] = true;
+          stack.push_back({nx, ny});
+        }
+      }
+    }
+  return count;
+}
 
 class TesselFlatsCommandTest : public ::testing::Test {
  protected:
@@ -116,6 +145,55 @@ TEST_F(TesselFlatsCommandTest, LabIsRefusedMergedBeforeAnyPageAndWrittenAsFlatsA
   for (int64_t y = 0; y < flats.pixels.height(); ++y)
     for (int64_t x = 0; x < flats.pixels.width(); ++x)
       ASSERT_GT(flats.pixels.at(x, y, 0), 0) << "a line left in the flats at " << x << "," << y;
+}
+
+// Regions the filter painted: the 4-connected components of the pixels that
+// differ between the page and a run's result.
+int64_t CountRegions(const host::ImageBuffer& page, const host::ImageBuffer& result) {
+  const auto changed = [&](int64_t x, int64_t y) { return page.Pixel(x, y) != result.Pixel(x, y); };
+  return CountComponents(page.width(), page.height(), changed,
+                         [&](int64_t x, int64_t y) { return result.Pixel(x, y); });
+}
+
+TEST_F(TesselFlatsCommandTest, DistinctFlatsNeverMeltTwoRegionsIntoOneColour) {
+  // Six swatches, the fourth too dark to paint (every plane at or below 90).
+  const fs::path swatches = tessel.presets() / "Color Swatches";
+  fs::create_directories(swatches);
+  const std::vector<std::array<uint8_t, 3>> colours = {
+      {230, 80, 80}, {80, 170, 230}, {240, 200, 60}, {40, 60, 70}, {120, 200, 110}, {200, 120, 220}};
+  std::string aco{0, 1, 0, static_cast<char>(colours.size())};
+  for (const auto& c : colours) {
+    aco += std::string(2, '\0');
+    for (const uint8_t v : c) aco += std::string(2, static_cast<char>(v));
+    aco += std::string(2, '\0');
+  }
+  std::ofstream((swatches / "Six.aco").string(), std::ios::binary) << aco;
+
+  const std::string page = DrawPage("page.png");
+  const CommandResult plain = tessel.Run({"run", page, "-o", Path("plain.png"), "--palette", "Six.aco"});
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  const CommandResult distinct = tessel.Run(
+      {"run", page, "-o", Path("flats.png"), "--flats-only", "--distinct", "--palette", "Six.aco", "--timings"});
+  ASSERT_EQ(distinct.exitCode, 0) << distinct.err;
+  EXPECT_THAT(distinct.err, HasSubstr("colours used (5 can paint)"));
+  EXPECT_THAT(distinct.err, HasSubstr(" 0 of them in one colour"));
+  EXPECT_THAT(distinct.err, HasSubstr("distinct"));
+
+  const host::ImageFile before = host::LoadImageFile(page), painted = host::LoadImageFile(Path("plain.png")),
+                        flats = host::LoadImageFile(Path("flats.png"));
+  std::set<std::vector<uint8_t>> used;
+  for (int64_t y = 0; y < flats.pixels.height(); ++y)
+    for (int64_t x = 0; x < flats.pixels.width(); ++x) used.insert(flats.pixels.Pixel(x, y));
+  EXPECT_EQ(used.count({40, 60, 70}), 0u);
+  for (const auto& colour : used)
+    EXPECT_NE(std::find(colours.begin(), colours.end(), std::array<uint8_t, 3>{colour[0], colour[1], colour[2]}),
+              colours.end());
+  // Neighbours in one colour would merge into one area of the flats.
+  const int64_t regions = CountRegions(before.pixels, painted.pixels);
+  EXPECT_GT(regions, 8);
+  EXPECT_EQ(CountComponents(flats.pixels.width(), flats.pixels.height(), [](int64_t, int64_t) { return true; },
+                            [&](int64_t x, int64_t y) { return flats.pixels.Pixel(x, y); }),
+            regions);
 }
 
 }  // namespace

@@ -1,0 +1,93 @@
+#include "flats/RegionRuns.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+#include <stdexcept>
+
+namespace tessel::flats {
+
+namespace {
+
+int32_t Root(std::vector<int32_t>& parent, int32_t i) {
+  while (parent[static_cast<size_t>(i)] != i) {
+    parent[static_cast<size_t>(i)] = parent[static_cast<size_t>(parent[static_cast<size_t>(i)])];
+    i = parent[static_cast<size_t>(i)];
+  }
+  return i;
+}
+
+void Join(std::vector<int32_t>& parent, int32_t a, int32_t b) {
+  a = Root(parent, a), b = Root(parent, b);
+  // The earlier run stays the root, so a component's root is its first run.
+  if (a != b) parent[static_cast<size_t>(std::max(a, b))] = std::min(a, b);
+}
+
+}  // namespace
+
+int32_t RegionRuns::RegionAt(int64_t x, int64_t y, size_t& hint) const {
+  const size_t first = rowStart[static_cast<size_t>(y)], last = rowStart[static_cast<size_t>(y) + 1];
+  if (hint >= first && hint < last && runs[hint].begin <= x && x < runs[hint].end) return runs[hint].region;
+  const auto after = std::upper_bound(runs.begin() + static_cast<std::ptrdiff_t>(first),
+                                      runs.begin() + static_cast<std::ptrdiff_t>(last), x,
+                                      [](int64_t column, const Run& run) { return column < run.begin; });
+  if (after == runs.begin() + static_cast<std::ptrdiff_t>(first)) return -1;
+  const size_t found = static_cast<size_t>(after - runs.begin()) - 1;
+  if (x >= runs[found].end) return -1;
+  hint = found;
+  return runs[found].region;
+}
+
+RegionRuns FindRegionRuns(const RegionMask& mask, const host::ImageBuffer& after, int colourPlanes) {
+  RequireMatch(mask, after, colourPlanes);
+  constexpr int64_t kLargest = std::numeric_limits<int32_t>::max();
+  if (mask.width() > kLargest || mask.height() > kLargest) throw std::length_error("the page is too wide to label");
+  RegionRuns map;
+  map.width = mask.width();
+  map.height = mask.height();
+  map.rowStart.reserve(static_cast<size_t>(map.height) + 1);
+  std::vector<int32_t> parent;
+  for (int64_t y = 0; y < map.height; ++y) {
+    map.rowStart.push_back(map.runs.size());
+    for (int64_t a = mask.Next(0, y, true); a < map.width;) {
+      const int64_t b = mask.Next(a, y, false);
+      if (map.runs.size() >= static_cast<size_t>(kLargest)) throw std::length_error("too many runs to label");
+      map.runs.push_back({static_cast<int32_t>(a), static_cast<int32_t>(b), 0});
+      parent.push_back(static_cast<int32_t>(parent.size()));
+      a = mask.Next(b, y, true);
+    }
+    if (y == 0) continue;
+    // Runs of this row and the one above that share a column are 4-connected.
+    size_t up = map.rowStart[static_cast<size_t>(y) - 1], here = map.rowStart[static_cast<size_t>(y)];
+    const size_t upEnd = here, hereEnd = map.runs.size();
+    while (up < upEnd && here < hereEnd) {
+      const auto& u = map.runs[up];
+      const auto& h = map.runs[here];
+      if (u.begin < h.end && h.begin < u.end) Join(parent, static_cast<int32_t>(up), static_cast<int32_t>(here));
+      if (u.end < h.end) ++up;
+      else ++here;
+    }
+  }
+  map.rowStart.push_back(map.runs.size());
+
+  // Runs come in scan order, so a component is first met at its first pixel.
+  std::vector<int32_t> regionOfRoot(map.runs.size(), -1);
+  for (int64_t y = 0; y < map.height; ++y)
+    for (size_t i = map.rowStart[static_cast<size_t>(y)]; i < map.rowStart[static_cast<size_t>(y) + 1]; ++i) {
+      RegionRuns::Run& run = map.runs[i];
+      int32_t& region = regionOfRoot[static_cast<size_t>(Root(parent, static_cast<int32_t>(i)))];
+      if (region < 0) {
+        region = static_cast<int32_t>(map.regions.size());
+        Region first;
+        first.firstX = run.begin;
+        first.firstY = y;
+        for (int p = 0; p < colourPlanes; ++p) first.colour.push_back(after.at(run.begin, y, p));
+        map.regions.push_back(std::move(first));
+      }
+      run.region = region;
+      map.regions[static_cast<size_t>(region)].area += run.end - run.begin;
+    }
+  return map;
+}
+
+}  // namespace tessel::flats

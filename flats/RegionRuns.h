@@ -1,0 +1,38 @@
+// The filter's regions as runs of their rows: the 4-connected components of
+// the region mask, labelled a run at a time. On line art a row holds a few
+// hundred runs against thousands of pixels, so this costs a fraction of a
+// label per pixel, in time and memory.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "flats/RegionMap.h"
+#include "flats/RegionMask.h"
+#include "host/ImageBuffer.h"
+
+namespace tessel::flats {
+
+struct RegionRuns {
+  struct Run {
+    int32_t begin, end;  // columns [begin, end)
+    int32_t region;      // index in `regions`
+  };
+  int64_t width = 0;
+  int64_t height = 0;
+  std::vector<size_t> rowStart;  // row y's runs are [rowStart[y], rowStart[y + 1]), left to right
+  std::vector<Run> runs;
+  std::vector<Region> regions;  // in the filter's order: by first pixel in a row-major scan
+
+  // The region holding (x, y), or -1 outside every region. `hint`: a run
+  // index to try first (the last answer's, say); updated to the run found.
+  int32_t RegionAt(int64_t x, int64_t y, size_t& hint) const;
+};
+
+// Labels the regions of `mask`, each one's colour from the first
+// `colourPlanes` planes of `after`, the result the mask was made from.
+// Throws std::invalid_argument as MapRegions, std::length_error when a side
+// or the count of runs exceeds 32-bit labels.
+RegionRuns FindRegionRuns(const RegionMask& mask, const host::ImageBuffer& after, int colourPlanes);
+
+}  // namespace tessel::flats

@@ -1,0 +1,37 @@
+// Distinct flats in a page run: the filter's regions recoloured so that no
+// neighbours share a colour, before the flats reach under the lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "flats/RegionMask.h"
+#include "host/Descriptor.h"
+#include "host/ImageFile.h"
+
+namespace tessel::host {
+
+struct DistinctSummary {
+  bool palette = false;    // palette colours; else random ones
+  size_t paletteSize = 0;  // swatches in the file
+  size_t usable = 0;       // of those, the ones the filter may paint with
+  size_t used = 0;         // distinct colours the recoloured regions show
+  int64_t pairs = 0;       // neighbouring pairs
+  int64_t clashes = 0;     // pairs still alike (palette: one colour; random: under ΔE 20)
+};
+
+// Recolours the regions `mask` holds in `result` (the filter's result,
+// `colourPlanes` planes of colour) as the run's parameters `recorded` choose
+// paint: a palette from `presetsFolder`'s swatches, or random colours (also
+// when the palette gives no colour to paint with). Regions in the flag
+// colour keep it; a region the filter joined takes the new colour of a
+// neighbour that had its colour before (the first in the filter's order,
+// preferring one not joined itself), or keeps its own when none had.
+DistinctSummary MakeDistinct(const flats::RegionMask& mask, ImageFile& result, int colourPlanes,
+                             const Descriptor& recorded, const std::string& presetsFolder);
+
+// One line for the user: the colours used against the palette, and how many
+// neighbouring pairs could not be kept apart.
+std::string DescribeDistinct(const DistinctSummary& summary);
+
+}  // namespace tessel::host
