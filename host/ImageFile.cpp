@@ -259,7 +259,7 @@ VipsImagePtr WrapPixels(const ImageFile& image) {
 void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparency) {
   Format format;
   if (!FormatOfExtension(path, format))
-    Fail(path, "the output's extension must be .png, .tif, .tiff, .jpg or .jpeg");
+    Fail(path, "the output's extension must be .png, .tif, .tiff, .jpg or .jpeg, or .psd or .ora for layers");
   const bool cmykOrLab = imageMode == plugInModeCMYKColor || imageMode == plugInModeLabColor;
   if (format == Format::kPng && cmykOrLab)
     Fail(path, std::string("PNG cannot hold ") + ModeName(imageMode) + " images; write a .tif instead");
