@@ -8,16 +8,13 @@
 #include <vector>
 
 #include "host/PngEncoder.h"
+#include "host/Stopwatch.h"
 
 namespace tessel::host {
 
 namespace {
 
 constexpr int64_t kThumbnailSide = 256;
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 std::vector<uint8_t> LayerPng(const LayeredPage& page, Layer layer) {
   return EncodePng(page.width(), page.height(), page.planes(),

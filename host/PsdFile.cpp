@@ -10,14 +10,11 @@
 #include <vector>
 
 #include "flats/Compose.h"
+#include "host/Stopwatch.h"
 
 namespace tessel::host {
 
 namespace {
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 // PackBits, as PSD compresses each row: a header byte n, then n + 1 literal
 // bytes (n < 128), or one byte repeated 257 - n times.
