@@ -45,7 +45,8 @@ struct PageTimings {
   double underLines = 0;
   double multiply = 0;
   // Layered files only: writing the two layers, the composite (with its
-  // thumbnail), and packing OpenRaster's zip; all within `write`.
+  // thumbnail), and packing OpenRaster's zip; all within `write`. OpenRaster
+  // encodes the layers beside the composite, so there the two overlap.
   double layers = 0;
   double composite = 0;
   double package = 0;
