@@ -18,13 +18,13 @@ namespace {
 
 constexpr int64_t kThumbnailSide = 256;
 
-std::vector<uint8_t> LayerPng(const LayeredPage& page, Layer layer) {
+ChunkedBytes LayerPng(const LayeredPage& page, Layer layer) {
   return EncodePng(page.width(), page.height(), page.planes(),
                    [&](int64_t y, uint8_t* row) { page.PixelRow(layer, y, row); });
 }
 
 // The composite sampled at the nearest pixel, the longer side at most 256.
-std::vector<uint8_t> ThumbnailPng(const LayeredPage& page) {
+ChunkedBytes ThumbnailPng(const LayeredPage& page) {
   const int64_t longer = std::max(page.width(), page.height());
   const int64_t width = std::max<int64_t>(1, page.width() * std::min(longer, kThumbnailSide) / longer);
   const int64_t height = std::max<int64_t>(1, page.height() * std::min(longer, kThumbnailSide) / longer);
@@ -75,10 +75,11 @@ class OraArchive {
 
   // Kept until Close, which is when libzip reads it. PNGs are stored as
   // they are: deflating them again gains nothing.
-  void Add(const char* name, std::vector<uint8_t> bytes, bool compress) {
+  void Add(const char* name, ChunkedBytes bytes, bool compress) {
     mContents.push_back(std::move(bytes));
-    const std::vector<uint8_t>& kept = mContents.back();
-    zip_source_t* source = zip_source_buffer(mZip, kept.data(), kept.size(), 0);
+    std::vector<zip_buffer_fragment_t> fragments;
+    for (std::vector<uint8_t>& chunk : mContents.back()) fragments.push_back({chunk.data(), chunk.size()});
+    zip_source_t* source = zip_source_buffer_fragment(mZip, fragments.data(), fragments.size(), 0);
     const zip_int64_t index = source ? zip_file_add(mZip, name, source, ZIP_FL_ENC_UTF_8) : -1;
     if (index < 0) {
       if (source) zip_source_free(source);
@@ -87,7 +88,7 @@ class OraArchive {
     if (!compress && zip_set_file_compression(mZip, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0) != 0) Fail();
   }
   void Add(const char* name, const std::string& text, bool compress) {
-    Add(name, std::vector<uint8_t>(text.begin(), text.end()), compress);
+    Add(name, ChunkedBytes{std::vector<uint8_t>(text.begin(), text.end())}, compress);
   }
 
   void Close() {
@@ -102,7 +103,7 @@ class OraArchive {
 
   std::string mPath;
   zip_t* mZip = nullptr;
-  std::list<std::vector<uint8_t>> mContents;  // a list, so what libzip points at stays put
+  std::list<ChunkedBytes> mContents;  // a list, so what libzip points at stays put
 };
 
 }  // namespace
@@ -119,13 +120,13 @@ void WriteOra(const LayeredPage& page, const std::string& path, PageTimings& tim
   double linesSeconds = 0, flatsSeconds = 0;
   const auto timedLayer = [&page](Layer layer, double& seconds) {
     const auto start = std::chrono::steady_clock::now();
-    std::vector<uint8_t> png = LayerPng(page, layer);
+    ChunkedBytes png = LayerPng(page, layer);
     seconds = SecondsSince(start);
     return png;
   };
-  std::future<std::vector<uint8_t>> lines =
+  std::future<ChunkedBytes> lines =
       std::async(std::launch::async, timedLayer, Layer::kLines, std::ref(linesSeconds));
-  std::future<std::vector<uint8_t>> flats =
+  std::future<ChunkedBytes> flats =
       std::async(std::launch::async, timedLayer, Layer::kFlats, std::ref(flatsSeconds));
   auto start = std::chrono::steady_clock::now();
   archive.Add("mergedimage.png", LayerPng(page, Layer::kComposite), false);

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <stdexcept>
 
@@ -9,9 +10,21 @@ namespace tessel::host {
 
 namespace {
 
+constexpr size_t kChunkBytes = 1 << 20;
+
 void Append(png_structp png, png_bytep data, png_size_t length) {
-  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + length);
+  auto* out = static_cast<ChunkedBytes*>(png_get_io_ptr(png));
+  while (length > 0) {
+    if (out->empty() || out->back().size() == kChunkBytes) {
+      out->emplace_back();
+      out->back().reserve(kChunkBytes);
+    }
+    std::vector<uint8_t>& chunk = out->back();
+    const size_t taken = std::min(length, kChunkBytes - chunk.size());
+    chunk.insert(chunk.end(), data, data + taken);
+    data += taken;
+    length -= taken;
+  }
 }
 
 void Flush(png_structp) {}
@@ -32,7 +45,7 @@ int ColourType(int channels) {
 // libpng reports errors by longjmp: nothing between setjmp and the jump may
 // need destroying, so every C++ object lives outside this function.
 bool Encode(png_structp png, png_infop info, int64_t width, int64_t height, int channels, const PngRowSource& rows,
-            std::vector<uint8_t>& row, std::vector<uint8_t>& out) {
+            std::vector<uint8_t>& row, ChunkedBytes& out) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_write_fn(png, &out, Append, Flush);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, ColourType(channels),
@@ -50,10 +63,11 @@ bool Encode(png_structp png, png_infop info, int64_t width, int64_t height, int 
 
 }  // namespace
 
-std::vector<uint8_t> EncodePng(int64_t width, int64_t height, int channels, const PngRowSource& rows) {
+ChunkedBytes EncodePng(int64_t width, int64_t height, int channels, const PngRowSource& rows) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
-  std::vector<uint8_t> row(static_cast<size_t>(width * channels)), out;
+  std::vector<uint8_t> row(static_cast<size_t>(width * channels));
+  ChunkedBytes out;
   const bool done = info && Encode(png, info, width, height, channels, rows, row, out);
   png_destroy_write_struct(&png, &info);
   if (!done) throw std::runtime_error("the PNG encoder failed");
