@@ -6,17 +6,6 @@
 
 namespace tessel::flats {
 
-namespace {
-
-// round(a * b / 255) for bytes, exactly, without a division: a * b / 255 is
-// never halfway between two integers, as 255 is odd.
-inline uint8_t Multiply(unsigned a, unsigned b) {
-  const unsigned t = a * b + 128;
-  return static_cast<uint8_t>((t + (t >> 8)) >> 8);
-}
-
-}  // namespace
-
 bool FillUnderLines(const RegionMask& mask, host::ImageBuffer& flats, int colourPlanes) {
   RequireMatch(mask, flats, colourPlanes);
   return VisitNearestRegionPixels(mask, [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
@@ -39,11 +28,11 @@ void MultiplyOver(const host::ImageBuffer& page, host::ImageBuffer& flats, int c
       const uint8_t* over = page.data() + y * page.rowBytes();
       uint8_t* under = flats.data() + y * flats.rowBytes();
       const size_t bytes = static_cast<size_t>(flats.width() * planes);
-      for (size_t i = 0; i < bytes; ++i) under[i] = Multiply(over[i], under[i]);
+      for (size_t i = 0; i < bytes; ++i) under[i] = MultiplyBytes(over[i], under[i]);
       continue;
     }
     for (int64_t x = 0; x < flats.width(); ++x)
-      for (int p = 0; p < colourPlanes; ++p) flats.at(x, y, p) = Multiply(page.at(x, y, p), flats.at(x, y, p));
+      for (int p = 0; p < colourPlanes; ++p) flats.at(x, y, p) = MultiplyBytes(page.at(x, y, p), flats.at(x, y, p));
   }
 }
 

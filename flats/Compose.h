@@ -7,6 +7,13 @@
 
 namespace tessel::flats {
 
+// round(a * b / 255) for bytes, exactly, without a division: a * b / 255 is
+// never halfway between two integers, as 255 is odd.
+inline uint8_t MultiplyBytes(unsigned a, unsigned b) {
+  const unsigned t = a * b + 128;
+  return static_cast<uint8_t>((t + (t >> 8)) >> 8);
+}
+
 // Turns the filter's result into flats in place: every pixel outside the
 // regions takes the first `colourPlanes` planes of its nearest region pixel
 // (see NearestRegion.h); region pixels and any further plane (transparency)

@@ -65,6 +65,7 @@ const HelpFooter& Footer() {
        {"tessel run page.png -o page-merged.png --under-lines",
         "colour under the line art, the page multiplied over it"},
        {"tessel run page.png -o page-flats.png --flats-only", "the flats alone, grown under the lines"},
+       {"tessel run page.png -o page.psd", "layers: Lines in Multiply over Flats (also page.ora)"},
        {"tessel run scans/ -o flats/ --action flat.action",
         "replay them over a folder of pages, one page per core at a time"}}};
   return kFooter;
@@ -87,7 +88,10 @@ CommandLine::CommandLine()
   request.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   run = app.add_subcommand("run", "Flat image files (a file for one page, a folder for several)");
   run->add_option("inputs", request.inputs, "Pages to flat: image files or folders of them")->required()->type_name("IN");
-  auto* output = run->add_option("-o,--output", request.output, "Output file for one page, else output folder")
+  auto* output = run->add_option("-o,--output", request.output,
+                                 "Output file for one page, else output folder. A .psd (grey, RGB, CMYK; at most "
+                                 "30,000 px a side) or .ora (grey, RGB) is a layered file: \"Lines\", the page, in "
+                                 "Multiply mode over \"Flats\", with the --under-lines image as composite")
                      ->type_name("OUT");
   run->add_flag("--in-place", request.inPlace, "Replace each input with its result")->excludes(output);
   run->add_flag("--dialog", request.dialog, "Show the parameters dialog first (needs a display); with several pages "
@@ -100,7 +104,7 @@ CommandLine::CommandLine()
       ->capture_default_str();
   run->add_flag("--timings", request.timings,
                 "Report each page's reading, filter pass (wall and one-core CPU time) and writing times, and with "
-                "flats the time of each of their steps");
+                "flats the time of each of their steps, and of a layered file's writing");
   run->add_flag("--under-lines", request.underLines,
                 "Colour under the line art: every pixel outside the regions takes the colour of its nearest region, "
                 "and the output is the page multiplied over these flats (grey, RGB, CMYK; not Lab)")

@@ -9,6 +9,8 @@
 #include <memory>
 #include <mutex>
 
+#include "host/PngEncoder.h"
+
 namespace tessel::host {
 
 const char kSupportedImages[] =
@@ -18,8 +20,6 @@ const char kSupportedImages[] =
 namespace {
 
 enum class Format { kPng, kTiff, kJpeg };
-
-constexpr int kPngCompression = 2;
 
 struct VipsUnref {
   void operator()(void* object) const { g_object_unref(object); }
@@ -283,7 +283,7 @@ std::string IccProfileOf(const ImageFile& image) {
 void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparency) {
   Format format;
   if (!FormatOfExtension(path, format))
-    Fail(path, "the output's extension must be .png, .tif, .tiff, .jpg or .jpeg");
+    Fail(path, "the output's extension must be .png, .tif, .tiff, .jpg or .jpeg, or .psd or .ora for layers");
   const bool cmykOrLab = imageMode == plugInModeCMYKColor || imageMode == plugInModeLabColor;
   if (format == Format::kPng && cmykOrLab)
     Fail(path, std::string("PNG cannot hold ") + ModeName(imageMode) + " images; write a .tif instead");
@@ -334,6 +334,11 @@ ImageFile LoadImageFile(const std::string& path, int64_t availableBytes) {
 
 int16_t ImageModeOf(const std::string& path) { return OpenWithMode(path).mode; }
 
+ImageHeader ReadImageHeader(const std::string& path) {
+  const OpenedImage opened = OpenWithMode(path);
+  return {opened.mode, opened.transparency, opened.image->Xsize, opened.image->Ysize};
+}
+
 void SaveImageFile(ImageFile& image, const std::string& path) {
   CheckSavable(path, image.imageMode, image.hasTransparency);
   Format format = Format::kPng;
@@ -345,9 +350,6 @@ void SaveImageFile(ImageFile& image, const std::string& path) {
   int failed = 0;
   switch (format) {
     case Format::kPng:
-      // Flat colours compress well at any level: zlib level 2 writes a 67 MP
-      // page in well under half the time of the default 6, the file about a
-      // third larger. Row filters only cost time on flats.
       failed = vips_pngsave(out.get(), path.c_str(), "compression", kPngCompression, "filter",
                             VIPS_FOREIGN_PNG_FILTER_NONE, nullptr);
       break;

@@ -65,6 +65,16 @@ ImageFile LoadImageFile(const std::string& path, int64_t availableBytes = Availa
 // ImageFileError as LoadImageFile.
 int16_t ImageModeOf(const std::string& path);
 
+// What the header tells of `path`: the editor's mode, transparency, size.
+// Throws ImageFileError as LoadImageFile.
+struct ImageHeader {
+  int16_t imageMode;
+  bool hasTransparency;
+  int64_t width;
+  int64_t height;
+};
+ImageHeader ReadImageHeader(const std::string& path);
+
 // Writes `image` to `path` in the format its extension names. Turns the
 // pixels back into the file's conventions in place first, so the buffer is
 // not the editor's afterwards. Throws ImageFileError; `path` may then hold a

@@ -5,6 +5,7 @@
 
 #include "host/FilterSession.h"
 #include "host/ImageFile.h"
+#include "host/LayeredOutput.h"
 #include "host/PageFlats.h"
 #include "host/PendingOutput.h"
 
@@ -36,14 +37,18 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
                    const RunSettings& settings, const PageHooks& hooks) {
   try {
     PageTimings timings;
+    const bool layered = IsLayeredOutput(output);
+    const FlatsOutput flats = layered ? FlatsOutput::kFlatsOnly : settings.flats;
     std::optional<ImageFile> image;
     try {
       const auto reading = std::chrono::steady_clock::now();
       image.emplace(LoadImageFile(input));
       timings.read = SecondsSince(reading);
       timings.pixels = image->pixels.width() * image->pixels.height();
-      CheckSavable(output, image->imageMode, image->hasTransparency);
-      if (MergesOver(settings.flats) && image->imageMode == plugInModeLabColor)
+      if (layered) CheckLayerable(output, {image->imageMode, image->hasTransparency, image->pixels.width(),
+                                           image->pixels.height()});
+      else CheckSavable(output, image->imageMode, image->hasTransparency);
+      if (MergesOver(flats) && image->imageMode == plugInModeLabColor)
         return Failure(PageOutcome::kBadInput, LabMergeRefusal(input));
     } catch (const ImageFileError& e) {
       return Failure(PageOutcome::kBadInput, e.what());
@@ -53,7 +58,7 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     PendingOutput pending(output);
 
     std::optional<ImageBuffer> asRead;
-    if (settings.flats != FlatsOutput::kNone) {
+    if (flats != FlatsOutput::kNone) {
       const auto keeping = std::chrono::steady_clock::now();
       asRead.emplace(KeepPage(image->pixels));
       timings.keep = SecondsSince(keeping);
@@ -79,13 +84,14 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     if (asRead) {
       std::optional<DistinctRequest> distinct;
       if (settings.distinct && report.recorded) distinct.emplace(DistinctRequest{*report.recorded, settings.presetsFolder, {}});
-      MakeFlats(*asRead, *image, settings.flats, distinct ? &*distinct : nullptr, timings);
-      asRead.reset();  // the writer's buffers need room more
+      MakeFlats(*asRead, *image, flats, distinct ? &*distinct : nullptr, timings);
+      if (!layered) asRead.reset();  // the writer's buffers need room more
       if (distinct) notice = input + ": distinct flats: " + DescribeDistinct(distinct->summary);
     }
 
     const auto writing = std::chrono::steady_clock::now();
-    SaveImageFile(*image, pending.temporaryPath());
+    if (layered) WriteLayered(*asRead, *image, pending.temporaryPath(), timings);
+    else SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
     timings.write = SecondsSince(writing);
     if (image->reducedFromSixteenBits)

@@ -14,7 +14,8 @@ namespace tessel::host {
 
 // What a page's output holds: the filter's result as it is, or flats made
 // from it (see flats/): the page multiplied over flats with colour under the
-// lines, or those flats alone.
+// lines, or those flats alone. A .psd or .ora output holds the page over its
+// flats as layers whatever this says (see LayeredOutput.h).
 enum class FlatsOutput { kNone, kUnderLines, kFlatsOnly };
 
 struct RunSettings {
@@ -45,6 +46,12 @@ struct PageTimings {
   double underLines = 0;
   double multiply = 0;
   double distinct = 0;  // recolouring the regions apart
+  // Layered files only: writing the two layers, the composite (with its
+  // thumbnail), and packing OpenRaster's zip; all within `write`. OpenRaster
+  // encodes the layers beside the composite, so there the two overlap.
+  double layers = 0;
+  double composite = 0;
+  double package = 0;
   int64_t pixels = 0;
 };
 

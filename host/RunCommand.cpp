@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -16,6 +17,7 @@
 #include "host/ExitCodes.h"
 #include "host/ImageFile.h"
 #include "host/Interrupt.h"
+#include "host/LayeredOutput.h"
 #include "host/PageFlats.h"
 #include "host/PendingOutput.h"
 #include "host/Presets.h"
@@ -87,6 +89,24 @@ void RequireMergeable(const std::vector<std::string>& inputs, FlatsOutput flats)
   }
 }
 
+// A layered output is checked against its page's header, before any page
+// is filtered; a page that cannot be read is left to its run.
+void RequireLayerable(const PageJob& page, const RunOptions& request) {
+  if (request.flatsOnly)
+    Usage(page.output + ": a .psd or .ora output holds the lines over the flats; write --flats-only to a .png or .tif");
+  std::optional<ImageHeader> header;
+  try {
+    header = ReadImageHeader(page.input);
+  } catch (const ImageFileError&) {
+    return;
+  }
+  try {
+    CheckLayerable(page.output, *header);
+  } catch (const ImageFileError& e) {
+    Usage(e.what());
+  }
+}
+
 }  // namespace
 
 std::vector<PageJob> PlanPages(const RunOptions& request) {
@@ -120,11 +140,15 @@ std::vector<PageJob> PlanPages(const RunOptions& request) {
     pages.push_back({input, std::move(output)});
   }
   for (const PageJob& page : pages) {
-    try {
-      // RGB fits every format: this checks only that the extension names one.
-      CheckSavable(page.output, plugInModeRGBColor, false);
-    } catch (const ImageFileError& e) {
-      Usage(e.what());
+    if (IsLayeredOutput(page.output)) {
+      RequireLayerable(page, request);
+    } else {
+      try {
+        // RGB fits every format: this checks only that the extension names one.
+        CheckSavable(page.output, plugInModeRGBColor, false);
+      } catch (const ImageFileError& e) {
+        Usage(e.what());
+      }
     }
     RequireWritableFolder(FolderOf(page.output));
   }
@@ -166,7 +190,8 @@ RunSettings SettingsFor(const RunOptions& request) {
 // Reports results and progress on standard error as pages finish.
 class Reporter {
  public:
-  Reporter(size_t pages, bool timings, FlatsOutput flats) : mPages(pages), mTimings(timings), mFlats(flats) {}
+  Reporter(size_t pages, bool timings, FlatsOutput flats, bool layered)
+      : mPages(pages), mTimings(timings), mFlats(flats), mLayered(layered) {}
 
   // `first`: the number of the batch's first page among all pages.
   BatchCallbacks Callbacks(size_t first) {
@@ -194,12 +219,17 @@ class Reporter {
 
   void ReportTimings(size_t page, const PageTimings& t) const {
     const double megapixels = static_cast<double>(t.pixels) / 1e6;
-    char flats[200] = "";
-    if (mFlats != FlatsOutput::kNone) {
+    char flats[256] = "";
+    if (mFlats != FlatsOutput::kNone || mLayered) {
       int used = std::snprintf(flats, sizeof flats, "; flats: keep page %.3f s, regions %.3f s, under lines %.3f s",
                                t.keep, t.regions, t.underLines);
       if (t.distinct > 0) used += std::snprintf(flats + used, sizeof flats - used, ", distinct %.3f s", t.distinct);
-      if (MergesOver(mFlats)) std::snprintf(flats + used, sizeof flats - used, ", multiply %.3f s", t.multiply);
+      if (MergesOver(mFlats) && !mLayered)
+        used += std::snprintf(flats + used, sizeof flats - used, ", multiply %.3f s", t.multiply);
+      if (mLayered)
+        used += std::snprintf(flats + used, sizeof flats - used, "; layered write: layers %.3f s, composite %.3f s",
+                              t.layers, t.composite);
+      if (t.package > 0) std::snprintf(flats + used, sizeof flats - used, ", zip %.3f s", t.package);
     }
     std::fprintf(stderr,
                  "tessel: page %zu, %.1f MP: read %.3f s, filter pass: %.1f ms wall, %.1f ms on one core "
@@ -211,6 +241,7 @@ class Reporter {
   size_t mPages;
   bool mTimings;
   FlatsOutput mFlats;
+  bool mLayered;
   size_t mFinished = 0;
   size_t mDone = 0;
   ProgressBar mBar;
@@ -236,7 +267,7 @@ int RunCommand(const PluginModule& module, const RunOptions& request) {
   RunSettings settings = SettingsFor(request);
   InstallInterruptHandler();
 
-  Reporter reporter(pages.size(), request.timings, settings.flats);
+  Reporter reporter(pages.size(), request.timings, settings.flats, IsLayeredOutput(request.output));
   std::vector<PageResult> results;
   size_t first = 0;
   if (settings.showDialog && pages.size() > 1) {
