@@ -7,6 +7,7 @@
 #include "host/FilterSession.h"
 #include "host/ImageFile.h"
 #include "host/PageFlats.h"
+#include "host/PageGaps.h"
 #include "host/PendingOutput.h"
 
 namespace tessel::host {
@@ -53,8 +54,14 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     // costs no filtering.
     PendingOutput pending(output);
 
+    GapStrokes gaps;
+    if (settings.closeGaps > 0) {
+      const auto closing = std::chrono::steady_clock::now();
+      gaps = CloseGaps(*image, settings.closeGaps);
+      timings.closeGaps = SecondsSince(closing);
+    }
     std::optional<ImageBuffer> asRead;
-    if (settings.flats != FlatsOutput::kNone) {
+    if (settings.flats != FlatsOutput::kNone || !gaps.empty()) {
       const auto keeping = std::chrono::steady_clock::now();
       asRead.emplace(KeepPage(image->pixels));
       timings.keep = SecondsSince(keeping);
@@ -72,7 +79,12 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     if (report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, report.result));
 
     TimeStart(report.calls, timings);
-    if (asRead) {
+    if (!gaps.empty()) {
+      const auto reopening = std::chrono::steady_clock::now();
+      ReopenGaps(gaps, *asRead, *image);
+      timings.reopenGaps = SecondsSince(reopening);
+    }
+    if (settings.flats != FlatsOutput::kNone) {
       MakeFlats(*asRead, *image, settings.flats, timings);
       asRead.reset();  // the writer's buffers need room more
     }

@@ -22,6 +22,7 @@ struct RunSettings {
   Descriptor replay;          // the parameters, as an action hands them over
   bool showDialog = false;    // the action's dialog toggle
   FlatsOutput flats = FlatsOutput::kNone;
+  int closeGaps = 0;  // the widest gap in the line art to close, in pixels; 0: none
 };
 
 struct PageHooks {
@@ -43,6 +44,9 @@ struct PageTimings {
   double regions = 0;
   double underLines = 0;
   double multiply = 0;
+  // Gap closing only: finding and drawing the strokes, taking them out.
+  double closeGaps = 0;
+  double reopenGaps = 0;
   int64_t pixels = 0;
 };
 

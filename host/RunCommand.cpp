@@ -136,6 +136,7 @@ RunSettings SettingsFor(const RunOptions& request) {
   RunSettings settings;
   settings.presetsFolder = request.presetsFolder;
   settings.flats = FlatsOf(request);
+  settings.closeGaps = request.closeGaps;
   if (!request.actionFile.empty()) {
     try {
       Action action = LoadActionFile(request.actionFile);
@@ -165,7 +166,8 @@ RunSettings SettingsFor(const RunOptions& request) {
 // Reports results and progress on standard error as pages finish.
 class Reporter {
  public:
-  Reporter(size_t pages, bool timings, FlatsOutput flats) : mPages(pages), mTimings(timings), mFlats(flats) {}
+  Reporter(size_t pages, bool timings, const RunSettings& settings)
+      : mPages(pages), mTimings(timings), mFlats(settings.flats), mGaps(settings.closeGaps > 0) {}
 
   // `first`: the number of the batch's first page among all pages.
   BatchCallbacks Callbacks(size_t first) {
@@ -198,16 +200,19 @@ class Reporter {
                                      t.keep, t.regions, t.underLines);
       if (MergesOver(mFlats)) std::snprintf(flats + used, sizeof flats - used, ", multiply %.3f s", t.multiply);
     }
+    char gaps[80] = "";
+    if (mGaps) std::snprintf(gaps, sizeof gaps, "; gaps: close %.3f s, reopen %.3f s", t.closeGaps, t.reopenGaps);
     std::fprintf(stderr,
                  "tessel: page %zu, %.1f MP: read %.3f s, filter pass: %.1f ms wall, %.1f ms on one core "
-                 "(%.2f ms/MP), write %.3f s%s\n",
+                 "(%.2f ms/MP), write %.3f s%s%s\n",
                  page + 1, megapixels, t.read, 1e3 * t.filter, 1e3 * t.filterCpu,
-                 megapixels > 0 ? 1e3 * t.filterCpu / megapixels : 0.0, t.write, flats);
+                 megapixels > 0 ? 1e3 * t.filterCpu / megapixels : 0.0, t.write, flats, gaps);
   }
 
   size_t mPages;
   bool mTimings;
   FlatsOutput mFlats;
+  bool mGaps;
   size_t mFinished = 0;
   size_t mDone = 0;
   ProgressBar mBar;
@@ -233,7 +238,7 @@ int RunCommand(const PluginModule& module, const RunOptions& request) {
   RunSettings settings = SettingsFor(request);
   InstallInterruptHandler();
 
-  Reporter reporter(pages.size(), request.timings, settings.flats);
+  Reporter reporter(pages.size(), request.timings, settings);
   std::vector<PageResult> results;
   size_t first = 0;
   if (settings.showDialog && pages.size() > 1) {

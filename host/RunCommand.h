@@ -33,6 +33,7 @@ struct RunOptions {
   bool timings = false;  // report where each page's time went
   bool underLines = false;  // merged output over flats with colour under the lines
   bool flatsOnly = false;   // the flats alone
+  int closeGaps = 0;        // the widest gap to close, in pixels; 0: none
   ParamOptions params;
 };
 

@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 64))
       ->capture_default_str();
   run->add_flag("--timings", request.timings,
-                "Report each page's reading, filter pass (wall and one-core CPU time) and writing times, and with "
+                "Report each page's reading, filter pass (wall and one-core CPU time) and writing times, with gap closing its "
+                "two steps, and with "
                 "flats the time of each of their steps");
   run->add_flag("--under-lines", request.underLines,
                 "Colour under the line art: every pixel outside the regions takes the colour of its nearest region, "
@@ -89,6 +90,12 @@ int main(int argc, char** argv) {
                 "Write the flats alone: each region in its one colour, grown under the lines (implies --under-lines; "
                 "any mode)")
       ->group("Flats");
+  run->add_option("--close-gaps", request.closeGaps,
+                  "Close gaps in the line art up to PX pixels wide, so that a shape whose outline does not quite "
+                  "close keeps its own colour; the closing strokes take their regions' colours (0: off)")
+      ->type_name("PX")
+      ->check(CLI::Range(0, 64))
+      ->capture_default_str();
   request.params.Register(*run);
 
   CLI::App* palettes = app.add_subcommand("palettes", "List the swatch files the dialog and --palette offer");
