@@ -1,6 +1,6 @@
-// The whole `tessel run` on a 32 MP comic page, plain and with flats, each a
-// child process as a user runs it: wall time against the plain run, and peak
-// memory against the decoded page (3 bytes a pixel).
+// The whole `tessel run` on a 32 MP comic page, plain and with flats or gap
+// closing, each a child process as a user runs it: wall time against the
+// plain run, and peak memory against the decoded page (3 bytes a pixel).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -110,5 +110,25 @@ void BM_FlatsAgainstPlainRun(benchmark::State& state) {
   state.counters["flats_only_peak_x_page"] = peak[2] / kDecodedBytes;
 }
 BENCHMARK(BM_FlatsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+
+// Gap closing up to 10 pixels against the plain run, taking turns likewise.
+// Timed: the run closing gaps.
+void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
+  Page();
+  double plain = 0, closing = 0;
+  for (auto _ : state) {
+    const ChildRun without = RunTessel({}), with = RunTessel({"--close-gaps", "10"});
+    if (!without.ok || !with.ok) {
+      state.SkipWithError("tessel run failed");
+      return;
+    }
+    plain += without.seconds;
+    closing += with.seconds;
+    state.SetIterationTime(with.seconds);
+  }
+  state.counters["plain_s"] = plain / static_cast<double>(state.iterations());
+  state.counters["close_gaps_x_plain"] = closing / plain;
+}
+BENCHMARK(BM_CloseGapsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
 
 }  // namespace

@@ -44,23 +44,29 @@ class Skeleton {
     return code;
   }
 
- private:
+  // How many runs of neighbours there are around a pixel.
   static int Transitions(unsigned code) {
     int count = 0;
     for (int k = 0; k < 8; ++k) count += !((code >> k) & 1) && ((code >> ((k + 1) % 8)) & 1);
     return count;
   }
 
-  // Zhang and Suen's thinning, visiting only the pixels on the line art's
-  // border: those of the first pass and the neighbours of what each removes.
+ private:
+  // Guo and Hall's thinning (Zhang and Suen's erases lines two pixels thick
+  // on a diagonal), visiting only the pixels on the line art's border: those
+  // of the first pass and the neighbours of what each removes.
   void Thin() {
     std::array<std::array<bool, 256>, 2> removable{};
     for (unsigned code = 0; code < 256; ++code) {
-      const int neighbours = __builtin_popcount(code);
-      const bool n = code & 1, e = code & 4, s = code & 16, w = code & 64;
-      const bool simple = neighbours >= 2 && neighbours <= 6 && Transitions(code) == 1;
-      removable[0][code] = simple && !(n && e && s) && !(e && s && w);
-      removable[1][code] = simple && !(n && e && w) && !(n && s && w);
+      const auto p = [code](int k) { return static_cast<int>((code >> (k - 2)) & 1); };  // p2 (north) to p9, clockwise
+      const int c = ((1 - p(2)) & (p(3) | p(4))) + ((1 - p(4)) & (p(5) | p(6))) + ((1 - p(6)) & (p(7) | p(8))) +
+                    ((1 - p(8)) & (p(9) | p(2)));
+      const int n1 = (p(9) | p(2)) + (p(3) | p(4)) + (p(5) | p(6)) + (p(7) | p(8));
+      const int n2 = (p(2) | p(3)) + (p(4) | p(5)) + (p(6) | p(7)) + (p(8) | p(9));
+      const int n = std::min(n1, n2);
+      const bool simple = c == 1 && n >= 2 && n <= 3;
+      removable[0][code] = simple && !((p(6) | p(7) | (1 - p(9))) & p(8));
+      removable[1][code] = simple && !((p(2) | p(3) | (1 - p(5))) & p(4));
     }
     std::vector<size_t> candidates, removed, next;
     for (size_t i = 0; i < mPixels.size(); ++i)
@@ -153,14 +159,9 @@ class Joiner {
   static constexpr int kSpur = 2;
   static constexpr int kShortest = 4;  // steps to point anywhere
 
-  // One or two neighbours, side by side: the end of a line.
-  static bool IsEnd(unsigned code) {
-    const int neighbours = __builtin_popcount(code);
-    if (neighbours == 1) return true;
-    if (neighbours != 2) return false;
-    const unsigned turned = (code >> 1) | ((code & 1) << 7);
-    return (code & turned) != 0;
-  }
+  // Up to three neighbours, side by side: the end of a line, however the
+  // thinning left its last pixels.
+  static bool IsEnd(unsigned code) { return __builtin_popcount(code) <= 3 && Skeleton::Transitions(code) == 1; }
 
   bool Line(Pixel p) const { return mMask.line[static_cast<size_t>(p.y * mMask.width + p.x)]; }
 
