@@ -24,11 +24,15 @@ constexpr uint8_t kFilling = 8;  // by the fill under way
 class Skeleton {
  public:
   explicit Skeleton(const LineMask& mask)
-      : mStride(mask.width + 2), mPixels(static_cast<size_t>((mask.width + 2) * (mask.height + 2)), 0) {
+      : mStride(mask.width + 2),
+        mBuffer({mask.width + 2, mask.height + 2, 1, host::PlaneLayout::Interleaved, 0}),
+        mPixels(mBuffer.data()),
+        mSize(static_cast<size_t>(mBuffer.sizeBytes())) {
     mOffsets = {-mStride, -mStride + 1, 1, mStride + 1, mStride, mStride - 1, -1, -mStride - 1};
-    for (int64_t y = 0; y < mask.height; ++y)
-      for (int64_t x = 0; x < mask.width; ++x)
-        if (mask.line[static_cast<size_t>(y * mask.width + x)]) mPixels[Index(x, y)] = kOn;
+    for (int64_t y = 0; y < mask.height; ++y) {
+      const uint8_t* row = mask.line.data() + y * mask.width;
+      std::transform(row, row + mask.width, mPixels + Index(0, y), [](uint8_t line) { return line ? kOn : 0; });
+    }
     Thin();
   }
 
@@ -68,40 +72,43 @@ class Skeleton {
       removable[0][code] = simple && !((p(6) | p(7) | (1 - p(9))) & p(8));
       removable[1][code] = simple && !((p(2) | p(3) | (1 - p(5))) & p(4));
     }
-    std::vector<size_t> candidates, removed, next;
-    for (size_t i = 0; i < mPixels.size(); ++i)
-      if (On(i) && Code(i) != 255) {
-        mPixels[i] |= kQueued;
-        candidates.push_back(i);
-      }
-    for (bool changed = true; changed;) {
-      changed = false;
-      for (int pass = 0; pass < 2; ++pass) {
-        removed.clear();
-        for (const size_t i : candidates)
-          if (removable[pass][Code(i)]) removed.push_back(i);
-        for (const size_t i : removed) mPixels[i] = 0;
-        changed = changed || !removed.empty();
-        next.clear();
-        for (const size_t i : candidates)
-          if (On(i)) next.push_back(i);
-        for (const size_t i : removed)
-          for (const int64_t offset : mOffsets) {
-            uint8_t& p = mPixels[i + offset];
-            if (p == kOn) {
-              p |= kQueued;
-              next.push_back(i + offset);
-            }
+    // A pixel is weighed by both passes' rules after each change around it,
+    // and then left until the next: nothing else can make it removable.
+    struct Candidate {
+      size_t at;
+      bool again;  // yet to be weighed by the other pass's rule
+    };
+    std::vector<Candidate> candidates, next;
+    std::vector<size_t> removed;
+    for (size_t i = 0; i < mSize; ++i)
+      if (On(i) && Code(i) != 255) candidates.push_back({i, true});
+    for (int pass = 0, idle = 0; !candidates.empty() && idle < 2; pass = 1 - pass) {
+      removed.clear();
+      for (const Candidate& c : candidates)
+        if (removable[pass][Code(c.at)]) removed.push_back(c.at);
+      for (const size_t i : removed) mPixels[i] = 0;
+      idle = removed.empty() ? idle + 1 : 0;
+      next.clear();
+      for (const size_t i : removed)
+        for (const int64_t offset : mOffsets) {
+          uint8_t& p = mPixels[i + offset];
+          if (p == kOn) {
+            p |= kQueued;
+            next.push_back({i + offset, true});
           }
-        candidates.swap(next);
-      }
+        }
+      for (const Candidate& c : candidates)
+        if (c.again && mPixels[c.at] == kOn) next.push_back({c.at, false});
+      for (const Candidate& c : next) mPixels[c.at] &= kOn;
+      candidates.swap(next);
     }
-    for (uint8_t& p : mPixels) p &= kOn;
   }
 
   int64_t mStride;
   std::array<int64_t, 8> mOffsets;
-  std::vector<uint8_t> mPixels;
+  host::ImageBuffer mBuffer;  // zeroed pages, cheaper to come by than a vector's
+  uint8_t* mPixels;
+  size_t mSize;
 };
 
 struct Pixel {
@@ -133,7 +140,7 @@ void WalkLine(Pixel a, Pixel b, const Visit& visit) {
 
 class Joiner {
  public:
-  Joiner(const LineMask& mask, int maxGap)
+  Joiner(LineMask& mask, int maxGap)
       : mMask(mask), mSkeleton(mask), mMaxGap(maxGap), mReach(maxGap + 2 * kLineReach) {}
 
   std::vector<int64_t> Strokes() {
@@ -163,7 +170,7 @@ class Joiner {
   // thinning left its last pixels.
   static bool IsEnd(unsigned code) { return __builtin_popcount(code) <= 3 && Skeleton::Transitions(code) == 1; }
 
-  bool Line(Pixel p) const { return mMask.line[static_cast<size_t>(p.y * mMask.width + p.x)]; }
+  bool Line(Pixel p) const { return mMask.line.data()[p.y * mMask.width + p.x]; }
 
   // The distance from `p` to the nearest pixel outside the line, in whole
   // pixels (square rings), up to the widest line's half.
@@ -275,7 +282,7 @@ class Joiner {
   // letter's open bowl, the ends of dense strokes. It is dropped, and so is
   // the pocket.
   void DropPocketStrokes() {
-    std::vector<uint8_t> state(mMask.line);
+    uint8_t* state = mMask.line.data();
     for (const std::vector<int64_t>& stroke : mStrokes)
       for (const int64_t i : stroke)
         if (!state[static_cast<size_t>(i)]) state[static_cast<size_t>(i)] = kStroke;
@@ -299,7 +306,7 @@ class Joiner {
   // Fills from `seed` until the fill proves large: as large as the smallest
   // region kept, or touching what an earlier fill of the same stroke reached,
   // which proved large (else the stroke was dropped).
-  bool Pocket(int64_t seed, std::vector<uint8_t>& state) {
+  bool Pocket(int64_t seed, uint8_t* state) {
     const size_t smallest = static_cast<size_t>(4 * mMaxGap * mMaxGap);
     const size_t from = mReached.size();
     state[static_cast<size_t>(seed)] = kFilling;
@@ -326,7 +333,7 @@ class Joiner {
     if (y + 1 < mMask.height) visit(i + mMask.width);
   }
 
-  const LineMask& mMask;
+  LineMask& mMask;  // its bytes become the pockets' state at the end
   Skeleton mSkeleton;
   int mMaxGap;
   int64_t mReach;
@@ -337,8 +344,9 @@ class Joiner {
 
 }  // namespace
 
-std::vector<int64_t> ClosingStrokes(const LineMask& mask, int maxGap) {
-  if (mask.width < 0 || mask.height < 0 || static_cast<int64_t>(mask.line.size()) != mask.width * mask.height)
+std::vector<int64_t> ClosingStrokes(LineMask mask, int maxGap) {
+  if (mask.line.width() != mask.width || mask.line.height() != mask.height || mask.line.planes() != 1 ||
+      mask.line.rowBytes() != mask.width)
     throw std::invalid_argument("the line mask's size does not match its sides");
   if (maxGap < 1) return {};
   return Joiner(mask, maxGap).Strokes();

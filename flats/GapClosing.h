@@ -10,13 +10,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/ImageBuffer.h"
+
 namespace tessel::flats {
 
-// Row-major, one byte a pixel: non-zero where the page is line art.
+// Non-zero where the page is line art: one plane, rows unpadded (a page's
+// buffer, so that its zeroed pages come cheap).
 struct LineMask {
   int64_t width = 0;
   int64_t height = 0;
-  std::vector<uint8_t> line;
+  host::ImageBuffer line;
 };
 
 // The pixels of the strokes across gaps of at most `maxGap` pixels, as
@@ -24,6 +27,7 @@ struct LineMask {
 // pixels a stroke runs through from the middle of a line end to the middle of
 // the line it points at. Strokes are 4-connected, so no fill passes one by 4-
 // or 8-neighbours. None for `maxGap` < 1.
-std::vector<int64_t> ClosingStrokes(const LineMask& mask, int maxGap);
+// Takes `mask` to work in.
+std::vector<int64_t> ClosingStrokes(LineMask mask, int maxGap);
 
 }  // namespace tessel::flats

@@ -1,5 +1,7 @@
 #include "host/PageGaps.h"
 
+#include <utility>
+
 #include "flats/GapClosing.h"
 #include "flats/NearestRegion.h"
 #include "flats/RegionMask.h"
@@ -35,17 +37,25 @@ std::vector<uint8_t> Black(int16_t mode, int colourPlanes) {
 
 GapStrokes CloseGaps(ImageFile& page, int maxGap) {
   ImageBuffer& pixels = page.pixels;
-  flats::LineMask mask{pixels.width(), pixels.height(), {}};
+  flats::LineMask mask{pixels.width(), pixels.height(),
+                       ImageBuffer({pixels.width(), pixels.height(), 1, PlaneLayout::Interleaved, 0})};
   const int planes = ColourPlanes(page);
-  mask.line.resize(static_cast<size_t>(mask.width * mask.height));
-  for (int64_t y = 0; y < mask.height; ++y)
-    for (int64_t x = 0; x < mask.width; ++x)
-      mask.line[static_cast<size_t>(y * mask.width + x)] = Ink(pixels, page.imageMode, planes, x, y, kLineBelow);
+  // Plane by plane, a row at a time: every pixel of the page passes here.
+  const int tested = page.imageMode == plugInModeLabColor ? 1 : planes;
+  for (int64_t y = 0; y < mask.height; ++y) {
+    uint8_t* line = mask.line.data() + y * mask.width;
+    for (int p = 0; p < tested; ++p) {
+      const uint8_t* plane = &pixels.at(0, y, p);
+      const int64_t step = pixels.columnBytes();
+      for (int64_t x = 0; x < mask.width; ++x) line[x] |= plane[x * step] < kLineBelow;
+    }
+  }
 
   const std::vector<uint8_t> black = Black(page.imageMode, planes);
   GapStrokes strokes;
-  for (const int64_t i : flats::ClosingStrokes(mask, maxGap)) {
-    const int64_t x = i % mask.width, y = i / mask.width;
+  const int64_t width = mask.width;
+  for (const int64_t i : flats::ClosingStrokes(std::move(mask), maxGap)) {
+    const int64_t x = i % width, y = i / width;
     if (Ink(pixels, page.imageMode, planes, x, y, kSolidBelow)) continue;
     strokes.pixels.push_back(i);
     for (int p = 0; p < planes; ++p) {
