@@ -13,6 +13,7 @@ namespace {
 constexpr uint8_t kOn = 1;      // skeleton pixel
 constexpr uint8_t kQueued = 2;  // in the thinning's candidate list
 constexpr uint8_t kSeen = 4;    // reached from the end being joined
+constexpr uint8_t kAgain = 8;   // yet to be weighed by the thinning's other pass
 
 // What a pixel is while strokes are weighed: line (1), or these.
 constexpr uint8_t kStroke = 2;
@@ -74,32 +75,36 @@ class Skeleton {
     }
     // A pixel is weighed by both passes' rules after each change around it,
     // and then left until the next: nothing else can make it removable.
-    struct Candidate {
-      size_t at;
-      bool again;  // yet to be weighed by the other pass's rule
-    };
-    std::vector<Candidate> candidates, next;
-    std::vector<size_t> removed;
+    std::vector<size_t> candidates, next, removed;
     for (size_t i = 0; i < mSize; ++i)
-      if (On(i) && Code(i) != 255) candidates.push_back({i, true});
+      if (On(i) && Code(i) != 255) {
+        mPixels[i] |= kAgain;
+        candidates.push_back(i);
+      }
+    next.reserve(candidates.size());
     for (int pass = 0, idle = 0; !candidates.empty() && idle < 2; pass = 1 - pass) {
       removed.clear();
-      for (const Candidate& c : candidates)
-        if (removable[pass][Code(c.at)]) removed.push_back(c.at);
+      for (const size_t i : candidates)
+        if (removable[pass][Code(i)]) removed.push_back(i);
       for (const size_t i : removed) mPixels[i] = 0;
       idle = removed.empty() ? idle + 1 : 0;
       next.clear();
       for (const size_t i : removed)
         for (const int64_t offset : mOffsets) {
           uint8_t& p = mPixels[i + offset];
-          if (p == kOn) {
-            p |= kQueued;
-            next.push_back({i + offset, true});
+          if ((p & kOn) && !(p & kQueued)) {
+            p |= kQueued | kAgain;
+            next.push_back(i + offset);
           }
         }
-      for (const Candidate& c : candidates)
-        if (c.again && mPixels[c.at] == kOn) next.push_back({c.at, false});
-      for (const Candidate& c : next) mPixels[c.at] &= kOn;
+      for (const size_t i : candidates) {
+        uint8_t& p = mPixels[i];
+        if ((p & kAgain) && !(p & kQueued)) {
+          p = kOn | kQueued;
+          next.push_back(i);
+        }
+      }
+      for (const size_t i : next) mPixels[i] &= static_cast<uint8_t>(~kQueued);
       candidates.swap(next);
     }
   }

@@ -4,7 +4,9 @@
 // (after Fourey, Tschumperle and Revoy, "A Fast and Efficient Semi-guided
 // Algorithm for Flat Coloring Line-arts", 2018). Lines are never thickened
 // and closed outlines, having no ends, are never crossed: only a line that
-// stops short of another is joined.
+// stops short of another is joined. A stroke that would shut in a pocket
+// smaller than 4 x maxGap^2 pixels is left out: lines that close are letters
+// side by side or a letter's bowl, not a shape with a gap.
 #pragma once
 
 #include <cstdint>
