@@ -1,7 +1,7 @@
 // The whole `tessel run` on a 32 MP comic page, plain, with flats, with
-// distinct flats and to layered files, each a child process as a user runs
-// it: wall time against the plain run, and peak memory against the decoded
-// page (3 bytes a pixel).
+// distinct flats, to layered files and with gap closing, each a child process
+// as a user runs it: wall time against the plain run, and peak memory against
+// the decoded page (3 bytes a pixel).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -124,5 +124,25 @@ void BM_FlatsAgainstPlainRun(benchmark::State& state) {
   state.counters["distinct_extra_x_plain"] = (seconds[3] - seconds[1]) / seconds[0];
 }
 BENCHMARK(BM_FlatsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+
+// Gap closing up to 10 pixels against the plain run, taking turns likewise.
+// Timed: the run closing gaps.
+void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
+  Page();
+  double plain = 0, closing = 0;
+  for (auto _ : state) {
+    const ChildRun without = RunTessel("out.png", {}), with = RunTessel("out.png", {"--close-gaps", "10"});
+    if (!without.ok || !with.ok) {
+      state.SkipWithError("tessel run failed");
+      return;
+    }
+    plain += without.seconds;
+    closing += with.seconds;
+    state.SetIterationTime(with.seconds);
+  }
+  state.counters["plain_s"] = plain / static_cast<double>(state.iterations());
+  state.counters["close_gaps_x_plain"] = closing / plain;
+}
+BENCHMARK(BM_CloseGapsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
 
 }  // namespace

@@ -117,6 +117,12 @@ CommandLine::CommandLine()
                 "Recolour the regions so that no neighbours share a colour (random colours: at least dE 20 apart); "
                 "implies --under-lines unless --flats-only")
       ->group("Flats");
+  run->add_option("--close-gaps", request.closeGaps,
+                  "Close gaps in the line art up to PX pixels wide, so that a shape whose outline does not quite "
+                  "close keeps its own colour; the closing strokes take their regions' colours (0: off)")
+      ->type_name("PX")
+      ->check(CLI::Range(0, 64))
+      ->capture_default_str();
   request.params.Register(*run);
 
   palettes = app.add_subcommand("palettes", "List the swatch files the dialog and --palette offer");

@@ -7,6 +7,7 @@
 #include "host/ImageFile.h"
 #include "host/LayeredOutput.h"
 #include "host/PageFlats.h"
+#include "host/PageGaps.h"
 #include "host/PendingOutput.h"
 
 namespace tessel::host {
@@ -57,8 +58,14 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     // costs no filtering.
     PendingOutput pending(output);
 
+    GapStrokes gaps;
+    if (settings.closeGaps > 0) {
+      const auto closing = std::chrono::steady_clock::now();
+      gaps = CloseGaps(*image, settings.closeGaps);
+      timings.closeGaps = SecondsSince(closing);
+    }
     std::optional<ImageBuffer> asRead;
-    if (flats != FlatsOutput::kNone) {
+    if (flats != FlatsOutput::kNone || !gaps.empty()) {
       const auto keeping = std::chrono::steady_clock::now();
       asRead.emplace(KeepPage(image->pixels));
       timings.keep = SecondsSince(keeping);
@@ -81,7 +88,12 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
 
     TimeStart(report.calls, timings);
     std::string notice;
-    if (asRead) {
+    if (!gaps.empty()) {
+      const auto reopening = std::chrono::steady_clock::now();
+      ReopenGaps(gaps, *asRead, *image);
+      timings.reopenGaps = SecondsSince(reopening);
+    }
+    if (flats != FlatsOutput::kNone) {
       std::optional<DistinctRequest> distinct;
       if (settings.distinct && report.recorded) distinct.emplace(DistinctRequest{*report.recorded, settings.presetsFolder, {}});
       MakeFlats(*asRead, *image, flats, distinct ? &*distinct : nullptr, timings);

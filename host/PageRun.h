@@ -24,6 +24,7 @@ struct RunSettings {
   bool showDialog = false;    // the action's dialog toggle
   FlatsOutput flats = FlatsOutput::kNone;
   bool distinct = false;  // neighbouring flats recoloured apart (see DistinctFlats.h)
+  int closeGaps = 0;  // the widest gap in the line art to close, in pixels; 0: none
 };
 
 struct PageHooks {
@@ -52,6 +53,9 @@ struct PageTimings {
   double layers = 0;
   double composite = 0;
   double package = 0;
+  // Gap closing only: finding and drawing the strokes, taking them out.
+  double closeGaps = 0;
+  double reopenGaps = 0;
   int64_t pixels = 0;
 };
 

@@ -162,6 +162,7 @@ RunSettings SettingsFor(const RunOptions& request) {
   settings.presetsFolder = request.presetsFolder;
   settings.flats = FlatsOf(request);
   settings.distinct = request.distinct;
+  settings.closeGaps = request.closeGaps;
   if (!request.actionFile.empty()) {
     try {
       Action action = LoadActionFile(request.actionFile);
@@ -190,8 +191,8 @@ RunSettings SettingsFor(const RunOptions& request) {
 // Reports results and progress on standard error as pages finish.
 class Reporter {
  public:
-  Reporter(size_t pages, bool timings, FlatsOutput flats, bool layered)
-      : mPages(pages), mTimings(timings), mFlats(flats), mLayered(layered) {}
+  Reporter(size_t pages, bool timings, const RunSettings& settings, bool layered)
+      : mPages(pages), mTimings(timings), mFlats(settings.flats), mLayered(layered), mGaps(settings.closeGaps > 0) {}
 
   // `first`: the number of the batch's first page among all pages.
   BatchCallbacks Callbacks(size_t first) {
@@ -231,17 +232,20 @@ class Reporter {
                               t.layers, t.composite);
       if (t.package > 0) std::snprintf(flats + used, sizeof flats - used, ", zip %.3f s", t.package);
     }
+    char gaps[80] = "";
+    if (mGaps) std::snprintf(gaps, sizeof gaps, "; gaps: close %.3f s, reopen %.3f s", t.closeGaps, t.reopenGaps);
     std::fprintf(stderr,
                  "tessel: page %zu, %.1f MP: read %.3f s, filter pass: %.1f ms wall, %.1f ms on one core "
-                 "(%.2f ms/MP), write %.3f s%s\n",
+                 "(%.2f ms/MP), write %.3f s%s%s\n",
                  page + 1, megapixels, t.read, 1e3 * t.filter, 1e3 * t.filterCpu,
-                 megapixels > 0 ? 1e3 * t.filterCpu / megapixels : 0.0, t.write, flats);
+                 megapixels > 0 ? 1e3 * t.filterCpu / megapixels : 0.0, t.write, flats, gaps);
   }
 
   size_t mPages;
   bool mTimings;
   FlatsOutput mFlats;
   bool mLayered;
+  bool mGaps;
   size_t mFinished = 0;
   size_t mDone = 0;
   ProgressBar mBar;
@@ -267,7 +271,7 @@ int RunCommand(const PluginModule& module, const RunOptions& request) {
   RunSettings settings = SettingsFor(request);
   InstallInterruptHandler();
 
-  Reporter reporter(pages.size(), request.timings, settings.flats, IsLayeredOutput(request.output));
+  Reporter reporter(pages.size(), request.timings, settings, IsLayeredOutput(request.output));
   std::vector<PageResult> results;
   size_t first = 0;
   if (settings.showDialog && pages.size() > 1) {

@@ -34,6 +34,7 @@ struct RunOptions {
   bool underLines = false;  // merged output over flats with colour under the lines
   bool flatsOnly = false;   // the flats alone
   bool distinct = false;    // neighbouring regions recoloured apart (implies flats)
+  int closeGaps = 0;        // the widest gap to close, in pixels; 0: none
   ParamOptions params;
 };
 
