@@ -66,17 +66,24 @@ GapStrokes CloseGaps(ImageFile& page, int maxGap) {
   return strokes;
 }
 
-void ReopenGaps(const GapStrokes& strokes, ImageBuffer& asRead, ImageFile& result) {
-  if (strokes.empty()) return;
+void TakeOutStrokes(const GapStrokes& strokes, ImageBuffer& asRead, ImageFile& result) {
   const int planes = ColourPlanes(result);
   ImageBuffer& pixels = result.pixels;
   const int64_t width = pixels.width();
-  const flats::RegionMask regions = flats::ChangedPixels(asRead, pixels);
   for (size_t k = 0; k < strokes.pixels.size(); ++k)
     for (int p = 0; p < planes; ++p) {
       const int64_t x = strokes.pixels[k] % width, y = strokes.pixels[k] / width;
       asRead.at(x, y, p) = pixels.at(x, y, p) = strokes.originals[k * static_cast<size_t>(planes) + p];
     }
+}
+
+void ReopenGaps(const GapStrokes& strokes, ImageBuffer& asRead, ImageFile& result) {
+  if (strokes.empty()) return;
+  TakeOutStrokes(strokes, asRead, result);
+  ImageBuffer& pixels = result.pixels;
+  const int planes = ColourPlanes(result);
+  const int64_t width = pixels.width();
+  const flats::RegionMask regions = flats::ChangedPixels(asRead, pixels);
 
   // The stroke pixels row by row, as the nearest-region visit goes.
   size_t next = 0;

@@ -36,4 +36,10 @@ GapStrokes CloseGaps(ImageFile& page, int maxGap);
 // for the flats.
 void ReopenGaps(const GapStrokes& strokes, ImageBuffer& asRead, ImageFile& result);
 
+// Gives the stroke pixels of `asRead` and `result` their colours back and
+// nothing more, for the flats to colour them as they colour the lines. Were
+// they painted first, they would join the regions on either side of a gap
+// into one where those happened to be painted alike.
+void TakeOutStrokes(const GapStrokes& strokes, ImageBuffer& asRead, ImageFile& result);
+
 }  // namespace tessel::host

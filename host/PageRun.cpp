@@ -90,7 +90,8 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     std::string notice;
     if (!gaps.empty()) {
       const auto reopening = std::chrono::steady_clock::now();
-      ReopenGaps(gaps, *asRead, *image);
+      if (flats != FlatsOutput::kNone) TakeOutStrokes(gaps, *asRead, *image);
+      else ReopenGaps(gaps, *asRead, *image);
       timings.reopenGaps = SecondsSince(reopening);
     }
     if (flats != FlatsOutput::kNone) {

@@ -2,7 +2,8 @@
 // 1 to 8 pixels, in lines 1 to 8 pixels wide (the even ones anti-aliased:
 // the anti-aliased test sees no line in a thin grey one) at many angles, keep their
 // inside apart from their outside, in every mode and with either fill test;
-// every pixel that was fill comes out in the colour of the region around it.
+// every pixel that was fill comes out in the colour of the region around it,
+// with random colours and with a palette's.
 // A page without gaps (closed shapes, long open strokes, hatching, text) comes
 // out exactly as without gap closing.
 #include <gmock/gmock.h>
@@ -88,6 +89,9 @@ TEST_F(GapClosingTest, EachGapKeepsItsTwoRegionsApartAndFillComesOutInRegionColo
       {3, plugInModeRGBColor, "rgb.png", {"--join"}},
       {4, plugInModeCMYKColor, "cmyk.tif", {"--flag", "--flag-size", "30"}},
       {3, plugInModeRGBColor, "flats.png", {"--flats-only"}},
+      // A palette's cycle may give two regions one colour; apart, they never share one.
+      {3, plugInModeRGBColor, "palette.png",
+       {"--palette", "Comic.aco", "--presets", TESSEL_SOURCE_DIR "/examples/presets", "--distinct", "--flats-only"}},
   };
   for (const Mode& mode : modes) {
     testing::Page art(8 * 60 + 20, 8 * 56 + 20, mode.planes, testing::Layout::kInterleaved);
