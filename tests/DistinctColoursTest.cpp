@@ -3,6 +3,7 @@
 // it) and on random planar partitions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <set>
@@ -212,7 +213,9 @@ TEST(DistinctColours, JoinedRegionsFollowAndFlaggedOnesKeepTheirColour) {
     size_t hint = 0;
     return map.RegionAt(x, y, hint);
   };
-  const int32_t centre = index(40, 40), east = index(70, 40), west = index(12, 40), corner = index(2, 2);
+  // Away from the sectors' border lines (the row through the centre is one, west of it).
+  const int32_t centre = index(40, 40), east = index(70, 40), west = index(12, 34), corner = index(2, 2);
+  ASSERT_GE(std::min({centre, east, west, corner}), 0);
   RegionRoles roles{std::vector<int32_t>(wheel.size(), RegionRoles::kOwn)};
   roles.follows[static_cast<size_t>(centre)] = east;  // joined to a sector across it from the west one
   roles.follows[static_cast<size_t>(corner)] = RegionRoles::kKept;
