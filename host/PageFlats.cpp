@@ -5,14 +5,11 @@
 
 #include "flats/Compose.h"
 #include "flats/RegionMask.h"
+#include "host/Stopwatch.h"
 
 namespace tessel::host {
 
 namespace {
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 // White paper in the editor's conventions: no ink in CMYK, a and b at zero in Lab.
 std::vector<uint8_t> PaperWhite(int16_t imageMode, int colourPlanes) {

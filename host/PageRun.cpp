@@ -9,16 +9,13 @@
 #include "host/PageFlats.h"
 #include "host/PageGaps.h"
 #include "host/PendingOutput.h"
+#include "host/Stopwatch.h"
 
 namespace tessel::host {
 
 namespace {
 
 PageResult Failure(PageOutcome outcome, std::string message) { return {outcome, std::move(message), std::nullopt, {}}; }
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 void TimeStart(const std::vector<SelectorCall>& calls, PageTimings& timings) {
   for (const SelectorCall& call : calls)
