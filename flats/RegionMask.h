@@ -26,6 +26,7 @@ class RegionMask {
   // or outside, or the width when there is none.
   int64_t Next(int64_t x, int64_t y, bool inRegion) const;
   bool empty() const;  // no region pixel at all
+  uint64_t* RowWords(int64_t y) { return mBits.data() + Index(0, y); }
 
  private:
   size_t Index(int64_t x, int64_t y) const { return static_cast<size_t>(y * mWordsPerRow + (x >> 6)); }

@@ -8,10 +8,12 @@
 #include <deque>
 #include <map>
 #include <random>
+#include <vector>
 
 #include "flats/Compose.h"
 #include "flats/NearestRegion.h"
 #include "flats/RegionMap.h"
+#include "flats/RegionMask.h"
 #include "host/PageFlats.h"
 #include "tests/RunFixture.h"
 #include "tests/support/LineArt.h"
@@ -200,6 +202,37 @@ TEST(MultiplyOver, EveryPairOfBytesAndTheTransparencyLeftAlone) {
         ASSERT_EQ(flats.at(x, y, p), std::lround(page.at(x, y, p) * expected.at(x, y, p) / 255.0)) << x << "," << y;
       ASSERT_EQ(flats.at(x, y, 4), expected.at(x, y, 4));
     }
+}
+
+TEST(ChangedPixels, EveryPixelWithAnyPlaneChangedWhateverThePlanesWidthOrLayout) {
+  std::mt19937 random(11);
+  for (const int planes : {1, 2, 3, 4, 5, 6})
+    for (const int64_t width : {1, 63, 64, 65, 130})
+      for (const auto layout : {host::PlaneLayout::Interleaved, host::PlaneLayout::Planar}) {
+        const int64_t height = 3;
+        ImageBuffer before({width, height, planes, host::PlaneLayout::Interleaved, 0});
+        ImageBuffer after({width, height, planes, layout, 0});
+        std::vector<bool> changed;
+        for (int64_t y = 0; y < height; ++y)
+          for (int64_t x = 0; x < width; ++x) {
+            // Often unchanged; when changed, in one plane only, the last as often as the first.
+            const bool differs = random() % 3 == 0;
+            const int plane = static_cast<int>(random() % static_cast<unsigned>(planes));
+            for (int p = 0; p < planes; ++p) {
+              const auto byte = static_cast<uint8_t>(random());
+              before.at(x, y, p) = byte;
+              after.at(x, y, p) = differs && p == plane ? static_cast<uint8_t>(byte ^ (1u << (random() % 8))) : byte;
+            }
+            changed.push_back(differs);
+          }
+        const flats::RegionMask mask = flats::ChangedPixels(before, after);
+        for (int64_t y = 0; y < height; ++y)
+          for (int64_t x = 0; x < width; ++x)
+            ASSERT_EQ(mask.at(x, y), changed[static_cast<size_t>(y * width + x)])
+                << planes << " planes, " << width << " wide, at " << x << "," << y;
+        // Nothing past the width is taken for a pixel: a page unchanged has no region at all.
+        ASSERT_TRUE(flats::ChangedPixels(before, before).empty()) << planes << " planes, " << width << " wide";
+      }
 }
 
 }  // namespace

@@ -1,0 +1,112 @@
+// Each flats stage alone on the filter's result for a 32 MP comic page, so
+// that the whole-run ratios in FlatsRunBench can be traced to their steps.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <optional>
+
+#include "bench/ParameterBlock.h"
+#include "flats/Compose.h"
+#include "flats/Neighbours.h"
+#include "flats/RegionMask.h"
+#include "flats/RegionRuns.h"
+#include "host/FilterSession.h"
+#include "host/PageFlats.h"
+#include "tests/support/LineArt.h"
+
+namespace {
+
+using namespace tessel::host;
+namespace flats = tessel::flats;
+
+constexpr int64_t kWidth = 4640, kHeight = 6900;
+
+// The page as read and the filter's random-colour result on it, made once.
+struct Flatted {
+  Flatted() : asRead({kWidth, kHeight, 3}), result({kWidth, kHeight, 3}) {
+    const tessel::testing::Page art = tessel::testing::DrawComicPage(kWidth, kHeight, 3, 120, 4);
+    std::memcpy(asRead.data(), art.bytes.data(), art.bytes.size());
+    std::memcpy(result.data(), art.bytes.data(), art.bytes.size());
+    PluginModule module(DefaultModulePath());
+    FilterSession session(module);
+    CTesselParams params;
+    params.randomColors = 1;
+    SetParameterBlock(session, params);
+    RunRequest request;
+    request.image = &result;
+    request.replay = Descriptor();
+    SeedPaintColors();
+    RunReport report = session.Run(request);
+    ok = report.result == 0 && report.recorded;
+    if (ok) recorded = std::move(*report.recorded);
+  }
+  ImageBuffer asRead, result;
+  std::optional<Descriptor> recorded;
+  bool ok = false;
+};
+
+const Flatted& Page() {
+  static const Flatted page;
+  return page;
+}
+
+const flats::RegionMask& Mask() {
+  static const flats::RegionMask mask = flats::ChangedPixels(Page().asRead, Page().result);
+  return mask;
+}
+
+void BM_KeepPage(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(KeepPage(Page().asRead).data());
+}
+BENCHMARK(BM_KeepPage)->Unit(benchmark::kMillisecond);
+
+void BM_ChangedPixels(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(flats::ChangedPixels(Page().asRead, Page().result).empty());
+}
+BENCHMARK(BM_ChangedPixels)->Unit(benchmark::kMillisecond);
+
+void BM_FillUnderLines(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    ImageBuffer flats = KeepPage(Page().result);
+    state.ResumeTiming();
+    flats::FillUnderLines(Mask(), flats, 3);
+  }
+}
+BENCHMARK(BM_FillUnderLines)->Unit(benchmark::kMillisecond);
+
+void BM_MultiplyOver(benchmark::State& state) {
+  ImageBuffer flats = KeepPage(Page().result);
+  for (auto _ : state) flats::MultiplyOver(Page().asRead, flats, 3);
+}
+BENCHMARK(BM_MultiplyOver)->Unit(benchmark::kMillisecond);
+
+void BM_FindRegionRuns(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(flats::FindRegionRuns(Mask(), Page().result, 3).runs.data());
+}
+BENCHMARK(BM_FindRegionRuns)->Unit(benchmark::kMillisecond);
+
+void BM_FindNeighbours(benchmark::State& state) {
+  const flats::RegionRuns map = flats::FindRegionRuns(Mask(), Page().result, 3);
+  for (auto _ : state) benchmark::DoNotOptimize(flats::FindNeighbours(Mask(), map).size());
+}
+BENCHMARK(BM_FindNeighbours)->Unit(benchmark::kMillisecond);
+
+// Recolouring apart as a whole, random colours: its regions, neighbours,
+// colouring and repainting.
+void BM_MakeDistinct(benchmark::State& state) {
+  if (!Page().ok) {
+    state.SkipWithError("the filter's run failed");
+    return;
+  }
+  ImageFile file{ImageBuffer({kWidth, kHeight, 3}), plugInModeRGBColor, false, {}};
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::memcpy(file.pixels.data(), Page().result.data(), static_cast<size_t>(Page().result.sizeBytes()));
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(MakeDistinct(Mask(), file, 3, *Page().recorded, "").used);
+  }
+}
+BENCHMARK(BM_MakeDistinct)->Unit(benchmark::kMillisecond);
+
+}  // namespace
