@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "flats/NearestRegion.h"
+#include "flats/RowBands.h"
 
 namespace tessel::flats {
 
@@ -22,18 +23,21 @@ void MultiplyOver(const host::ImageBuffer& page, host::ImageBuffer& flats, int c
     throw std::invalid_argument("colour planes out of range");
   const int planes = flats.planes();
   const bool packed = page.columnBytes() == planes && flats.columnBytes() == planes && colourPlanes == planes;
-  for (int64_t y = 0; y < flats.height(); ++y) {
-    if (packed) {
-      // Every byte of an interleaved row without transparency: one loop the compiler vectorises.
-      const uint8_t* over = page.data() + y * page.rowBytes();
-      uint8_t* under = flats.data() + y * flats.rowBytes();
-      const size_t bytes = static_cast<size_t>(flats.width() * planes);
-      for (size_t i = 0; i < bytes; ++i) under[i] = MultiplyBytes(over[i], under[i]);
-      continue;
+  InRowBands(flats.height(), [&](int64_t begin, int64_t end) {
+    for (int64_t y = begin; y < end; ++y) {
+      if (packed) {
+        // Every byte of an interleaved row without transparency: one loop the compiler vectorises.
+        const uint8_t* over = page.data() + y * page.rowBytes();
+        uint8_t* under = flats.data() + y * flats.rowBytes();
+        const size_t bytes = static_cast<size_t>(flats.width() * planes);
+        for (size_t i = 0; i < bytes; ++i) under[i] = MultiplyBytes(over[i], under[i]);
+        continue;
+      }
+      for (int64_t x = 0; x < flats.width(); ++x)
+        for (int p = 0; p < colourPlanes; ++p)
+          flats.at(x, y, p) = MultiplyBytes(page.at(x, y, p), flats.at(x, y, p));
     }
-    for (int64_t x = 0; x < flats.width(); ++x)
-      for (int p = 0; p < colourPlanes; ++p) flats.at(x, y, p) = MultiplyBytes(page.at(x, y, p), flats.at(x, y, p));
-  }
+  });
 }
 
 }  // namespace tessel::flats

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "flats/RowBands.h"
+
 namespace tessel::flats {
 
 RegionMask::RegionMask(int64_t width, int64_t height)
@@ -61,20 +63,23 @@ RegionMask ChangedPixels(const host::ImageBuffer& before, const host::ImageBuffe
   constexpr RowCompare kPacked[] = {ChangedInRow<1>, ChangedInRow<2>, ChangedInRow<3>, ChangedInRow<4>,
                                     ChangedInRow<5>};
   constexpr int kMostPacked = static_cast<int>(std::size(kPacked));
-  for (int64_t y = 0; y < mask.height(); ++y) {
-    if (packed && planes <= kMostPacked) {
-      // Interleaved, as pages are read: the common case.
-      kPacked[planes - 1](before.data() + y * before.rowBytes(), after.data() + y * after.rowBytes(), mask.width(),
-                          mask.RowWords(y));
-      continue;
+  // Rows are independent, and each row's bits are words of its own.
+  InRowBands(mask.height(), [&](int64_t begin, int64_t end) {
+    for (int64_t y = begin; y < end; ++y) {
+      if (packed && planes <= kMostPacked) {
+        // Interleaved, as pages are read: the common case.
+        kPacked[planes - 1](before.data() + y * before.rowBytes(), after.data() + y * after.rowBytes(), mask.width(),
+                            mask.RowWords(y));
+        continue;
+      }
+      for (int64_t x = 0; x < mask.width(); ++x)
+        for (int p = 0; p < planes; ++p)
+          if (before.at(x, y, p) != after.at(x, y, p)) {
+            mask.Set(x, y);
+            break;
+          }
     }
-    for (int64_t x = 0; x < mask.width(); ++x)
-      for (int p = 0; p < planes; ++p)
-        if (before.at(x, y, p) != after.at(x, y, p)) {
-          mask.Set(x, y);
-          break;
-        }
-  }
+  });
   return mask;
 }
 

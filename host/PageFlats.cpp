@@ -5,6 +5,7 @@
 
 #include "flats/Compose.h"
 #include "flats/RegionMask.h"
+#include "flats/RowBands.h"
 #include "host/Stopwatch.h"
 
 namespace tessel::host {
@@ -22,7 +23,13 @@ std::vector<uint8_t> PaperWhite(int16_t imageMode, int colourPlanes) {
 
 ImageBuffer KeepPage(const ImageBuffer& page) {
   ImageBuffer copy(page.geometry());
-  std::memcpy(copy.data(), page.data(), static_cast<size_t>(page.sizeBytes()));
+  // The copy's fresh memory is mostly the kernel's to clear: faulting it in
+  // from every core shortens the wait. Bands of bytes, whatever the layout.
+  const int64_t size = page.sizeBytes(), height = page.height();
+  flats::InRowBands(height, [&](int64_t begin, int64_t end) {
+    const int64_t from = size / height * begin, to = end == height ? size : size / height * end;
+    std::memcpy(copy.data() + from, page.data() + from, static_cast<size_t>(to - from));
+  });
   return copy;
 }
 
