@@ -9,11 +9,16 @@ namespace tessel::flats {
 
 bool FillUnderLines(const RegionMask& mask, host::ImageBuffer& flats, int colourPlanes) {
   RequireMatch(mask, flats, colourPlanes);
-  return VisitNearestRegionPixels(mask, [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
+  if (mask.empty()) return false;
+  // Only pixels outside the regions are written, and only region pixels are
+  // read from, so bands of rows can be filled side by side.
+  const NearestRowVisitor fill = [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
     for (int64_t a = mask.Next(0, y, false); a < mask.width(); a = mask.Next(a, y, false))
       for (const int64_t b = mask.Next(a, y, true); a < b; ++a)
         for (int p = 0; p < colourPlanes; ++p) flats.at(a, y, p) = flats.at(fromX[a], fromY[a], p);
-  });
+  };
+  InRowBands(mask.height(), [&](int64_t begin, int64_t end) { VisitNearestRegionPixels(mask, fill, begin, end); });
+  return true;
 }
 
 void MultiplyOver(const host::ImageBuffer& page, host::ImageBuffer& flats, int colourPlanes) {

@@ -69,9 +69,11 @@ class Envelope {
 // The nearest region pixel within each column, for the row being visited.
 class Columns {
  public:
-  explicit Columns(const RegionMask& mask)
+  // Rows are visited from `firstRow` on; what lies above it is looked up
+  // in a column only when a pixel there needs it.
+  Columns(const RegionMask& mask, int64_t firstRow)
       : mMask(mask),
-        mAbove(static_cast<size_t>(mask.width()), -1),
+        mAbove(static_cast<size_t>(mask.width()), firstRow == 0 ? kNone : kUnknown),
         mBelow(static_cast<size_t>(mask.width()), -1) {}
 
   // The vertical distance from (x, y) to the nearest region pixel of column x,
@@ -87,12 +89,17 @@ class Columns {
     int32_t& above = mAbove[static_cast<size_t>(x)];
     int32_t& below = mBelow[static_cast<size_t>(x)];
     if (y > 0 && mMask.at(x, y - 1)) above = static_cast<int32_t>(y - 1);
+    if (above == kUnknown) {
+      int64_t r = y - 1;
+      while (r >= 0 && !mMask.at(x, r)) --r;
+      above = static_cast<int32_t>(r);  // kNone when there is none
+    }
     if (below < y) {
       int64_t r = y + 1;
       while (r < mMask.height() && !mMask.at(x, r)) ++r;
       below = static_cast<int32_t>(r);  // the height when there is none
     }
-    const int64_t up = above >= 0 ? y - above : kFar;
+    const int64_t up = above != kNone ? y - above : kFar;
     const int64_t down = below < mMask.height() ? below - y : kFar;
     if (up == kFar && down == kFar) return false;
     distance = std::min(up, down);
@@ -101,20 +108,20 @@ class Columns {
   }
 
  private:
+  static constexpr int32_t kNone = -1, kUnknown = -2;
   const RegionMask& mMask;
-  std::vector<int32_t> mAbove;  // last region row above, -1 for none
+  std::vector<int32_t> mAbove;  // last region row above, kNone for none
   std::vector<int32_t> mBelow;  // next region row below; stale once passed
 };
 
 }  // namespace
 
-bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit) {
-  if (mask.empty()) return false;
+void VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit, int64_t firstRow, int64_t endRow) {
   const int64_t width = mask.width();
-  Columns columns(mask);
+  Columns columns(mask, firstRow);
   Envelope envelope;
   std::vector<int32_t> fromX(static_cast<size_t>(width), -1), fromY(static_cast<size_t>(width), -1);
-  for (int64_t y = 0; y < mask.height(); ++y) {
+  for (int64_t y = firstRow; y < endRow; ++y) {
     bool outside = false;
     for (int64_t a = mask.Next(0, y, false); a < width; a = mask.Next(a, y, false)) {
       const int64_t b = mask.Next(a, y, true) - 1;
@@ -130,6 +137,11 @@ bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& v
     }
     if (outside) visit(y, fromX.data(), fromY.data());
   }
+}
+
+bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit) {
+  if (mask.empty()) return false;
+  VisitNearestRegionPixels(mask, visit, 0, mask.height());
   return true;
 }
 

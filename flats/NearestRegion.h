@@ -21,4 +21,10 @@ using NearestRowVisitor = std::function<void(int64_t y, const int32_t* fromX, co
 // region pixel. Memory beside the mask: a few words per column.
 bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit);
 
+// The rows [firstRow, endRow) alone, as the whole page's visit would see
+// them, so that bands of rows can be visited side by side. The mask must
+// hold a region pixel.
+void VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit, int64_t firstRow,
+                              int64_t endRow);
+
 }  // namespace tessel::flats

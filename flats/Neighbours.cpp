@@ -1,9 +1,11 @@
 #include "flats/Neighbours.h"
 
 #include <algorithm>
+#include <mutex>
 #include <stdexcept>
 
 #include "flats/NearestRegion.h"
+#include "flats/RowBands.h"
 
 namespace tessel::flats {
 
@@ -24,6 +26,12 @@ class PairCollector {
     if (width > 1) AddDifferences(mRow.data() + 1, mRow.data(), width - 1);
     if (!first) AddDifferences(mRow.data(), mAbove.data(), width);
     mRow.swap(mAbove);
+  }
+
+  // Takes in the pairs another collector found.
+  void Absorb(PairCollector& other) {
+    other.Compact();
+    mPairs.insert(mPairs.end(), other.mPairs.begin(), other.mPairs.end());
   }
 
   NeighbourLists Lists(size_t regions) {
@@ -82,32 +90,45 @@ NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
   const int64_t width = map.width;
-  PairCollector pairs(width);
+  PairCollector all(width);
+  if (map.regions.empty()) return all.Lists(0);
   // Labels in the row: 1 + the region, 0 outside every region.
   const auto labelRuns = [&](int64_t y, int32_t* row) {
     for (size_t i = map.rowStart[static_cast<size_t>(y)]; i < map.rowStart[static_cast<size_t>(y) + 1]; ++i)
       std::fill(row + map.runs[i].begin, row + map.runs[i].end, map.runs[i].region + 1);
   };
-  int64_t next = 0;  // the first row not yet committed
-  // Rows the visitor skips lie wholly inside regions.
-  const auto commitInsideRows = [&](int64_t end) {
-    for (; next < end; ++next) {
-      labelRuns(next, pairs.row());
-      pairs.Commit(next == 0);
-    }
-  };
-  size_t hint = 0;
-  VisitNearestRegionPixels(mask, [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
-    commitInsideRows(y);
-    int32_t* row = pairs.row();
-    labelRuns(y, row);
-    for (int64_t a = mask.Next(0, y, false); a < width; a = mask.Next(a, y, false))
-      for (const int64_t b = mask.Next(a, y, true); a < b; ++a) row[a] = map.RegionAt(fromX[a], fromY[a], hint) + 1;
-    pairs.Commit(y == 0);
-    next = y + 1;
+  std::mutex merging;
+  InRowBands(map.height, [&](int64_t begin, int64_t end) {
+    // From the row above the band, for the pairs across its upper edge.
+    const int64_t first = std::max<int64_t>(begin - 1, 0);
+    PairCollector pairs(width);
+    int64_t next = first;  // the first row not yet committed
+    // Rows the visitor skips lie wholly inside regions.
+    const auto commitInsideRows = [&](int64_t until) {
+      for (; next < until; ++next) {
+        labelRuns(next, pairs.row());
+        pairs.Commit(next == first);
+      }
+    };
+    size_t hint = 0;
+    VisitNearestRegionPixels(
+        mask,
+        [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
+          commitInsideRows(y);
+          int32_t* row = pairs.row();
+          labelRuns(y, row);
+          for (int64_t a = mask.Next(0, y, false); a < width; a = mask.Next(a, y, false))
+            for (const int64_t b = mask.Next(a, y, true); a < b; ++a)
+              row[a] = map.RegionAt(fromX[a], fromY[a], hint) + 1;
+          pairs.Commit(y == first);
+          next = y + 1;
+        },
+        first, end);
+    commitInsideRows(end);
+    const std::lock_guard<std::mutex> lock(merging);
+    all.Absorb(pairs);
   });
-  if (!map.regions.empty()) commitInsideRows(map.height);
-  return pairs.Lists(map.regions.size());
+  return all.Lists(map.regions.size());
 }
 
 }  // namespace tessel::flats

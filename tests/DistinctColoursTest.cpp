@@ -82,11 +82,13 @@ int WheelArea(int64_t x, int64_t y) {
 }
 
 // Random points, each pixel in the area of its nearest (a Voronoi partition).
-std::pair<flats::RegionMask, flats::RegionRuns> RandomPartition(uint32_t seed, int64_t side, int points) {
+std::pair<flats::RegionMask, flats::RegionRuns> RandomPartition(uint32_t seed, int64_t width, int64_t height,
+                                                                int points) {
   std::mt19937 random(seed);
   std::vector<std::pair<int64_t, int64_t>> sites;
-  for (int i = 0; i < points; ++i) sites.push_back({static_cast<int64_t>(random() % side), static_cast<int64_t>(random() % side)});
-  return DrawMap(side, side, [&](int64_t x, int64_t y) {
+  for (int i = 0; i < points; ++i)
+    sites.push_back({static_cast<int64_t>(random() % width), static_cast<int64_t>(random() % height)});
+  return DrawMap(width, height, [&](int64_t x, int64_t y) {
     int best = 0;
     for (int i = 1; i < points; ++i) {
       const auto d = [&](int k) {
@@ -130,8 +132,14 @@ TEST(RegionRuns, LabelEveryPixelAsTheComponentLabelling) {
 
 TEST(Neighbours, MatchTheBruteForceNearestRegionMap) {
   for (uint32_t seed = 1; seed <= 4; ++seed) {
-    const auto [mask, map] = RandomPartition(seed, 40, 12);
+    const auto [mask, map] = RandomPartition(seed, 40, 40, 12);
     EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map)), BruteForcePairs(map)) << "seed " << seed;
+  }
+  {
+    // Stripes tall enough for their rows to be shared among threads: stripes
+    // meet only between rows, one pair of them where two bands meet.
+    const auto [mask, map] = DrawMap(6, 600, [](int64_t, int64_t y) { return static_cast<int>(y / 50); });
+    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map)), BruteForcePairs(map));
   }
   const auto [mask, map] = DrawMap(81, 81, WheelArea);
   const NeighbourLists lists = flats::FindNeighbours(mask, map);
@@ -160,7 +168,7 @@ TEST(DistinctColours, PaletteLeavesNoNeighboursAlikeAndCountsWhatCannotBeHelped)
   // Planar maps never need more than six colours, whatever the scan order
   // makes of the cycle; one entry of seven is too dark.
   for (uint32_t seed = 1; seed <= 6; ++seed) {
-    const auto [m, regions] = RandomPartition(seed, 60, 40);
+    const auto [m, regions] = RandomPartition(seed, 60, 60, 40);
     const NeighbourLists lists = flats::FindNeighbours(m, regions);
     const auto coloured = flats::ColourFromPalette(lists, {std::vector<int32_t>(lists.size(), RegionRoles::kOwn)},
                                                    {true, true, true, false, true, true, true});
@@ -184,7 +192,7 @@ flats::Lab SrgbToLab(const std::vector<uint8_t>& rgb) {
 }
 
 TEST(DistinctColours, RandomColoursStayApartAndRepeatFromTheSeed) {
-  const auto [mask, map] = RandomPartition(9, 80, 60);
+  const auto [mask, map] = RandomPartition(9, 80, 80, 60);
   const NeighbourLists lists = flats::FindNeighbours(mask, map);
   const flats::PaintDraw draw = [](std::mt19937& random) {
     std::vector<uint8_t> rgb{static_cast<uint8_t>(random()), static_cast<uint8_t>(random()), static_cast<uint8_t>(random())};

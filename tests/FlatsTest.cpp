@@ -56,9 +56,9 @@ TEST(NearestRegion, EveryOutsidePixelFindsTheBruteForceNearestWithItsTies) {
         for (int64_t x = 0; x < width; ++x)
           if (pick(random)) mask.Set(x, y);
       mask.Set(static_cast<int64_t>(random() % width), static_cast<int64_t>(random() % height));
-      std::vector<bool> visited(static_cast<size_t>(height), false);
-      ASSERT_TRUE(flats::VisitNearestRegionPixels(mask, [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
-        visited[static_cast<size_t>(y)] = true;
+      std::vector<int> visits(static_cast<size_t>(height), 0);
+      const flats::NearestRowVisitor check = [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
+        ++visits[static_cast<size_t>(y)];
         for (int64_t x = 0; x < width; ++x) {
           if (mask.at(x, y)) continue;
           const Point expected =
@@ -67,11 +67,16 @@ TEST(NearestRegion, EveryOutsidePixelFindsTheBruteForceNearestWithItsTies) {
               << "(" << x << ", " << y << ") density " << density << " width " << width << ": got (" << fromX[x]
               << ", " << fromY[x] << "), want (" << expected.x << ", " << expected.y << ")";
         }
-      }));
+      };
+      ASSERT_TRUE(flats::VisitNearestRegionPixels(mask, check));
+      // Again in two bands of rows, split anywhere: each row as the whole visit saw it.
+      const int64_t split = 1 + static_cast<int64_t>(random() % (height - 1));
+      flats::VisitNearestRegionPixels(mask, check, 0, split);
+      flats::VisitNearestRegionPixels(mask, check, split, height);
       for (int64_t y = 0; y < height; ++y) {
         bool outside = false;
         for (int64_t x = 0; x < width; ++x) outside = outside || !mask.at(x, y);
-        EXPECT_EQ(visited[static_cast<size_t>(y)], outside) << "row " << y;
+        EXPECT_EQ(visits[static_cast<size_t>(y)], outside ? 2 : 0) << "row " << y;
       }
     }
   }
