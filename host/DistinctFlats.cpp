@@ -1,7 +1,6 @@
 #include "host/DistinctFlats.h"
 
 #include <algorithm>
-#include <set>
 
 #include "flats/DistinctColours.h"
 #include "flats/Neighbours.h"
@@ -136,10 +135,14 @@ DistinctSummary MakeDistinct(const flats::RegionMask& mask, ImageFile& result, i
     for (size_t i = 0; i < colours.size(); ++i) colours[i] = coloured.paint[i].bytes;
   }
 
-  std::set<std::vector<uint8_t>> used;
+  // Sorted pointers rather than a set of copies: pages hold tens of thousands of regions.
+  std::vector<const std::vector<uint8_t>*> shown;
   for (size_t i = 0; i < colours.size(); ++i)
-    if (roles.follows[i] != flats::RegionRoles::kKept) used.insert(colours[i]);
-  summary.used = used.size();
+    if (roles.follows[i] != flats::RegionRoles::kKept) shown.push_back(&colours[i]);
+  const auto less = [](const auto* a, const auto* b) { return *a < *b; };
+  const auto same = [](const auto* a, const auto* b) { return *a == *b; };
+  std::sort(shown.begin(), shown.end(), less);
+  summary.used = static_cast<size_t>(std::unique(shown.begin(), shown.end(), same) - shown.begin());
 
   std::vector<bool> changed(colours.size());
   for (size_t i = 0; i < colours.size(); ++i) changed[i] = colours[i] != map.regions[i].colour;

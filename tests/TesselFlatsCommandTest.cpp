@@ -185,6 +185,7 @@ TEST_F(TesselFlatsCommandTest, DistinctFlatsNeverMeltTwoRegionsIntoOneColour) {
   for (int64_t y = 0; y < flats.pixels.height(); ++y)
     for (int64_t x = 0; x < flats.pixels.width(); ++x) used.insert(flats.pixels.Pixel(x, y));
   EXPECT_EQ(used.count({40, 60, 70}), 0u);
+  EXPECT_THAT(distinct.err, HasSubstr(std::to_string(used.size()) + " of the palette's 6 colours used"));
   for (const auto& colour : used)
     EXPECT_NE(std::find(colours.begin(), colours.end(), std::array<uint8_t, 3>{colour[0], colour[1], colour[2]}),
               colours.end());
