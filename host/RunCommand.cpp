@@ -155,8 +155,6 @@ std::vector<PageJob> PlanPages(const RunOptions& request) {
   return pages;
 }
 
-namespace {
-
 RunSettings SettingsFor(const RunOptions& request) {
   RunSettings settings;
   settings.presetsFolder = request.presetsFolder;
@@ -187,6 +185,8 @@ RunSettings SettingsFor(const RunOptions& request) {
           "shows it), or under X");
   return settings;
 }
+
+namespace {
 
 // Reports results and progress on standard error as pages finish.
 class Reporter {
