@@ -46,7 +46,7 @@ std::vector<PageJob> PlanPages(const RunOptions& request);
 
 // The settings every page of `request` runs with: its action file with its
 // options over it. Throws CommandError for an action file that cannot be
-// replayed, a palette the presets folder lacks, or a dialog without a display.
+// replayed or a palette the presets folder lacks.
 RunSettings SettingsFor(const RunOptions& request);
 
 // Runs the request; answers the exit code. Throws CommandError.

@@ -4,6 +4,7 @@ calls must fail with a status and a message, leaving the buffers alone.
 
 Usage: CInterfaceTest.py LIBTESSEL TESSEL PAGE PRESETS"""
 import ctypes
+import json
 import os
 import subprocess
 import sys
@@ -106,6 +107,25 @@ with tempfile.TemporaryDirectory() as folder:
     check(bytes(source) == untouched, "the page changed although the flats had a buffer of their own")
     difference = first_difference(unpadded(flats, rgba, flats_stride, True), reference(rgba_file, options, folder))
     check(difference is None, "flats differ from tessel run --flats-only: %s" % difference)
+
+    # A recorded action, replayed; its dialog toggle, which no library call
+    # follows, does not stop it where there is no display.
+    action = os.path.join(folder, "flat.action")
+    reference_file = os.path.join(folder, "recorded.png")
+    subprocess.run([TESSEL, "run", PAGE, "-o", reference_file, "--presets", PRESETS, "--palette", "Pastels.aco",
+                    "--join", "--join-size", "50", "--record", action], check=True)
+    with open(action) as f:
+        recorded = json.load(f)
+    recorded["showDialog"] = True
+    with open(action, "w") as f:
+        json.dump(recorded, f)
+    os.environ.pop("DISPLAY", None)
+    buffer, stride = padded(page, 0, False)
+    status = flat(image_of(buffer, page.width, page.height, stride, 3, TESSEL_RGB), None,
+                  ["--action", action, "--presets", PRESETS])
+    check(status == 0, "action: status %d: %s" % (status, lib.tessel_error_message()))
+    difference = first_difference(unpadded(buffer, page, stride, False), Image.open(reference_file))
+    check(difference is None, "the replayed action differs from the run that recorded it: %s" % difference)
 
     # Calls that cannot be carried out: a status, words, and nothing written.
     small = bytearray(b"\xff" * 12)
