@@ -31,6 +31,20 @@ if(TARGET tessel-gimp)
     file(CREATE_LINK \"${gimp_link_target}/$<TARGET_FILE_NAME:tessel-gimp>\" \"\${link}\" SYMBOLIC)")
 endif()
 
+# libtessel and its header, where C callers look; the library finds the
+# module from where it lies (see host/InstallLayout.h).
+install(TARGETS tessel_c LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+
+# The Krita plug-in, in Krita's system pykrita folder, with the path from
+# there to libtessel, relative so that a moved install still holds together.
+set(krita_plugin_dir ${CMAKE_INSTALL_DATADIR}/krita/pykrita)
+install(DIRECTORY krita/tessel_krita DESTINATION ${krita_plugin_dir} PATTERN __pycache__ EXCLUDE)
+install(FILES krita/tessel_krita.desktop DESTINATION ${krita_plugin_dir})
+file(RELATIVE_PATH krita_library_path /${krita_plugin_dir}/tessel_krita /${CMAKE_INSTALL_LIBDIR}/libtessel.so.1)
+file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/krita/location.py
+     CONTENT "# Written on installing: libtessel, from this folder.\nLIBRARY = \"${krita_library_path}\"\n")
+install(FILES ${PROJECT_BINARY_DIR}/krita/location.py DESTINATION ${krita_plugin_dir}/tessel_krita)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tessel)
 set(CPACK_PACKAGE_VENDOR "Tessel developers")
@@ -50,5 +64,5 @@ set(CPACK_STRIP_FILES ON)
 # (GNUstep's brings its window back end along).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gimp")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gimp, krita")
 include(CPack)

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "gimp/DrawablePixels.h"
-#include "gimp/FilterTexts.h"
 #include "gimp/Procedure.h"
 #include "host/FilterSession.h"
-#include "host/PageFlats.h"
+#include "host/FilterTexts.h"
+#include "host/PagePass.h"
 #include "host/Presets.h"
 
 namespace tessel::gimp {
@@ -95,37 +95,27 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, boo
   if (flatsLayer && !gimp_item_is_layer(area->drawable))
     return Fail(GIMP_PDB_EXECUTION_ERROR, "Tessel Flats puts its flats under a layer; choose a layer, not a channel "
                                           "or a mask");
-  host::ImageBuffer pixels = ReadPixels(*area);
-  std::optional<host::ImageBuffer> asRead;
-  if (flatsLayer) asRead.emplace(host::KeepPage(pixels));
-  request.image = &pixels;
-  request.imageMode = area->imageMode;
-  request.layer = area->alpha;
+  host::ImageFile page{ReadPixels(*area), area->imageMode, area->alpha, {}};
 
   host::FilterSession session(module);
   session.RestoreParameterBlock(LastValues());
   UseImageProfile(area->image, session.host().colorServices());
   session.host().progress().OnProgress(ProgressBar());
-  host::SeedPaintColors();
-  FilterTexts texts;
-  const host::RunReport report = session.Run(request);
+  host::FilterTexts texts;
+  host::PageTimings unused;
+  const host::PassResult pass = host::RunPagePass(
+      session, page, request, {flatsLayer ? host::FlatsOutput::kFlatsOnly : host::FlatsOutput::kNone}, unused);
   const std::string said = texts.Collect();
   gimp_progress_end();
 
   if (!said.empty()) gimp_message(said.c_str());
-  if (report.result == userCanceledErr) return GIMP_PDB_CANCEL;
-  if (report.result != noErr) {
-    const std::string failure = host::FailureText(report.result) + "; the image was left as it was";
+  if (pass.report.result == userCanceledErr) return GIMP_PDB_CANCEL;
+  if (pass.report.result != noErr) {
+    const std::string failure = host::FailureText(pass.report.result) + "; the image was left as it was";
     return said.empty() ? Fail(GIMP_PDB_EXECUTION_ERROR, failure) : GIMP_PDB_EXECUTION_ERROR;
   }
-  if (flatsLayer) {
-    host::ImageFile flats{std::move(pixels), area->imageMode, area->alpha, {}};
-    host::PageTimings unused;
-    host::MakeFlats(*asRead, flats, host::FlatsOutput::kFlatsOnly, nullptr, unused);
-    AddLayerBelow(*area, kFlatsLayerName, flats.pixels);
-  } else {
-    WritePixels(*area, pixels);
-  }
+  if (flatsLayer) AddLayerBelow(*area, kFlatsLayerName, page.pixels);
+  else WritePixels(*area, page.pixels);
   KeepLastValues(session.ParameterBlock());
   if (mode != GIMP_RUN_NONINTERACTIVE) gimp_displays_flush();
   return GIMP_PDB_SUCCESS;

@@ -71,6 +71,38 @@ const HelpFooter& Footer() {
   return kFooter;
 }
 
+void AddPresetsOption(CLI::App& app, std::string& presets) {
+  app.add_option("--presets", presets,
+                 "Presets folder; its \"Color Swatches\" subfolder holds the .aco swatch files (default: "
+                 "$XDG_DATA_HOME/tessel/presets when it exists, else tessel/presets in $XDG_DATA_DIRS, else the "
+                 "installed swatches)")
+      ->capture_default_str()
+      ->type_name("DIR");
+}
+
+void AddPageOptions(CLI::App& app, RunOptions& request) {
+  app.add_option("--action", request.actionFile, "Replay the settings of a recorded action file")->type_name("FILE");
+  app.add_flag("--under-lines", request.underLines,
+               "Colour under the line art: every pixel outside the regions takes the colour of its nearest region, "
+               "and the output is the page multiplied over these flats (grey, RGB, CMYK; not Lab)")
+      ->group("Flats");
+  app.add_flag("--flats-only", request.flatsOnly,
+               "Write the flats alone: each region in its one colour, grown under the lines (implies --under-lines; "
+               "any mode)")
+      ->group("Flats");
+  app.add_flag("--distinct", request.distinct,
+               "Recolour the regions so that no neighbours share a colour (random colours: at least dE 20 apart); "
+               "implies --under-lines unless --flats-only")
+      ->group("Flats");
+  app.add_option("--close-gaps", request.closeGaps,
+                 "Close gaps in the line art up to PX pixels wide, so that a shape whose outline does not quite "
+                 "close keeps its own colour; the closing strokes take their regions' colours (0: off)")
+      ->type_name("PX")
+      ->check(CLI::Range(0, 64))
+      ->capture_default_str();
+  request.params.Register(app);
+}
+
 CommandLine::CommandLine()
     : app("tessel - flat line art: fill every region of one colour (white by default) with a colour of its own,\n"
           "running the Tessel filter module exactly as the image editor runs it.") {
@@ -78,12 +110,7 @@ CommandLine::CommandLine()
   app.require_subcommand(1);
   app.fallthrough();  // --presets may follow the subcommand
   presets = DefaultPresetsFolder();
-  app.add_option("--presets", presets,
-                 "Presets folder; its \"Color Swatches\" subfolder holds the .aco swatch files (default: "
-                 "$XDG_DATA_HOME/tessel/presets when it exists, else tessel/presets in $XDG_DATA_DIRS, else the "
-                 "installed swatches)")
-      ->capture_default_str()
-      ->type_name("DIR");
+  AddPresetsOption(app, presets);
 
   request.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   run = app.add_subcommand("run", "Flat image files (a file for one page, a folder for several)");
@@ -96,7 +123,6 @@ CommandLine::CommandLine()
   run->add_flag("--in-place", request.inPlace, "Replace each input with its result")->excludes(output);
   run->add_flag("--dialog", request.dialog, "Show the parameters dialog first (needs a display); with several pages "
                                             "its settings are used for all of them");
-  run->add_option("--action", request.actionFile, "Replay the settings of a recorded action file")->type_name("FILE");
   run->add_option("--record", request.recordFile, "Save the settings the filter ran with as an action file")
       ->type_name("FILE");
   run->add_option("-j,--jobs", request.jobs, "Pages filled at once, in separate processes (default: one per core)")
@@ -105,25 +131,7 @@ CommandLine::CommandLine()
   run->add_flag("--timings", request.timings,
                 "Report each page's reading, filter pass (wall and one-core CPU time) and writing times, and with "
                 "flats the time of each of their steps, and of a layered file's writing");
-  run->add_flag("--under-lines", request.underLines,
-                "Colour under the line art: every pixel outside the regions takes the colour of its nearest region, "
-                "and the output is the page multiplied over these flats (grey, RGB, CMYK; not Lab)")
-      ->group("Flats");
-  run->add_flag("--flats-only", request.flatsOnly,
-                "Write the flats alone: each region in its one colour, grown under the lines (implies --under-lines; "
-                "any mode)")
-      ->group("Flats");
-  run->add_flag("--distinct", request.distinct,
-                "Recolour the regions so that no neighbours share a colour (random colours: at least dE 20 apart); "
-                "implies --under-lines unless --flats-only")
-      ->group("Flats");
-  run->add_option("--close-gaps", request.closeGaps,
-                  "Close gaps in the line art up to PX pixels wide, so that a shape whose outline does not quite "
-                  "close keeps its own colour; the closing strokes take their regions' colours (0: off)")
-      ->type_name("PX")
-      ->check(CLI::Range(0, 64))
-      ->capture_default_str();
-  request.params.Register(*run);
+  AddPageOptions(*run, request);
 
   palettes = app.add_subcommand("palettes", "List the swatch files the dialog and --palette offer");
   about = app.add_subcommand("about", "Show the filter's About box (its text without a display)");

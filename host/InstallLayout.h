@@ -8,14 +8,16 @@
 namespace tessel::host {
 
 // The folder holding the module bundle and the colour chooser library: the
-// program's own folder when the bundle lies there (the build tree, and
-// programs installed beside the module, such as the GIMP plug-in), else the
-// install's module folder (<prefix>/lib/tessel for <prefix>/bin/tessel).
-// Empty when the running program cannot be found.
+// folder of the running code when the bundle lies there (the build tree, and
+// code installed beside the module, such as the GIMP plug-in), else the
+// install's module folder (<prefix>/lib/tessel for <prefix>/bin/tessel, and
+// for libtessel in <prefix>/<libdir>). The running code is libtessel's file
+// when the host is that library, loaded by any program, else the program.
+// Empty when it cannot be found.
 std::string ModuleFolder();
 
-// <prefix>/share/tessel/presets of the install the program belongs to; it
-// need not exist. Empty when the running program cannot be found.
+// <prefix>/share/tessel/presets of the install the running code belongs to;
+// it need not exist. Empty when the running code cannot be found.
 std::string InstalledPresetsFolder();
 
 }  // namespace tessel::host

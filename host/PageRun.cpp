@@ -7,7 +7,7 @@
 #include "host/ImageFile.h"
 #include "host/LayeredOutput.h"
 #include "host/PageFlats.h"
-#include "host/PageGaps.h"
+#include "host/PagePass.h"
 #include "host/PendingOutput.h"
 #include "host/Stopwatch.h"
 
@@ -55,19 +55,6 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     // costs no filtering.
     PendingOutput pending(output);
 
-    GapStrokes gaps;
-    if (settings.closeGaps > 0) {
-      const auto closing = std::chrono::steady_clock::now();
-      gaps = CloseGaps(*image, settings.closeGaps);
-      timings.closeGaps = SecondsSince(closing);
-    }
-    std::optional<ImageBuffer> asRead;
-    if (flats != FlatsOutput::kNone || !gaps.empty()) {
-      const auto keeping = std::chrono::steady_clock::now();
-      asRead.emplace(KeepPage(image->pixels));
-      timings.keep = SecondsSince(keeping);
-    }
-
     FilterSession session(module);
     session.host().progress().OnProgress(hooks.progress);
     session.host().progress().OnAbortCheck(hooks.abort);
@@ -75,39 +62,29 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     // them into the document's; a profile it cannot use leaves the built-in one.
     const std::string profile = IccProfileOf(*image);
     if (!profile.empty()) session.host().colorServices().UseImageProfile(profile);
-    RunRequest request{&image->pixels, image->imageMode, image->hasTransparency, settings.replay, settings.showDialog,
-                       settings.presetsFolder};
-    SeedPaintColors();
-    RunReport report = session.Run(request);
-    if (report.result == userCanceledErr)
+    RunRequest request;
+    request.replay = settings.replay;
+    request.showDialog = settings.showDialog;
+    request.presetsFolder = settings.presetsFolder;
+    PassResult pass = RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings);
+    if (pass.report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
-    if (report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, report.result));
+    if (pass.report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, pass.report.result));
 
-    TimeStart(report.calls, timings);
+    TimeStart(pass.report.calls, timings);
     std::string notice;
-    if (!gaps.empty()) {
-      const auto reopening = std::chrono::steady_clock::now();
-      if (flats != FlatsOutput::kNone) TakeOutStrokes(gaps, *asRead, *image);
-      else ReopenGaps(gaps, *asRead, *image);
-      timings.reopenGaps = SecondsSince(reopening);
-    }
-    if (flats != FlatsOutput::kNone) {
-      std::optional<DistinctRequest> distinct;
-      if (settings.distinct && report.recorded) distinct.emplace(DistinctRequest{*report.recorded, settings.presetsFolder, {}});
-      MakeFlats(*asRead, *image, flats, distinct ? &*distinct : nullptr, timings);
-      if (!layered) asRead.reset();  // the writer's buffers need room more
-      if (distinct) notice = input + ": distinct flats: " + DescribeDistinct(distinct->summary);
-    }
+    if (pass.distinct) notice = input + ": distinct flats: " + DescribeDistinct(*pass.distinct);
+    if (!layered) pass.asRead.reset();  // the writer's buffers need room more
 
     const auto writing = std::chrono::steady_clock::now();
-    if (layered) WriteLayered(*asRead, *image, pending.temporaryPath(), timings);
+    if (layered) WriteLayered(*pass.asRead, *image, pending.temporaryPath(), timings);
     else SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
     timings.write = SecondsSince(writing);
     if (image->reducedFromSixteenBits)
       notice += (notice.empty() ? "" : "\n") + input +
                 ": 16 bits per channel, flatted and written with 8 as the filter works on 8-bit pages";
-    return {PageOutcome::kDone, std::move(notice), std::move(report.recorded), timings};
+    return {PageOutcome::kDone, std::move(notice), std::move(pass.report.recorded), timings};
   } catch (const std::exception& e) {
     return Failure(PageOutcome::kFailed, e.what());
   }

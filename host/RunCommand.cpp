@@ -155,8 +155,6 @@ std::vector<PageJob> PlanPages(const RunOptions& request) {
   return pages;
 }
 
-namespace {
-
 RunSettings SettingsFor(const RunOptions& request) {
   RunSettings settings;
   settings.presetsFolder = request.presetsFolder;
@@ -182,11 +180,10 @@ RunSettings SettingsFor(const RunOptions& request) {
     if (!problem.empty())
       Usage(problem + " (`tessel palettes` lists them; --presets names another presets folder)");
   }
-  if (settings.showDialog && !std::getenv("DISPLAY"))
-    Usage("the parameters dialog needs a display, and DISPLAY is not set; run without --dialog (or an action that "
-          "shows it), or under X");
   return settings;
 }
+
+namespace {
 
 // Reports results and progress on standard error as pages finish.
 class Reporter {
@@ -269,6 +266,9 @@ void Record(const std::string& file, const std::vector<PageResult>& results) {
 int RunCommand(const PluginModule& module, const RunOptions& request) {
   const std::vector<PageJob> pages = PlanPages(request);
   RunSettings settings = SettingsFor(request);
+  if (settings.showDialog && !std::getenv("DISPLAY"))
+    Usage("the parameters dialog needs a display, and DISPLAY is not set; run without --dialog (or an action that "
+          "shows it), or under X");
   InstallInterruptHandler();
 
   Reporter reporter(pages.size(), request.timings, settings, IsLayeredOutput(request.output));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/Batch.h"
+#include "host/PageRun.h"
 #include "host/ParamOptions.h"
 
 namespace tessel::host {
@@ -42,6 +43,11 @@ struct RunOptions {
 // overwrite an input without --in-place, clash, write where it cannot, or
 // multiply a Lab page over its flats.
 std::vector<PageJob> PlanPages(const RunOptions& request);
+
+// The settings every page of `request` runs with: its action file with its
+// options over it. Throws CommandError for an action file that cannot be
+// replayed or a palette the presets folder lacks.
+RunSettings SettingsFor(const RunOptions& request);
 
 // Runs the request; answers the exit code. Throws CommandError.
 int RunCommand(const PluginModule& module, const RunOptions& request);

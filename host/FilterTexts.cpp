@@ -1,14 +1,14 @@
-#include "gimp/FilterTexts.h"
+#include "host/FilterTexts.h"
 
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-namespace tessel::gimp {
+namespace tessel::host {
 
 FilterTexts::FilterTexts() {
-  char name[] = "/tmp/tessel-gimp-XXXXXX";
+  char name[] = "/tmp/tessel-texts-XXXXXX";
   mFile = mkstemp(name);
   if (mFile < 0) return;
   unlink(name);
@@ -41,4 +41,4 @@ std::string FilterTexts::Collect() {
   return text;
 }
 
-}  // namespace tessel::gimp
+}  // namespace tessel::host

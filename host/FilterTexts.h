@@ -1,11 +1,11 @@
 // What the module writes to standard error while it runs: without a window
-// system its alerts come as text there, and the plug-in passes them on to
-// GIMP's message area.
+// system its alerts come as text there, and a host inside another program
+// (the GIMP plug-in, the C interface) passes them on to its caller.
 #pragma once
 
 #include <string>
 
-namespace tessel::gimp {
+namespace tessel::host {
 
 class FilterTexts {
  public:
@@ -26,4 +26,4 @@ class FilterTexts {
   int mFile = -1;
 };
 
-}  // namespace tessel::gimp
+}  // namespace tessel::host

@@ -1,0 +1,51 @@
+#include "host/PagePass.h"
+
+#include <chrono>
+
+#include "host/PageFlats.h"
+#include "host/PageGaps.h"
+#include "host/Stopwatch.h"
+
+namespace tessel::host {
+
+PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest request, const PassSteps& steps,
+                       PageTimings& timings) {
+  PassResult pass;
+  GapStrokes gaps;
+  if (steps.closeGaps > 0) {
+    const auto closing = std::chrono::steady_clock::now();
+    gaps = CloseGaps(page, steps.closeGaps);
+    timings.closeGaps = SecondsSince(closing);
+  }
+  if (steps.flats != FlatsOutput::kNone || !gaps.empty()) {
+    const auto keeping = std::chrono::steady_clock::now();
+    pass.asRead.emplace(KeepPage(page.pixels));
+    timings.keep = SecondsSince(keeping);
+  }
+
+  request.image = &page.pixels;
+  request.imageMode = page.imageMode;
+  request.layer = page.hasTransparency;
+  SeedPaintColors();
+  pass.report = session.Run(request);
+  if (pass.report.result != noErr) return pass;
+
+  if (!gaps.empty()) {
+    const auto reopening = std::chrono::steady_clock::now();
+    if (steps.flats != FlatsOutput::kNone) TakeOutStrokes(gaps, *pass.asRead, page);
+    else ReopenGaps(gaps, *pass.asRead, page);
+    timings.reopenGaps = SecondsSince(reopening);
+  }
+  if (steps.flats != FlatsOutput::kNone) {
+    std::optional<DistinctRequest> distinct;
+    if (steps.distinct && pass.report.recorded)
+      distinct.emplace(DistinctRequest{*pass.report.recorded, request.presetsFolder, {}});
+    MakeFlats(*pass.asRead, page, steps.flats, distinct ? &*distinct : nullptr, timings);
+    if (distinct) pass.distinct = distinct->summary;
+  } else {
+    pass.asRead.reset();
+  }
+  return pass;
+}
+
+}  // namespace tessel::host

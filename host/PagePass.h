@@ -1,0 +1,36 @@
+// The filter's pass over a page held in memory, with what a page run adds
+// around it: gaps closed before and reopened after, flats made from the
+// result. `tessel run` passes the pages it reads from files; the GIMP
+// plug-in and the C interface pass the pixels their caller holds, so that
+// all of them give the same pixels for the same page and settings.
+#pragma once
+
+#include <optional>
+
+#include "host/DistinctFlats.h"
+#include "host/FilterSession.h"
+#include "host/ImageFile.h"
+#include "host/PageRun.h"
+
+namespace tessel::host {
+
+struct PassSteps {
+  FlatsOutput flats = FlatsOutput::kNone;
+  bool distinct = false;  // flats recoloured apart (needs flats and a replayed action)
+  int closeGaps = 0;      // the widest gap to close, in pixels; 0: none
+};
+
+struct PassResult {
+  RunReport report;                    // the filter's run; nothing after it was done when it failed
+  std::optional<ImageBuffer> asRead;   // the page as read, kept when flats were made
+  std::optional<DistinctSummary> distinct;
+};
+
+// Runs `page` through `session` in place with the parameters `request` names
+// (its image, mode and layer are taken from `page`), seeding the paint
+// colours as every page run does. Throws as FilterSession::Run and as the
+// flats steps do when memory runs out.
+PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest request, const PassSteps& steps,
+                       PageTimings& timings);
+
+}  // namespace tessel::host
