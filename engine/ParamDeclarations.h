@@ -2,12 +2,14 @@
 // default, the key of its item in a recorded action, and how the command line
 // offers it (name, help, range). The record's defaults, the scripting
 // descriptor's items and key list, the tessel command's options with their
-// help, the manual page and the README's options list are all made from this
-// table, so a new parameter is one more line here.
+// help, the manual page, the README's options list and the host's reading of
+// a recorded action are all made from this table, so a new parameter is its
+// record member and one more line here.
 //
 // The table is in the order the descriptor writes its items, which recorded
 // actions keep. The byte layouts of the parameter block and the preferences
-// file are stored formats of their own and are not made from it.
+// file are stored formats of their own and are not made from it: a new
+// member changes them, and with them the record's version.
 #pragma once
 
 #include <cstdint>
@@ -55,7 +57,7 @@ constexpr Default Number(uint64_t value) { return {value, {}}; }
 constexpr Default Color(uint16_t red, uint16_t green, uint16_t blue) { return {0, {red, green, blue}}; }
 
 // How the tessel command offers a parameter, built up GEGL-style:
-// Option("tolerance", "...").Range(0, 255).
+// OptionNamed("tolerance", "...").Range(0, 255).
 struct Option {
   const char* name = nullptr;       // given as --name
   const char* help = nullptr;       // the default is added to it
@@ -153,8 +155,8 @@ inline constexpr Declaration kDeclarations[] = {
 
 inline constexpr size_t kDeclarationCount = sizeof kDeclarations / sizeof kDeclarations[0];
 
-// The declaration of `member`. Used only through kDeclared, so that a member
-// without a declaration fails to compile rather than at run time.
+// The declaration of `member`. Used only through kDeclared and kKeyOf, so that
+// a member without a declaration fails to compile rather than at run time.
 template <typename Field>
 constexpr const Declaration& Find(Field _STesselParams::*member) {
   for (const Declaration& declaration : kDeclarations)
