@@ -30,21 +30,23 @@ _t_ASRGBColor EditorColor(const GimpRGB& color) {
   return {wide(color.r), wide(color.g), wide(color.b)};
 }
 
-int32_t InRange(const GimpParam& param, const char* name, int32_t low, int32_t high) {
-  const int32_t value = param.data.d_int32;
+// Argument `index` of `params`, refused outside low..high under its declared name.
+int32_t InRange(const GimpParam* params, Argument index, int32_t low, int32_t high) {
+  const int32_t value = params[index].data.d_int32;
+  const char* name = ProcedureArguments()[index].name;
   if (value < low || value > high)
     throw ArgumentError(std::string(name) + " must lie between " + std::to_string(low) + " and " +
                         std::to_string(high) + ", not " + std::to_string(value));
   return value;
 }
 
-bool Switch(const GimpParam& param, const char* name) { return InRange(param, name, 0, 1) == 1; }
+bool Switch(const GimpParam* params, Argument index) { return InRange(params, index, 0, 1) == 1; }
 
 // A number within the range its command-line option accepts.
 template <auto member>
-int32_t Declared(const GimpParam& param, const char* name) {
+int32_t Declared(const GimpParam* params, Argument index) {
   const parameter::Option& option = parameter::kDeclared<member>.option;
-  return InRange(param, name, option.low, option.high);
+  return InRange(params, index, option.low, option.high);
 }
 
 }  // namespace
@@ -77,17 +79,17 @@ host::Descriptor ActionFromArguments(const GimpParam* params) {
   using parameter::kKeyOf;
   using Record = _STesselParams;
   host::Descriptor action;
-  action.Put({kKeyOf<&Record::paintAntiAliased>, Switch(params[kAntiAliased], "anti-aliased")});
+  action.Put({kKeyOf<&Record::paintAntiAliased>, Switch(params, kAntiAliased)});
   action.Put(host::params::ColorItem(kKeyOf<&Record::fillColor>, EditorColor(params[kFillColor].data.d_color)));
-  action.Put({kKeyOf<&Record::tolerance>, Declared<&Record::tolerance>(params[kTolerance], "tolerance")});
+  action.Put({kKeyOf<&Record::tolerance>, Declared<&Record::tolerance>(params, kTolerance)});
   const gchar* palette = params[kPalette].data.d_string;
   host::params::PutPalette(action, palette ? palette : "");
-  action.Put({kKeyOf<&Record::flagAreas>, Switch(params[kFlag], "flag")});
+  action.Put({kKeyOf<&Record::flagAreas>, Switch(params, kFlag)});
   action.Put(host::params::ColorItem(kKeyOf<&Record::flagColor>, EditorColor(params[kFlagColor].data.d_color)));
-  action.Put({kKeyOf<&Record::flagSize>, Declared<&Record::flagSize>(params[kFlagSize], "flag-size")});
-  action.Put({kKeyOf<&Record::joinAreas>, Switch(params[kJoin], "join")});
-  action.Put({kKeyOf<&Record::joinSize>, Declared<&Record::joinSize>(params[kJoinSize], "join-size")});
-  action.Put({kKeyOf<&Record::measureByArea>, Switch(params[kSizeByArea], "size-by-area")});
+  action.Put({kKeyOf<&Record::flagSize>, Declared<&Record::flagSize>(params, kFlagSize)});
+  action.Put({kKeyOf<&Record::joinAreas>, Switch(params, kJoin)});
+  action.Put({kKeyOf<&Record::joinSize>, Declared<&Record::joinSize>(params, kJoinSize)});
+  action.Put({kKeyOf<&Record::measureByArea>, Switch(params, kSizeByArea)});
   return action;
 }
 
