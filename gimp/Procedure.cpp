@@ -5,10 +5,13 @@
 #include <string>
 
 #include "host/ParamItems.h"
+#include "plugin/HostFolders.h"
 
 namespace tessel::gimp {
 
 namespace {
+
+namespace parameter = tessel::parameter;
 
 GimpParamDef Def(GimpPDBArgType type, const char* name, const char* description) {
   // GIMP copies the texts and never writes to them.
@@ -16,7 +19,10 @@ GimpParamDef Def(GimpPDBArgType type, const char* name, const char* description)
 }
 
 // GIMP's 0..1 components as the editor's 16-bit ones, through the byte a
-// colour option names, so that (255 255 255) is exactly the command's white.
+// colour option names, each byte repeated (x 257) as the command line's are,
+// so that (255 255 255) is exactly the command's white and a script's run
+// replays as the same action (the dialog's high-byte mapping differs; see
+// host/ParamOptions.cpp).
 _t_ASRGBColor EditorColor(const GimpRGB& color) {
   const auto wide = [](double value) {
     return static_cast<uint16_t>(257 * std::lround(std::clamp(value, 0.0, 1.0) * 255));
@@ -24,19 +30,31 @@ _t_ASRGBColor EditorColor(const GimpRGB& color) {
   return {wide(color.r), wide(color.g), wide(color.b)};
 }
 
-int32_t InRange(const GimpParam& param, const char* name, int32_t low, int32_t high) {
-  const int32_t value = param.data.d_int32;
+// Argument `index` of `params`, refused outside low..high under its declared name.
+int32_t InRange(const GimpParam* params, Argument index, int32_t low, int32_t high) {
+  const int32_t value = params[index].data.d_int32;
+  const char* name = ProcedureArguments()[index].name;
   if (value < low || value > high)
     throw ArgumentError(std::string(name) + " must lie between " + std::to_string(low) + " and " +
                         std::to_string(high) + ", not " + std::to_string(value));
   return value;
 }
 
-bool Switch(const GimpParam& param, const char* name) { return InRange(param, name, 0, 1) == 1; }
+bool Switch(const GimpParam* params, Argument index) { return InRange(params, index, 0, 1) == 1; }
+
+// A number within the range its command-line option accepts.
+template <auto member>
+int32_t Declared(const GimpParam* params, Argument index) {
+  const parameter::Option& option = parameter::kDeclared<member>.option;
+  return InRange(params, index, option.low, option.high);
+}
 
 }  // namespace
 
 const GimpParamDef* ProcedureArguments() {
+  static const std::string kPaletteHelp = std::string("Swatch file (") + kSwatchExtension +
+                                          ") in the presets folder's \"" + kPrefsName[kSwatchFolderNameIndex] +
+                                          "\" to paint with; empty for random colours";
   static const GimpParamDef kArguments[kArgumentCount] = {
       Def(GIMP_PDB_INT32, "run-mode", "The run mode { RUN-INTERACTIVE (0), RUN-NONINTERACTIVE (1) }"),
       Def(GIMP_PDB_IMAGE, "image", "Input image"),
@@ -46,8 +64,7 @@ const GimpParamDef* ProcedureArguments() {
           "(0/1)"),
       Def(GIMP_PDB_COLOR, "fill-color", "Colour of the regions to flat"),
       Def(GIMP_PDB_INT32, "tolerance", "How far per channel a pixel may lie from fill-color (0-255)"),
-      Def(GIMP_PDB_STRING, "palette",
-          "Swatch file (.aco) in the presets folder's \"Color Swatches\" to paint with; empty for random colours"),
+      Def(GIMP_PDB_STRING, "palette", kPaletteHelp.c_str()),
       Def(GIMP_PDB_INT32, "flag", "Repaint regions no larger than flag-size in flag-color (0/1)"),
       Def(GIMP_PDB_COLOR, "flag-color", "Colour that marks small regions"),
       Def(GIMP_PDB_INT32, "flag-size", "Largest region size that is flagged"),
@@ -59,19 +76,20 @@ const GimpParamDef* ProcedureArguments() {
 }
 
 host::Descriptor ActionFromArguments(const GimpParam* params) {
-  namespace p = host::params;
+  using parameter::kKeyOf;
+  using Record = _STesselParams;
   host::Descriptor action;
-  action.Put({p::kAntiAliased, Switch(params[kAntiAliased], "anti-aliased")});
-  action.Put(p::ColorItem(p::kFillColor, EditorColor(params[kFillColor].data.d_color)));
-  action.Put({p::kTolerance, InRange(params[kTolerance], "tolerance", 0, 255)});
+  action.Put({kKeyOf<&Record::paintAntiAliased>, Switch(params, kAntiAliased)});
+  action.Put(host::params::ColorItem(kKeyOf<&Record::fillColor>, EditorColor(params[kFillColor].data.d_color)));
+  action.Put({kKeyOf<&Record::tolerance>, Declared<&Record::tolerance>(params, kTolerance)});
   const gchar* palette = params[kPalette].data.d_string;
-  p::PutPalette(action, palette ? palette : "");
-  action.Put({p::kFlag, Switch(params[kFlag], "flag")});
-  action.Put(p::ColorItem(p::kFlagColor, EditorColor(params[kFlagColor].data.d_color)));
-  action.Put({p::kFlagSize, InRange(params[kFlagSize], "flag-size", 0, p::kLargestSize)});
-  action.Put({p::kJoin, Switch(params[kJoin], "join")});
-  action.Put({p::kJoinSize, InRange(params[kJoinSize], "join-size", 0, p::kLargestSize)});
-  action.Put({p::kSizeByArea, Switch(params[kSizeByArea], "size-by-area")});
+  host::params::PutPalette(action, palette ? palette : "");
+  action.Put({kKeyOf<&Record::flagAreas>, Switch(params, kFlag)});
+  action.Put(host::params::ColorItem(kKeyOf<&Record::flagColor>, EditorColor(params[kFlagColor].data.d_color)));
+  action.Put({kKeyOf<&Record::flagSize>, Declared<&Record::flagSize>(params, kFlagSize)});
+  action.Put({kKeyOf<&Record::joinAreas>, Switch(params, kJoin)});
+  action.Put({kKeyOf<&Record::joinSize>, Declared<&Record::joinSize>(params, kJoinSize)});
+  action.Put({kKeyOf<&Record::measureByArea>, Switch(params, kSizeByArea)});
   return action;
 }
 

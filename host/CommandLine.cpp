@@ -7,6 +7,7 @@
 #include "host/ExitCodes.h"
 #include "host/ImageFile.h"
 #include "host/Presets.h"
+#include "plugin/HostFolders.h"
 
 namespace tessel::host {
 
@@ -57,7 +58,8 @@ const HelpFooter& Footer() {
         "an input is missing, damaged or not a supported image (other pages are still done)"},
        {std::to_string(kExitFailed), "the filter or writing a result failed (other pages are still done)"},
        {std::to_string(kExitCancelled), "cancelled with Ctrl-C or in the dialog; unfinished outputs are not written"}},
-      "When pages end differently, the code is the first of 130, 4, 3 that applies.",
+      "When pages end differently, the code is the first of " + std::to_string(kExitCancelled) + ", " +
+          std::to_string(kExitFailed) + ", " + std::to_string(kExitBadInput) + " that applies.",
       {{"tessel run page.png -o page-flat.png", "every white region gets a random colour of its own"},
        {"tessel run page.png -o page-flat.png --palette Comic.aco --join --join-size 30",
         "colours from a swatch file; specks of up to 30 pixels joined into a neighbour"},
@@ -73,7 +75,8 @@ const HelpFooter& Footer() {
 
 void AddPresetsOption(CLI::App& app, std::string& presets) {
   app.add_option("--presets", presets,
-                 "Presets folder; its \"Color Swatches\" subfolder holds the .aco swatch files (default: "
+                 "Presets folder; its \"" + std::string(kPrefsName[kSwatchFolderNameIndex]) + "\" subfolder holds the " +
+                     kSwatchExtension + " swatch files (default: "
                  "$XDG_DATA_HOME/tessel/presets when it exists, else tessel/presets in $XDG_DATA_DIRS, else the "
                  "installed swatches)")
       ->capture_default_str()

@@ -7,6 +7,9 @@ namespace tessel::host {
 
 namespace {
 
+// Where a key list handed to a reader is read no further, should its 0 key be missing.
+constexpr size_t kMaxHintedKeys = 64;
+
 using DS = DescriptorServices;
 
 DescriptorServices* sCurrent = nullptr;
@@ -50,8 +53,8 @@ std::string PascalText(const unsigned char* text) { return std::string(reinterpr
 
 // ---- read procs
 
-PIReadDescriptor OpenRead(PIDescriptorHandle handle, DescriptorKeyIDArray) {
-  return sCurrent ? sCurrent->OpenReader(handle) : nullptr;
+PIReadDescriptor OpenRead(PIDescriptorHandle handle, DescriptorKeyIDArray keys) {
+  return sCurrent ? sCurrent->OpenReader(handle, keys) : nullptr;
 }
 OSErr CloseRead(PIReadDescriptor token) { return sCurrent ? sCurrent->CloseReader(token) : DS::kErrNotFound; }
 
@@ -260,7 +263,10 @@ DescriptorServices::Writer* DescriptorServices::FindWriter(PIWriteDescriptor tok
   return found == mWriters.end() ? nullptr : found->second.get();
 }
 
-PIReadDescriptor DescriptorServices::OpenReader(Handle handle) {
+PIReadDescriptor DescriptorServices::OpenReader(Handle handle, const DescriptorKeyID* keys) {
+  // A list is the plug-in's, up to its 0 key; the editor reads it only as a hint.
+  std::vector<DescriptorKeyID>& list = mKeyLists.emplace_back();
+  for (size_t i = 0; keys && i < kMaxHintedKeys && keys[i] != 0; ++i) list.push_back(keys[i]);
   std::optional<Descriptor> descriptor = ReadDescriptorHandle(handle);
   if (!descriptor) return nullptr;
   auto reader = std::make_unique<Reader>(Reader{std::move(*descriptor)});

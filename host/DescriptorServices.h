@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <vector>
 
 #include "host/Descriptor.h"
 #include "host/HandleServices.h"
@@ -58,6 +59,8 @@ class DescriptorServices {
   void RefusePut(DescriptorKeyID key) { mRefusedPuts.insert(key); }
   size_t openReaders() const { return mReaders.size(); }
   size_t openWriters() const { return mWriters.size(); }
+  // The key lists readers were opened with, each up to its 0 key, in order.
+  const std::vector<std::vector<DescriptorKeyID>>& keyLists() const { return mKeyLists; }
 
   struct Reader {
     Descriptor descriptor;
@@ -69,7 +72,7 @@ class DescriptorServices {
   // The open reader or writer behind a token; null for an unknown token.
   Reader* FindReader(PIReadDescriptor token);
   Writer* FindWriter(PIWriteDescriptor token);
-  PIReadDescriptor OpenReader(Handle handle);
+  PIReadDescriptor OpenReader(Handle handle, const DescriptorKeyID* keys);
   OSErr CloseReader(PIReadDescriptor token);
   PIWriteDescriptor OpenWriter();
   OSErr CloseWriter(PIWriteDescriptor token, PIDescriptorHandle* handle);
@@ -84,6 +87,7 @@ class DescriptorServices {
   std::map<PIReadDescriptor, std::unique_ptr<Reader>> mReaders;
   std::map<PIWriteDescriptor, std::unique_ptr<Writer>> mWriters;
   std::set<DescriptorKeyID> mRefusedPuts;
+  std::vector<std::vector<DescriptorKeyID>> mKeyLists;
 };
 
 }  // namespace tessel::host

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <mutex>
 
@@ -51,21 +52,25 @@ std::string TakeVipsError() {
   throw ImageFileError(path + ": " + reason);
 }
 
-std::string Lowercase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
+
+// The page files read and written, by extension, in the order messages name them.
+struct PageExtension {
+  const char* extension;
+  Format format;
+};
+constexpr PageExtension kPageExtensions[] = {
+    {".png", Format::kPng}, {".tif", Format::kTiff}, {".tiff", Format::kTiff},
+    {".jpg", Format::kJpeg}, {".jpeg", Format::kJpeg},
+};
 
 bool FormatOfExtension(const std::string& path, Format& format) {
-  const auto dot = path.rfind('.');
-  const auto slash = path.rfind('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
-  const std::string extension = Lowercase(path.substr(dot + 1));
-  if (extension == "png") format = Format::kPng;
-  else if (extension == "tif" || extension == "tiff") format = Format::kTiff;
-  else if (extension == "jpg" || extension == "jpeg") format = Format::kJpeg;
-  else return false;
-  return true;
+  const std::string extension = LowerExtension(path);
+  for (const PageExtension& known : kPageExtensions)
+    if (extension == known.extension) {
+      format = known.format;
+      return true;
+    }
+  return false;
 }
 
 const char* ModeName(int16_t imageMode) {
@@ -274,6 +279,28 @@ VipsImagePtr WrapPixels(const ImageFile& image) {
 
 }  // namespace
 
+std::string LowerExtension(const std::string& path) {
+  const auto dot = path.rfind('.');
+  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return {};
+  std::string extension = path.substr(dot);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension;
+}
+
+bool IsImageFileName(const std::string& path) {
+  Format format;
+  return FormatOfExtension(path, format);
+}
+
+std::string ImageFileExtensions() {
+  std::string list;
+  const size_t count = std::size(kPageExtensions);
+  for (size_t i = 0; i < count; ++i)
+    list += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + kPageExtensions[i].extension;
+  return list;
+}
+
 std::string IccProfileOf(const ImageFile& image) {
   for (const ImageFileTraits::Field& field : image.traits.fields)
     if (field.name == VIPS_META_ICC_NAME && field.kind == ImageFileTraits::Field::kBlob) return field.bytes;
@@ -283,7 +310,7 @@ std::string IccProfileOf(const ImageFile& image) {
 void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparency) {
   Format format;
   if (!FormatOfExtension(path, format))
-    Fail(path, "the output's extension must be .png, .tif, .tiff, .jpg or .jpeg, or .psd or .ora for layers");
+    Fail(path, "the output's extension must be " + ImageFileExtensions() + ", or .psd or .ora for layers");
   const bool cmykOrLab = imageMode == plugInModeCMYKColor || imageMode == plugInModeLabColor;
   if (format == Format::kPng && cmykOrLab)
     Fail(path, std::string("PNG cannot hold ") + ModeName(imageMode) + " images; write a .tif instead");

@@ -10,15 +10,6 @@ namespace tessel::host {
 
 namespace {
 
-std::string LowerExtension(const std::string& path) {
-  const auto dot = path.rfind('.');
-  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return {};
-  std::string extension = path.substr(dot);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension;
-}
-
 bool IsOra(const std::string& path) { return LowerExtension(path) == ".ora"; }
 
 [[noreturn]] void Refuse(const std::string& output, const std::string& reason) {

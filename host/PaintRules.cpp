@@ -2,26 +2,11 @@
 
 #include <algorithm>
 
+#include "host/ParamItems.h"
+
 namespace tessel::host {
 
 namespace {
-
-template <typename T>
-const T* ItemOf(const Descriptor& descriptor, const char (&key)[5]) {
-  const DescriptorItem* item = descriptor.Find(FourCharCode(key));
-  return item ? std::get_if<T>(&item->value) : nullptr;
-}
-
-void ReadColour(const Descriptor& descriptor, const char (&key)[5], _t_ASRGBColor& colour) {
-  const ObjectValue* object = ItemOf<ObjectValue>(descriptor, key);
-  if (!object) return;
-  const auto component = [&](const char (&name)[5], uint16_t& value) {
-    if (const int32_t* v = ItemOf<int32_t>(object->descriptor, name)) value = static_cast<uint16_t>(*v);
-  };
-  component("Rd  ", colour.red);
-  component("Grn ", colour.green);
-  component("Bl  ", colour.blue);
-}
 
 int16_t SpaceOfMode(int16_t mode) {
   switch (mode) {
@@ -62,19 +47,18 @@ constexpr uint8_t kNearWhite = 250, kDarkestGrey = 16, kGreySpread = 1, kDarkLev
 }  // namespace
 
 RunParameters ParametersOf(const Descriptor& recorded) {
-  RunParameters p;
-  ReadColour(recorded, "BckC", p.fill);
-  ReadColour(recorded, "Clr ", p.flag);
-  if (const auto* v = ItemOf<std::string>(recorded, "PltF")) p.palette = *v;
-  if (const auto* v = ItemOf<int32_t>(recorded, "Tlrn")) p.tolerance = *v;
-  if (const auto* v = ItemOf<bool>(recorded, "RanD")) p.random = *v;
-  if (const auto* v = ItemOf<bool>(recorded, "Ar  ")) p.byArea = *v;
-  if (const auto* v = ItemOf<bool>(recorded, "FlaG")) p.flagAreas = *v;
-  if (const auto* v = ItemOf<bool>(recorded, "JoiN")) p.joinAreas = *v;
-  if (const auto* v = ItemOf<int32_t>(recorded, "FlgS")) p.flagSize = *v;
-  if (const auto* v = ItemOf<int32_t>(recorded, "JinS")) p.joinSize = *v;
-  if (const auto* v = ItemOf<bool>(recorded, "PaAp")) p.antiAliased = *v;
-  return p;
+  const _STesselParams r = params::RecordOf(recorded);
+  return {r.fillColor,
+          r.flagColor,
+          std::string(r.paletteName),
+          r.tolerance,
+          r.randomColors != 0,
+          r.measureByArea != 0,
+          r.flagAreas != 0,
+          r.joinAreas != 0,
+          static_cast<int64_t>(r.flagSize),
+          static_cast<int64_t>(r.joinSize),
+          r.paintAntiAliased != 0};
 }
 
 PaintRules::PaintRules(int16_t imageMode, int planes, const RunParameters& parameters, ColorTransforms& transforms)

@@ -16,18 +16,20 @@
 
 namespace tessel::host {
 
+// What the run's record says, in the host's terms (sizes as the signed
+// values the dialog and the command line give).
 struct RunParameters {
-  _t_ASRGBColor fill{65535, 65535, 65535};
-  _t_ASRGBColor flag{65535, 0, 65535};
+  _t_ASRGBColor fill;
+  _t_ASRGBColor flag;
   std::string palette;
-  int32_t tolerance = 0;
-  bool random = false;
-  bool byArea = false;
-  bool flagAreas = false;
-  bool joinAreas = false;
-  int64_t flagSize = 20;
-  int64_t joinSize = 10;
-  bool antiAliased = true;
+  int32_t tolerance;
+  bool random;
+  bool byArea;
+  bool flagAreas;
+  bool joinAreas;
+  int64_t flagSize;
+  int64_t joinSize;
+  bool antiAliased;
 };
 
 // The parameters in `recorded`; the filter's defaults for any item missing

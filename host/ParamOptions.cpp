@@ -12,7 +12,23 @@ namespace tessel::host {
 
 namespace {
 
+namespace parameter = tessel::parameter;
+
+const char* const kGroup = "Filter parameters";
+
+// A byte typed by the user spans the whole 16-bit range: 255 is 65535, so
+// that white is the filter's own default white. The dialog shifts the byte
+// into the high byte instead (255 is 65280), as the editor's dialog does;
+// both give the same 8-bit paint colour, but recorded actions and their
+// outputs were made with this mapping, so the command keeps it.
 uint16_t Wide(int byte) { return static_cast<uint16_t>(byte * 257); }
+
+const std::map<std::string, std::array<int, 3>>& ColorNames() {
+  static const std::map<std::string, std::array<int, 3>> kNames = {
+      {"white", {255, 255, 255}}, {"black", {0, 0, 0}},     {"red", {255, 0, 0}},     {"green", {0, 255, 0}},
+      {"blue", {0, 0, 255}},      {"cyan", {0, 255, 255}}, {"magenta", {255, 0, 255}}, {"yellow", {255, 255, 0}}};
+  return kNames;
+}
 
 bool ParseHex(const std::string& text, int (&rgb)[3]) {
   const std::string digits = !text.empty() && text[0] == '#' ? text.substr(1) : text;
@@ -31,8 +47,51 @@ bool ParseTriple(const std::string& text, int (&rgb)[3]) {
   return true;
 }
 
-// The colour options' shared check and conversion.
-std::function<void(const std::string&)> ColorSetter(Descriptor& items, DescriptorKeyID key, const char* option) {
+// A default colour as a user would type it: its name, else #rrggbb.
+std::string ColorText(const _t_ASRGBColor& color) {
+  for (const auto& [name, rgb] : ColorNames())
+    if (Wide(rgb[0]) == color.red && Wide(rgb[1]) == color.green && Wide(rgb[2]) == color.blue) return name;
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "#%02x%02x%02x", color.red >> 8, color.green >> 8, color.blue >> 8);
+  return hex;
+}
+
+std::string DefaultText(const parameter::Declaration& declared) {
+  const parameter::Option& option = declared.option;
+  return std::visit(parameter::Overloaded{
+                        [&](parameter::ColorMember) { return ColorText(declared.initial.color); },
+                        [&](parameter::NameMember) { return std::string(); },
+                        [&](parameter::FlagMember) {
+                          const bool on = declared.initial.number != 0;
+                          if (option.onWord) return std::string(on ? option.onWord : option.offWord);
+                          return std::string(on ? "on" : "off");
+                        },
+                        [&](auto) { return std::to_string(declared.initial.number); },
+                    },
+                    declared.member);
+}
+
+std::string ValueText(const parameter::Declaration& declared) {
+  const parameter::Option& option = declared.option;
+  if (option.valueName) return option.valueName;
+  if (option.onWord) return std::string(option.onWord) + "|" + option.offWord;
+  if (std::holds_alternative<parameter::FlagMember>(declared.member)) return {};
+  return "INT";
+}
+
+// An on/off flag that has a --no-name form besides --name.
+bool Negatable(const parameter::Declaration& declared) {
+  return std::holds_alternative<parameter::FlagMember>(declared.member) && !declared.option.onWord &&
+         declared.option.negatable;
+}
+
+std::string OptionNames(const parameter::Declaration& declared) {
+  const std::string name = declared.option.name;
+  return "--" + name + (Negatable(declared) ? ",!--no-" + name : "");
+}
+
+// The colour options' check and conversion.
+std::function<void(const std::string&)> ColorSetter(Descriptor& items, DescriptorKeyID key, std::string option) {
   return [&items, key, option](const std::string& text) {
     _t_ASRGBColor color{};
     if (!ParseColor(text, color))
@@ -41,22 +100,12 @@ std::function<void(const std::string&)> ColorSetter(Descriptor& items, Descripto
   };
 }
 
-// An on/off pair: --name and --no-name.
-void AddSwitch(CLI::App& app, Descriptor& items, const std::string& name, DescriptorKeyID key, const std::string& help) {
-  app.add_flag_function("--" + name + ",!--no-" + name,
-                        [&items, key](int64_t count) { items.Put({key, count > 0}); }, help)
-      ->group("Filter parameters");
-}
-
 }  // namespace
 
 bool ParseColor(const std::string& text, _t_ASRGBColor& color) {
-  static const std::map<std::string, std::array<int, 3>> kNames = {
-      {"white", {255, 255, 255}}, {"black", {0, 0, 0}},     {"red", {255, 0, 0}},     {"green", {0, 255, 0}},
-      {"blue", {0, 0, 255}},      {"cyan", {0, 255, 255}}, {"magenta", {255, 0, 255}}, {"yellow", {255, 255, 0}}};
   int rgb[3] = {};
-  const auto named = kNames.find(text);
-  if (named != kNames.end()) {
+  const auto named = ColorNames().find(text);
+  if (named != ColorNames().end()) {
     for (int i = 0; i < 3; ++i) rgb[i] = named->second[static_cast<size_t>(i)];
   } else if (!ParseHex(text, rgb) && !ParseTriple(text, rgb)) {
     return false;
@@ -65,57 +114,64 @@ bool ParseColor(const std::string& text, _t_ASRGBColor& color) {
   return true;
 }
 
+std::string ParamOptionHelp(const parameter::Declaration& declared) {
+  const std::string help = declared.option.help;
+  return declared.option.showsDefault ? help + " (default " + DefaultText(declared) + ")" : help;
+}
+
+std::string ParamOptionsList() {
+  std::string list;
+  for (const parameter::Declaration& declared : parameter::kDeclarations) {
+    std::string usage = "`--" + std::string(declared.option.name);
+    const std::string value = ValueText(declared);
+    usage += value.empty() ? "`" : " " + value + "`";
+    if (Negatable(declared)) usage += ", `--no-" + std::string(declared.option.name) + "`";
+    list += "- " + usage + ": " + ParamOptionHelp(declared) + "\n";
+  }
+  return list;
+}
+
 void ParamOptions::Register(CLI::App& app) {
-  const char* group = "Filter parameters";
-  app.add_option_function<std::string>("--fill", ColorSetter(mItems, params::kFillColor, "--fill"),
-                                       "Colour of the regions to flat (default white)")
-      ->type_name("COLOR")
-      ->group(group);
-  app.add_option_function<int>(
-         "--tolerance", [this](int value) { mItems.Put({params::kTolerance, int32_t(value)}); },
-         "How far per channel (0-255) a pixel may lie from the fill colour (default 0; unused with --anti-aliased)")
-      ->check(CLI::Range(0, 255))
-      ->group(group);
-  AddSwitch(app, mItems, "anti-aliased", params::kAntiAliased,
-            "Treat near-white pixels and neutral greys brighter than 16 as fill, instead of --fill and --tolerance "
-            "(default on; turn it off for grey images)");
-  auto* palette = app.add_option_function<std::string>(
-                         "--palette",
-                         [this](const std::string& name) {
-                           mPalette = name;
-                           params::PutPalette(mItems, name);
-                         },
-                         "Paint with the colours of this swatch file (see `tessel palettes`)")
-                      ->type_name("NAME.aco")
-                      ->group(group);
-  app.add_flag_function(
-         "--random", [this](int64_t) { mItems.Put({params::kRandomColors, true}); },
-         "Paint with random colours (the default without a palette)")
-      ->excludes(palette)
-      ->group(group);
-  AddSwitch(app, mItems, "flag", params::kFlag, "Repaint regions no larger than --flag-size in --flag-color");
-  app.add_option_function<std::string>("--flag-color", ColorSetter(mItems, params::kFlagColor, "--flag-color"),
-                                       "Colour that marks small regions (default magenta)")
-      ->type_name("COLOR")
-      ->group(group);
-  app.add_option_function<int32_t>(
-         "--flag-size", [this](int32_t size) { mItems.Put({params::kFlagSize, size}); },
-         "Largest region size that is flagged (default 20)")
-      ->check(CLI::Range(0, params::kLargestSize))
-      ->group(group);
-  AddSwitch(app, mItems, "join", params::kJoin, "Merge regions no larger than --join-size into a neighbour");
-  app.add_option_function<int32_t>(
-         "--join-size", [this](int32_t size) { mItems.Put({params::kJoinSize, size}); },
-         "Largest region size that is joined (default 10)")
-      ->check(CLI::Range(0, params::kLargestSize))
-      ->group(group);
-  app.add_option_function<std::string>(
-         "--size-by",
-         [this](const std::string& measure) { mItems.Put({params::kSizeByArea, measure == "area"}); },
-         "Measure a region by its pixel count (area) or by its width and height (extent, the default)")
-      ->check(CLI::IsMember({"area", "extent"}))
-      ->type_name("area|extent")
-      ->group(group);
+  for (const parameter::Declaration& declared : parameter::kDeclarations) {
+    const DescriptorKeyID key = declared.key;
+    const parameter::Option& option = declared.option;
+    const std::string names = OptionNames(declared), help = ParamOptionHelp(declared);
+    CLI::Option* added = std::visit(
+        parameter::Overloaded{
+            [&](parameter::ColorMember) {
+              return app.add_option_function<std::string>(names, ColorSetter(mItems, key, names), help);
+            },
+            [&](parameter::NameMember) {
+              return app.add_option_function<std::string>(
+                  names,
+                  [this](const std::string& name) {
+                    mPalette = name;
+                    params::PutPalette(mItems, name);
+                  },
+                  help);
+            },
+            [&](parameter::FlagMember) {
+              if (option.onWord) {
+                const auto put = [this, key, on = std::string(option.onWord)](const std::string& word) {
+                  mItems.Put({key, word == on});
+                };
+                return app.add_option_function<std::string>(names, put, help)
+                    ->check(CLI::IsMember({option.onWord, option.offWord}));
+              }
+              return app.add_flag_function(names, [this, key](int64_t count) { mItems.Put({key, count > 0}); }, help);
+            },
+            [&](auto) {
+              const auto put = [this, key](int32_t value) { mItems.Put({key, value}); };
+              return app.add_option_function<int32_t>(names, put, help)->check(CLI::Range(option.low, option.high));
+            },
+        },
+        declared.member);
+    added->group(kGroup);
+    if (const std::string value = ValueText(declared); !value.empty() && value != "INT") added->type_name(value);
+  }
+  for (const parameter::Declaration& declared : parameter::kDeclarations)
+    if (declared.option.excludes)
+      app.get_option("--" + std::string(declared.option.name))->excludes("--" + std::string(declared.option.excludes));
 }
 
 void ParamOptions::Overlay(Descriptor& descriptor) const {

@@ -1,10 +1,12 @@
-// The filter's parameters as command-line options. Each option given becomes
-// one item of the scripting descriptor that the run replays, exactly as an
-// action would carry it; the filter's defaults stand for every option left out.
+// The filter's parameters as command-line options, one for each declared
+// parameter (engine/ParamDeclarations.h). Each option given becomes one item
+// of the scripting descriptor that the run replays, exactly as an action
+// would carry it; the filter's defaults stand for every option left out.
 #pragma once
 
 #include <CLI/CLI.hpp>
 
+#include "engine/ParamDeclarations.h"
 #include "host/Descriptor.h"
 
 namespace tessel::host {
@@ -30,5 +32,13 @@ class ParamOptions {
 // (white, black, red, green, blue, cyan, magenta, yellow) into 16-bit
 // components, each byte repeated (255 -> 65535). False for anything else.
 bool ParseColor(const std::string& text, _t_ASRGBColor& color);
+
+// An option's help: the declared text and, unless declared otherwise, its
+// default as the option would be given ("(default white)").
+std::string ParamOptionHelp(const parameter::Declaration& declared);
+
+// The options as the README lists them: one Markdown item per parameter,
+// "- `--name VALUE`: help", in the declarations' order.
+std::string ParamOptionsList();
 
 }  // namespace tessel::host

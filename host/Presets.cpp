@@ -8,6 +8,7 @@
 #include <boost/filesystem.hpp>
 
 #include "host/InstallLayout.h"
+#include "plugin/HostFolders.h"
 
 namespace tessel::host {
 
@@ -42,7 +43,7 @@ std::string DefaultPresetsFolder() {
 }
 
 std::string SwatchFolder(const std::string& presetsFolder) {
-  return (boost::filesystem::path(presetsFolder) / "Color Swatches").string();
+  return (boost::filesystem::path(presetsFolder) / kPrefsName[kSwatchFolderNameIndex]).string();
 }
 
 std::vector<std::string> ListSwatchFiles(const std::string& presetsFolder) {
@@ -50,7 +51,7 @@ std::vector<std::string> ListSwatchFiles(const std::string& presetsFolder) {
   boost::system::error_code error;
   for (boost::filesystem::directory_iterator entry(SwatchFolder(presetsFolder), error), end; !error && entry != end;
        entry.increment(error)) {
-    if (entry->path().extension() == ".aco") names.push_back(entry->path().filename().string());
+    if (entry->path().extension() == kSwatchExtension) names.push_back(entry->path().filename().string());
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -32,11 +32,7 @@ namespace {
 [[noreturn]] void Usage(const std::string& message) { throw CommandError(kExitUsage, message); }
 
 bool IsPageName(const fs::path& path) {
-  std::string extension = path.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
-  return path.filename().string()[0] != '.' &&
-         (extension == ".png" || extension == ".tif" || extension == ".tiff" || extension == ".jpg" ||
-          extension == ".jpeg");
+  return path.filename().string()[0] != '.' && IsImageFileName(path.string());
 }
 
 // The pages of a folder, one level deep, by name.
@@ -46,7 +42,7 @@ std::vector<std::string> PagesIn(const std::string& folder) {
   for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
     if (IsPageName(entry->path()) && fs::is_regular_file(entry->path())) pages.push_back(entry->path().string());
   if (error) throw CommandError(kExitBadInput, folder + ": cannot be read (" + error.message() + ")");
-  if (pages.empty()) throw CommandError(kExitBadInput, folder + ": holds no .png, .tif or .jpg pages");
+  if (pages.empty()) throw CommandError(kExitBadInput, folder + ": holds no " + ImageFileExtensions() + " pages");
   std::sort(pages.begin(), pages.end());
   return pages;
 }

@@ -1,77 +1,46 @@
 // The scripting descriptor: how the host's actions record a run of the filter
-// and hand its settings back on replay. One table names every item.
+// and hand its settings back on replay. The parameters' declarations name
+// every item, in the order written.
+#include <array>
 #include <cstring>
 #include <type_traits>
 #include <variant>
 
-#include "plugin/FourCharCode.h"
+#include "engine/ParamDeclarations.h"
 #include "plugin/HostUtility.h"
 #include "plugin/Tessel.h"
 
 namespace {
 
-using ColorField = _t_ASRGBColor _STesselParams::*;
-using NameField = char (_STesselParams::*)[kPaletteNameSize];
-using ToleranceField = uint16_t _STesselParams::*;
-using FlagField = uint8_t _STesselParams::*;
-using SizeField = uint64_t _STesselParams::*;
-// The member's type decides the item's type and conversion: colours are
-// objects, the name is text, flags are booleans, the rest integers.
-using ScriptField = std::variant<ColorField, NameField, ToleranceField, FlagField, SizeField>;
+namespace parameter = tessel::parameter;
+using parameter::ColorMember;
+using parameter::kColorComponents;
+using parameter::NameMember;
 
-struct ScriptItem {
-  DescriptorKeyID key;
-  ScriptField field;
-};
+// The keys handed to the host when a reader opens, ending with 0.
+template <typename Keyed, size_t count>
+constexpr std::array<DescriptorKeyID, count + 1> KeyList(const Keyed (&items)[count]) {
+  std::array<DescriptorKeyID, count + 1> keys{};
+  for (size_t i = 0; i < count; ++i) keys[i] = items[i].key;
+  return keys;
+}
+// Editors have always been handed the flag colour's key before the fill
+// colour's, the reverse of the order the items are written in.
+constexpr std::array<DescriptorKeyID, parameter::kDeclarationCount + 1> FlagColourFirst(
+    std::array<DescriptorKeyID, parameter::kDeclarationCount + 1> keys) {
+  const DescriptorKeyID fill = parameter::kKeyOf<&_STesselParams::fillColor>;
+  const DescriptorKeyID flag = parameter::kKeyOf<&_STesselParams::flagColor>;
+  for (DescriptorKeyID& key : keys) key = key == fill ? flag : key == flag ? fill : key;
+  return keys;
+}
+auto kScriptKeys = FlagColourFirst(KeyList(parameter::kDeclarations));
+auto kColorKeys = KeyList(kColorComponents);
 
-// In the order they are written.
-const ScriptItem kScriptItems[] = {
-    {FourCharCode("BckC"), &_STesselParams::fillColor},
-    {FourCharCode("Clr "), &_STesselParams::flagColor},
-    {FourCharCode("PltF"), &_STesselParams::paletteName},
-    {FourCharCode("Tlrn"), &_STesselParams::tolerance},
-    {FourCharCode("RanD"), &_STesselParams::randomColors},
-    {FourCharCode("Ar  "), &_STesselParams::measureByArea},
-    {FourCharCode("FlaG"), &_STesselParams::flagAreas},
-    {FourCharCode("JoiN"), &_STesselParams::joinAreas},
-    {FourCharCode("FlgS"), &_STesselParams::flagSize},
-    {FourCharCode("JinS"), &_STesselParams::joinSize},
-    {FourCharCode("PaAp"), &_STesselParams::paintAntiAliased},
-};
-
-DescriptorKeyID kScriptKeys[] = {
-    FourCharCode("Clr "), FourCharCode("BckC"), FourCharCode("PltF"), FourCharCode("Tlrn"),
-    FourCharCode("RanD"), FourCharCode("Ar  "), FourCharCode("FlaG"), FourCharCode("JoiN"),
-    FourCharCode("FlgS"), FourCharCode("JinS"), FourCharCode("PaAp"), 0,
-};
-
-constexpr DescType kColorClass = FourCharCode("RGBC");
-
-struct ColorComponent {
-  DescriptorKeyID key;
-  uint16_t _t_ASRGBColor::*component;
-};
-
-const ColorComponent kColorComponents[] = {
-    {FourCharCode("Rd  "), &_t_ASRGBColor::red},
-    {FourCharCode("Grn "), &_t_ASRGBColor::green},
-    {FourCharCode("Bl  "), &_t_ASRGBColor::blue},
-};
-
-DescriptorKeyID kColorKeys[] = {FourCharCode("Rd  "), FourCharCode("Grn "), FourCharCode("Bl  "), 0};
-
-const ScriptItem* FindItem(DescriptorKeyID key) {
-  for (const ScriptItem& item : kScriptItems)
+const parameter::Declaration* FindItem(DescriptorKeyID key) {
+  for (const parameter::Declaration& item : parameter::kDeclarations)
     if (item.key == key) return &item;
   return nullptr;
 }
-
-template <typename... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-template <typename... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // Writes one colour as a nested descriptor; a colour that cannot be written
 // is left out.
@@ -80,11 +49,11 @@ void PutColor(PIDescriptorParameters* dp, const HandleProcs* procs, PIWriteDescr
   const WriteDescriptorProcs& write = *dp->writeDescriptorProcs;
   PIWriteDescriptor nested = write.openWriteDescriptorProc();
   if (!nested) return;
-  for (const ColorComponent& c : kColorComponents) write.putIntegerProc(nested, c.key, color.*c.component);
+  for (const parameter::ColorComponent& c : kColorComponents) write.putIntegerProc(nested, c.key, color.*c.component);
   write.putIntegerProc(nested, 0, 0);
   PIDescriptorHandle object = nullptr;
   if (write.closeWriteDescriptorProc(nested, &object) == noErr && object)
-    HostPutObj(dp, procs, writer, key, kColorClass, &object);
+    HostPutObj(dp, procs, writer, key, parameter::kColorClass, &object);
   // Still ours when the host refused it.
   HostDisposeHandle(procs, object);
 }
@@ -97,7 +66,7 @@ bool CTessel::ReadScript(CTesselParams& params) {
   const HandleProcs* procs = mFilterRecord->handleProcs;
   const ReadDescriptorProcs& read = *dp->readDescriptorProcs;
 
-  PIReadDescriptor reader = read.openReadDescriptorProc(dp->descriptor, kScriptKeys);
+  PIReadDescriptor reader = read.openReadDescriptorProc(dp->descriptor, kScriptKeys.data());
   if (reader) {
     char text[kPaletteNameSize] = {};
     DescriptorKeyID key = 0;
@@ -105,11 +74,11 @@ bool CTessel::ReadScript(CTesselParams& params) {
     int32_t flags = 0;
     // A getter that fails leaves its field as it was.
     while (read.getKeyProc(reader, &key, &type, &flags)) {
-      const ScriptItem* item = FindItem(key);
+      const parameter::Declaration* item = FindItem(key);
       if (!item) continue;
-      std::visit(Overloaded{
-                     [&](ColorField field) { ReadColor(params.*field, reader); },
-                     [&](NameField field) {
+      std::visit(parameter::Overloaded{
+                     [&](ColorMember field) { ReadColor(params.*field, reader); },
+                     [&](NameMember field) {
                        Handle handle = nullptr;
                        if (read.getTextProc(reader, &handle) == noErr && handle) {
                          HostHandle2CString(procs, handle, text, sizeof text);
@@ -126,11 +95,12 @@ bool CTessel::ReadScript(CTesselParams& params) {
                        } else {
                          int32_t value = 0;
                          // Sizes are sign-extended, the tolerance keeps its low 16 bits.
-                         if (read.getIntegerProc(reader, &value) == noErr) params.*field = Member(int64_t(value));
+                         if (read.getIntegerProc(reader, &value) == noErr)
+                           params.*field = parameter::FromInteger<Member>(value);
                        }
                      },
                  },
-                 item->field);
+                 item->member);
     }
     HostCloseReader(dp, procs, &reader);
   }
@@ -148,7 +118,7 @@ int16_t CTessel::ReadColor(_t_ASRGBColor& color, PIReadDescriptor& token) {
     HostDisposeHandle(procs, object);
     return fetched;
   }
-  PIReadDescriptor nested = read.openReadDescriptorProc(object, kColorKeys);
+  PIReadDescriptor nested = read.openReadDescriptorProc(object, kColorKeys.data());
   if (!nested) {
     HostDisposeHandle(procs, object);
     return fetched;
@@ -159,7 +129,7 @@ int16_t CTessel::ReadColor(_t_ASRGBColor& color, PIReadDescriptor& token) {
   DescType type = 0;
   int32_t flags = 0;
   while (read.getKeyProc(nested, &key, &type, &flags)) {
-    for (const ColorComponent& c : kColorComponents) {
+    for (const parameter::ColorComponent& c : kColorComponents) {
       if (c.key != key) continue;
       int32_t value = 0;
       found.*c.component = read.getIntegerProc(nested, &value) == noErr ? uint16_t(value) : color.*c.component;
@@ -180,10 +150,10 @@ void CTessel::WriteScript(CTesselParams& params) {
   PIWriteDescriptor writer = write.openWriteDescriptorProc();
   if (!writer) return;
   // A put that fails leaves its item out; the rest is still written.
-  for (const ScriptItem& item : kScriptItems) {
-    std::visit(Overloaded{
-                   [&](ColorField field) { PutColor(dp, procs, writer, item.key, params.*field); },
-                   [&](NameField field) {
+  for (const parameter::Declaration& item : parameter::kDeclarations) {
+    std::visit(parameter::Overloaded{
+                   [&](ColorMember field) { PutColor(dp, procs, writer, item.key, params.*field); },
+                   [&](NameMember field) {
                      char name[kPaletteNameSize] = {};
                      std::memcpy(name, params.*field, kPaletteNameSize - 1);
                      // The host copies the text; the handle stays ours.
@@ -192,12 +162,14 @@ void CTessel::WriteScript(CTesselParams& params) {
                        HostDisposeHandle(procs, text);
                      }
                    },
-                   [&](FlagField field) { write.putBooleanProc(writer, item.key, params.*field != 0); },
-                   [&](ToleranceField field) { write.putIntegerProc(writer, item.key, params.*field); },
+                   [&](parameter::FlagMember field) { write.putBooleanProc(writer, item.key, params.*field != 0); },
+                   [&](parameter::LevelMember field) { write.putIntegerProc(writer, item.key, params.*field); },
                    // The low 32 bits, as the host's integers are 32-bit.
-                   [&](SizeField field) { write.putIntegerProc(writer, item.key, int32_t(uint32_t(params.*field))); },
+                   [&](parameter::SizeMember field) {
+                     write.putIntegerProc(writer, item.key, int32_t(uint32_t(params.*field)));
+                   },
                },
-               item.field);
+               item.member);
   }
   HostCloseWriter(dp, procs, &writer);
 }

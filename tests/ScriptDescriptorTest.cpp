@@ -61,6 +61,22 @@ TEST_F(ScriptDescriptor, ReplayChangesOnlyTheFieldsItHolds) {
   ExpectNothingLeftOpen();
 }
 
+TEST_F(ScriptDescriptor, ReadersAreHandedTheKeysInTheEditorsOrder) {
+  CTesselParams params;
+  Replay(Descriptor{{Color("BckC", ColorObject(1, 2, 3)), Int("Tlrn", 4)}}, params);
+  const auto keys = [](const std::string& names) {  // four characters each
+    std::vector<DescriptorKeyID> list;
+    for (size_t i = 0; i + 4 <= names.size(); i += 4)
+      list.push_back(DescriptorKeyID(uint8_t(names[i])) << 24 | uint8_t(names[i + 1]) << 16 |
+                     uint8_t(names[i + 2]) << 8 | uint8_t(names[i + 3]));
+    return list;
+  };
+  ASSERT_EQ(descriptors.keyLists().size(), 2u);
+  EXPECT_EQ(descriptors.keyLists()[0],
+            keys("Clr BckCPltFTlrnRanDAr  FlaGJoiNFlgSJinSPaAp"));
+  EXPECT_EQ(descriptors.keyLists()[1], keys("Rd  Grn Bl  "));
+}
+
 TEST_F(ScriptDescriptor, IntegersKeepTheirLowBitsOrAreSignExtended) {
   CTesselParams p;
   Replay(Descriptor{{Int("Tlrn", 70000), Int("FlgS", -1), Int("JinS", -2)}}, p);

@@ -2,6 +2,8 @@
 
 #include <boost/filesystem.hpp>
 
+#include "plugin/HostFolders.h"
+
 namespace tessel::ui {
 
 void ListSwatchFiles(const char* presetsPath, const std::function<void(const char*)>& add) {
@@ -9,10 +11,10 @@ void ListSwatchFiles(const char* presetsPath, const std::function<void(const cha
   if (!presetsPath || !*presetsPath) return;
   try {
     boost::filesystem::path folder(presetsPath);
-    folder /= "Color Swatches";
+    folder /= kPrefsName[kSwatchFolderNameIndex];
     for (boost::filesystem::directory_iterator entry(folder), end; entry != end; ++entry) {
       const boost::filesystem::path& path = entry->path();
-      if (path.extension().compare(boost::filesystem::path(".aco")) == 0) add(path.filename().c_str());
+      if (path.extension().compare(boost::filesystem::path(kSwatchExtension)) == 0) add(path.filename().c_str());
     }
   } catch (const boost::filesystem::filesystem_error&) {
     // The dialog then offers what was listed so far and random colours.

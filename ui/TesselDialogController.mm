@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/ParamDeclarations.h"
 #import "ui/Maker.h"
 #import "ui/PSColorWell.h"
 #import "ui/Platform.h"
@@ -11,7 +12,10 @@
 namespace {
 
 // Records and wells exchange colours by whole bytes: the well shows the high
-// byte of each 16-bit component and gives it back with a zero low byte.
+// byte of each 16-bit component and gives it back with a zero low byte, as the
+// editor's own dialog does (255 is 65280). The command line repeats the byte
+// instead (255 is 65535, host/ParamOptions.cpp); both paint the same 8-bit
+// colour.
 void ShowColor(const _t_ASRGBColor& color, ComQuarnPSColorWell* well) {
   if (!well) return;
   well->mFilterColor[0] = static_cast<unsigned char>(color.red >> 8);
@@ -137,8 +141,10 @@ void StorePaletteName(NSString* title, CTesselParams& params) {
   TakeColor(mFillSwatch, params->fillColor);
   TakeColor(mFlagSwatch, params->flagColor);
   params->tolerance = static_cast<uint16_t>([mToleranceEdit intValue]);
-  params->joinSize = static_cast<uint64_t>(static_cast<int64_t>([mJoinEdit intValue]));
-  params->flagSize = static_cast<uint64_t>(static_cast<int64_t>([mFlagEdit intValue]));
+  // A negative size would become an enormous one: sizes are held to what the
+  // command line accepts.
+  params->joinSize = tessel::parameter::SizeFromTyped([mJoinEdit intValue]);
+  params->flagSize = tessel::parameter::SizeFromTyped([mFlagEdit intValue]);
   params->joinAreas = [mJoinCheck state] != 0;
   params->flagAreas = [mFlagCheck state] != 0;
   params->paintAntiAliased = [mAACheck state] != 0;

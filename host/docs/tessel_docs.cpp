@@ -1,9 +1,11 @@
-// Writes the tessel command's manual page or bash completion to standard
-// output, from the same definition that parses its command line.
+// Writes the tessel command's manual page, its bash completion or the README's
+// list of filter options to standard output, from the same definitions that
+// parse its command line.
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 
+#include "host/ParamOptions.h"
 #include "host/docs/CommandLineDocs.h"
 
 int main(int argc, char** argv) {
@@ -12,8 +14,10 @@ int main(int argc, char** argv) {
     tessel::host::WriteManPage(line, argv[2], std::cout);
   } else if (argc == 2 && std::strcmp(argv[1], "bash-completion") == 0) {
     tessel::host::WriteBashCompletion(line, std::cout);
+  } else if (argc == 2 && std::strcmp(argv[1], "readme-options") == 0) {
+    std::cout << tessel::host::ParamOptionsList();
   } else {
-    std::fprintf(stderr, "usage: tessel_docs man VERSION | tessel_docs bash-completion\n");
+    std::fprintf(stderr, "usage: tessel_docs man VERSION | tessel_docs bash-completion | tessel_docs readme-options\n");
     return 2;
   }
   return std::cout.flush() ? 0 : 1;
