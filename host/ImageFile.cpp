@@ -116,11 +116,15 @@ void ChooseMode(const std::string& path, VipsImage* image, int16_t& mode, bool& 
 // CMYK files store 0 for no ink and Lab files a and b as signed bytes; the
 // editor counts 255 as no ink and offsets a and b by 128. Both differences
 // are an exclusive-or, so one pass converts either way.
+bool NeedsFlipping(int16_t imageMode) {
+  return imageMode == plugInModeCMYKColor || imageMode == plugInModeLabColor;
+}
+
 void FlipConventions(ImageFile& image) {
+  if (!NeedsFlipping(image.imageMode)) return;
   uint8_t mask[4] = {};
   if (image.imageMode == plugInModeCMYKColor) std::memset(mask, 0xFF, sizeof mask);
-  else if (image.imageMode == plugInModeLabColor) mask[1] = mask[2] = 0x80;
-  else return;
+  else mask[1] = mask[2] = 0x80;
   ImageBuffer& pixels = image.pixels;
   const int planes = std::min(4, pixels.planes() - (image.hasTransparency ? 1 : 0));
   for (int64_t y = 0; y < pixels.height(); ++y) {
@@ -248,12 +252,37 @@ VipsInterpretation InterpretationOf(int16_t mode) {
   }
 }
 
-// A view of the buffer as the file's image, without copying the pixels.
-VipsImagePtr WrapPixels(const ImageFile& image) {
+int GenerateReleasedRows(VipsRegion* out, void* sequence, void*, void* gate, gboolean*) {
+  auto* source = static_cast<VipsRegion*>(sequence);
+  const VipsRect& rows = out->valid;
+  if (!static_cast<RowGate*>(gate)->AwaitRows(rows.top + rows.height)) {
+    vips_error("tessel", "the page was given up before it was finished");
+    return -1;
+  }
+  // Pointed to, not copied: released rows never change again.
+  if (vips_region_prepare(source, &rows) != 0) return -1;
+  return vips_region_region(out, source, &rows, rows.left, rows.top);
+}
+
+// `source` as an image whose rows are handed out only once `gate` releases them.
+VipsImagePtr GateRows(VipsImagePtr source, RowGate& gate) {
+  VipsImagePtr gated(vips_image_new());
+  if (vips_image_pipelinev(gated.get(), VIPS_DEMAND_STYLE_THINSTRIP, source.get(), nullptr) != 0) return nullptr;
+  VipsImage* kept = source.release();
+  vips_object_local(gated.get(), kept);
+  if (vips_image_generate(gated.get(), vips_start_one, GenerateReleasedRows, vips_stop_one, kept, &gate) != 0)
+    return nullptr;
+  return gated;
+}
+
+// A view of the buffer as the file's image, without copying the pixels; with
+// a gate, its rows as the gate releases them.
+VipsImagePtr WrapPixels(const ImageFile& image, RowGate* gate) {
   const ImageBuffer& pixels = image.pixels;
   VipsImagePtr wrapped(vips_image_new_from_memory(pixels.data(), static_cast<size_t>(pixels.sizeBytes()),
                                                   static_cast<int>(pixels.width()), static_cast<int>(pixels.height()),
                                                   pixels.planes(), VIPS_FORMAT_UCHAR));
+  if (wrapped && gate) wrapped = GateRows(std::move(wrapped), *gate);
   if (!wrapped) return nullptr;
   VipsImage* out = nullptr;
   int failed = 0;
@@ -339,13 +368,17 @@ ImageHeader ReadImageHeader(const std::string& path) {
   return {opened.mode, opened.transparency, opened.image->Xsize, opened.image->Ysize};
 }
 
-void SaveImageFile(ImageFile& image, const std::string& path) {
+void SaveImageFile(ImageFile& image, const std::string& path, RowGate* gate) {
   CheckSavable(path, image.imageMode, image.hasTransparency);
   Format format = Format::kPng;
   FormatOfExtension(path, format);
   StartVips();
-  FlipConventions(image);
-  VipsImagePtr out = WrapPixels(image);
+  if (NeedsFlipping(image.imageMode)) {
+    // Turned in place, so only once the page is whole.
+    if (gate && !gate->AwaitRows(image.pixels.height())) Fail(path, "the page was given up before it was finished");
+    FlipConventions(image);
+  }
+  VipsImagePtr out = WrapPixels(image, gate);
   if (!out) Fail(path, TakeVipsError());
   int failed = 0;
   switch (format) {

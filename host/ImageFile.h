@@ -13,6 +13,7 @@
 
 #include "host/AvailableMemory.h"
 #include "host/ImageBuffer.h"
+#include "host/RowGate.h"
 #include "plugin/PhotoshopHost.h"
 
 namespace tessel::host {
@@ -77,9 +78,12 @@ ImageHeader ReadImageHeader(const std::string& path);
 
 // Writes `image` to `path` in the format its extension names. Turns the
 // pixels back into the file's conventions in place first, so the buffer is
-// not the editor's afterwards. Throws ImageFileError; `path` may then hold a
-// partial file, which the caller removes.
-void SaveImageFile(ImageFile& image, const std::string& path);
+// not the editor's afterwards. With `gate`, each row is read only once the
+// gate has released it, so the writing can begin while the page is still
+// being worked on (CMYK and Lab, turned in place, wait for the whole page).
+// Throws ImageFileError, also when the gate is given up; `path` may then
+// hold a partial file, which the caller removes.
+void SaveImageFile(ImageFile& image, const std::string& path, RowGate* gate = nullptr);
 
 // Names the supported formats, depths and modes, for messages and help.
 extern const char kSupportedImages[];
