@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "host/PngDecoder.h"
 #include "host/PngEncoder.h"
 
 namespace tessel::host {
@@ -244,6 +245,11 @@ void ReadPixels(const std::string& path, VipsImage* image, ImageBuffer& pixels) 
   }
 }
 
+bool IsPng(VipsImage* image) {
+  const char* loader = nullptr;
+  return vips_image_get_string(image, VIPS_META_LOADER, &loader) == 0 && std::strcmp(loader, "pngload") == 0;
+}
+
 VipsInterpretation InterpretationOf(int16_t mode) {
   switch (mode) {
     case plugInModeGrayScale: return VIPS_INTERPRETATION_B_W;
@@ -356,7 +362,7 @@ ImageFile LoadImageFile(const std::string& path, int64_t availableBytes) {
   file.traits.xResolution = image->Xres;
   file.traits.yResolution = image->Yres;
   vips_image_map(image, KeepField, &file.traits);
-  ReadPixels(path, image, file.pixels);
+  if (!(IsPng(image) && DecodePng(path, file.pixels))) ReadPixels(path, image, file.pixels);
   FlipConventions(file);
   return file;
 }

@@ -1,7 +1,7 @@
 // Image files as the editor opens and saves them for a filter: PNG, TIFF and
-// JPEG through libvips, 8 bits per channel (16-bit files are reduced to 8 on
-// reading), in grey, RGB, CMYK or Lab, grey, RGB and CMYK optionally with
-// transparency (then laid out as a layer).
+// JPEG through libvips (PNG pixels through PngDecoder), 8 bits per channel
+// (16-bit files are reduced to 8 on reading), in grey, RGB, CMYK or Lab,
+// grey, RGB and CMYK optionally with transparency (then laid out as a layer).
 // Pixels are held in the editor's conventions: CMYK 255 = no ink, Lab with
 // L 0..255 and a/b offset by 128.
 #pragma once
