@@ -32,15 +32,6 @@ struct Variant {
 
 constexpr png_uint_32 kWidth = 13, kHeight = 11;  // odd, so every interlace pass is partial
 
-int ChannelsOf(int colourType) {
-  switch (colourType) {
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-    case PNG_COLOR_TYPE_RGB: return 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-    default: return 1;
-  }
-}
-
 // libpng reports by longjmp: nothing here needs destroying on the way out.
 bool WriteVariant(png_structp png, png_infop info, std::FILE* file, const Variant& v,
                   std::vector<std::vector<png_byte>>& rows, std::mt19937& random) {
@@ -57,21 +48,18 @@ bool WriteVariant(png_structp png, png_infop info, std::FILE* file, const Varian
     alphas[i] = png_byte(random());
   }
   if (v.colourType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette.data(), entries);
-  const size_t rowBytes = (kWidth * ChannelsOf(v.colourType) * v.depth + 7) / 8;
-  rows.assign(kHeight, std::vector<png_byte>(rowBytes));
+  rows.assign(kHeight, std::vector<png_byte>(png_get_rowbytes(png, info)));
   for (auto& row : rows)
     for (auto& byte : row) byte = png_byte(random());
   if (v.transparencyKey) {
     // Keyed on the first pixel's own value, so that the key is met.
+    const png_bytep first = rows[0].data();
+    const auto sample = [&](int i) {
+      return v.depth == 16 ? png_uint_16(first[2 * i] << 8 | first[2 * i + 1]) : png_uint_16(first[i]);
+    };
     png_color_16 key{};
-    const auto sample = [&](size_t i) { return v.depth == 16 ? png_uint_16(rows[0][2 * i] << 8 | rows[0][2 * i + 1])
-                                                             : png_uint_16(rows[0][0] >> (8 - v.depth)); };
-    key.gray = sample(0);
-    if (v.colourType == PNG_COLOR_TYPE_RGB) {
-      key.red = v.depth == 16 ? sample(0) : rows[0][0];
-      key.green = v.depth == 16 ? sample(1) : rows[0][1];
-      key.blue = v.depth == 16 ? sample(2) : rows[0][2];
-    }
+    key.gray = v.depth == 16 ? sample(0) : png_uint_16(first[0] >> (8 - v.depth));
+    if (v.colourType == PNG_COLOR_TYPE_RGB) key = {0, sample(0), sample(1), sample(2), 0};
     png_set_tRNS(png, info, alphas.data(), v.colourType == PNG_COLOR_TYPE_PALETTE ? entries : 0, &key);
   }
   if (v.colourChunks) {
