@@ -258,37 +258,43 @@ VipsInterpretation InterpretationOf(int16_t mode) {
   }
 }
 
-int GenerateReleasedRows(VipsRegion* out, void* sequence, void*, void* gate, gboolean*) {
-  auto* source = static_cast<VipsRegion*>(sequence);
+int GenerateReleasedRows(VipsRegion* out, void*, void* page, void* gate, gboolean*) {
+  const auto& pixels = *static_cast<const ImageBuffer*>(page);
   const VipsRect& rows = out->valid;
   if (!static_cast<RowGate*>(gate)->AwaitRows(rows.top + rows.height)) {
     vips_error("tessel", "the page was given up before it was finished");
     return -1;
   }
-  // Pointed to, not copied: released rows never change again.
-  if (vips_region_prepare(source, &rows) != 0) return -1;
-  return vips_region_region(out, source, &rows, rows.left, rows.top);
+  // Copied on the thread that waited for them: the encoder, on a thread of
+  // its own, reads the copy.
+  const auto bytes = static_cast<size_t>(rows.width * pixels.columnBytes());
+  for (int y = rows.top; y < rows.top + rows.height; ++y)
+    std::memcpy(VIPS_REGION_ADDR(out, rows.left, y),
+                pixels.data() + y * pixels.rowBytes() + rows.left * pixels.columnBytes(), bytes);
+  return 0;
 }
 
-// `source` as an image whose rows are handed out only once `gate` releases them.
-VipsImagePtr GateRows(VipsImagePtr source, RowGate& gate) {
+// The buffer as an image whose rows are handed out only once `gate` releases them.
+VipsImagePtr GateRows(const ImageBuffer& pixels, RowGate& gate) {
   VipsImagePtr gated(vips_image_new());
-  if (vips_image_pipelinev(gated.get(), VIPS_DEMAND_STYLE_THINSTRIP, source.get(), nullptr) != 0) return nullptr;
-  VipsImage* kept = source.release();
-  vips_object_local(gated.get(), kept);
-  if (vips_image_generate(gated.get(), vips_start_one, GenerateReleasedRows, vips_stop_one, kept, &gate) != 0)
+  vips_image_init_fields(gated.get(), static_cast<int>(pixels.width()), static_cast<int>(pixels.height()),
+                         pixels.planes(), VIPS_FORMAT_UCHAR, VIPS_CODING_NONE, VIPS_INTERPRETATION_MULTIBAND, 1.0, 1.0);
+  if (vips_image_pipelinev(gated.get(), VIPS_DEMAND_STYLE_THINSTRIP, nullptr) != 0 ||
+      vips_image_generate(gated.get(), nullptr, GenerateReleasedRows, nullptr, const_cast<ImageBuffer*>(&pixels),
+                          &gate) != 0)
     return nullptr;
   return gated;
 }
 
 // A view of the buffer as the file's image, without copying the pixels; with
-// a gate, its rows as the gate releases them.
+// a gate, its rows copied as the gate releases them.
 VipsImagePtr WrapPixels(const ImageFile& image, RowGate* gate) {
   const ImageBuffer& pixels = image.pixels;
-  VipsImagePtr wrapped(vips_image_new_from_memory(pixels.data(), static_cast<size_t>(pixels.sizeBytes()),
-                                                  static_cast<int>(pixels.width()), static_cast<int>(pixels.height()),
-                                                  pixels.planes(), VIPS_FORMAT_UCHAR));
-  if (wrapped && gate) wrapped = GateRows(std::move(wrapped), *gate);
+  VipsImagePtr wrapped(gate ? GateRows(pixels, *gate)
+                            : VipsImagePtr(vips_image_new_from_memory(
+                                  pixels.data(), static_cast<size_t>(pixels.sizeBytes()),
+                                  static_cast<int>(pixels.width()), static_cast<int>(pixels.height()),
+                                  pixels.planes(), VIPS_FORMAT_UCHAR)));
   if (!wrapped) return nullptr;
   VipsImage* out = nullptr;
   int failed = 0;
