@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "host/PagesMappedAhead.h"
 #include "host/PngDecoder.h"
 #include "host/PngEncoder.h"
 
@@ -368,7 +369,12 @@ ImageFile LoadImageFile(const std::string& path, int64_t availableBytes) {
   file.traits.xResolution = image->Xres;
   file.traits.yResolution = image->Yres;
   vips_image_map(image, KeepField, &file.traits);
-  if (!(IsPng(image) && DecodePng(path, file.pixels))) ReadPixels(path, image, file.pixels);
+  bool decoded = false;
+  if (IsPng(image)) {
+    const PagesMappedAhead mapping(file.pixels.data(), static_cast<size_t>(file.pixels.sizeBytes()));
+    decoded = DecodePng(path, file.pixels);
+  }
+  if (!decoded) ReadPixels(path, image, file.pixels);
   FlipConventions(file);
   return file;
 }
