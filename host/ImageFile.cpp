@@ -45,6 +45,8 @@ std::string TakeVipsError() {
   std::string text = vips_error_buffer();
   vips_error_clear();
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  // A PNG cut off after its signature fails with no reason given.
+  if (text.empty()) return "damaged or incomplete";
   const auto lastLine = text.rfind('\n');
   return lastLine == std::string::npos ? text : text.substr(lastLine + 1);
 }
