@@ -3,11 +3,7 @@
 // as a user runs it: wall time against the plain run, and peak memory against
 // the decoded page (3 bytes a pixel).
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,6 +11,7 @@
 
 #include <boost/filesystem.hpp>
 
+#include "bench/TimedCommand.h"
 #include "host/ImageFile.h"
 #include "tests/support/LineArt.h"
 
@@ -54,34 +51,11 @@ const Scratch& Page() {
   return scratch;
 }
 
-struct ChildRun {
-  bool ok = false;
-  double seconds = 0;
-  double peakBytes = 0;
-};
-
-ChildRun RunTessel(const char* output, const std::vector<std::string>& extra) {
+tessel::bench::TimedRun RunTessel(const char* output, const std::vector<std::string>& extra) {
   std::vector<std::string> arguments = {TESSEL_BINARY_DIR "/tessel", "run", Page().pagePath(), "-o",
                                         Page().path(output)};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    setenv("XDG_CONFIG_HOME", Page().config().c_str(), 1);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage {};
-  wait4(child, &status, 0, &usage);
-  ChildRun run;
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  run.peakBytes = usage.ru_maxrss * 1024.0;
-  return run;
+  return tessel::bench::RunTimed(arguments, {"XDG_CONFIG_HOME=" + Page().config()});
 }
 
 struct RunKind {
@@ -104,7 +78,7 @@ void BM_FlatsAgainstPlainRun(benchmark::State& state) {
   std::vector<double> seconds(kinds.size(), 0), peak(kinds.size(), 0);
   for (auto _ : state) {
     for (size_t k = 0; k < kinds.size(); ++k) {
-      const ChildRun run = RunTessel(kinds[k].output, kinds[k].options);
+      const tessel::bench::TimedRun run = RunTessel(kinds[k].output, kinds[k].options);
       if (!run.ok) {
         state.SkipWithError("tessel run failed");
         return;
@@ -131,7 +105,7 @@ void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
   Page();
   double plain = 0, closing = 0;
   for (auto _ : state) {
-    const ChildRun without = RunTessel("out.png", {}), with = RunTessel("out.png", {"--close-gaps", "10"});
+    const tessel::bench::TimedRun without = RunTessel("out.png", {}), with = RunTessel("out.png", {"--close-gaps", "10"});
     if (!without.ok || !with.ok) {
       state.SkipWithError("tessel run failed");
       return;

@@ -10,6 +10,8 @@
 #include <memory>
 #include <mutex>
 
+#include "host/PagesMappedAhead.h"
+#include "host/PngDecoder.h"
 #include "host/PngEncoder.h"
 
 namespace tessel::host {
@@ -44,6 +46,8 @@ std::string TakeVipsError() {
   std::string text = vips_error_buffer();
   vips_error_clear();
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  // A PNG cut off after its signature fails with no reason given.
+  if (text.empty()) return "damaged or incomplete";
   const auto lastLine = text.rfind('\n');
   return lastLine == std::string::npos ? text : text.substr(lastLine + 1);
 }
@@ -121,11 +125,15 @@ void ChooseMode(const std::string& path, VipsImage* image, int16_t& mode, bool& 
 // CMYK files store 0 for no ink and Lab files a and b as signed bytes; the
 // editor counts 255 as no ink and offsets a and b by 128. Both differences
 // are an exclusive-or, so one pass converts either way.
+bool NeedsFlipping(int16_t imageMode) {
+  return imageMode == plugInModeCMYKColor || imageMode == plugInModeLabColor;
+}
+
 void FlipConventions(ImageFile& image) {
+  if (!NeedsFlipping(image.imageMode)) return;
   uint8_t mask[4] = {};
   if (image.imageMode == plugInModeCMYKColor) std::memset(mask, 0xFF, sizeof mask);
-  else if (image.imageMode == plugInModeLabColor) mask[1] = mask[2] = 0x80;
-  else return;
+  else mask[1] = mask[2] = 0x80;
   ImageBuffer& pixels = image.pixels;
   const int planes = std::min(4, pixels.planes() - (image.hasTransparency ? 1 : 0));
   for (int64_t y = 0; y < pixels.height(); ++y) {
@@ -245,6 +253,11 @@ void ReadPixels(const std::string& path, VipsImage* image, ImageBuffer& pixels) 
   }
 }
 
+bool IsPng(VipsImage* image) {
+  const char* loader = nullptr;
+  return vips_image_get_string(image, VIPS_META_LOADER, &loader) == 0 && std::strcmp(loader, "pngload") == 0;
+}
+
 VipsInterpretation InterpretationOf(int16_t mode) {
   switch (mode) {
     case plugInModeGrayScale: return VIPS_INTERPRETATION_B_W;
@@ -253,12 +266,43 @@ VipsInterpretation InterpretationOf(int16_t mode) {
   }
 }
 
-// A view of the buffer as the file's image, without copying the pixels.
-VipsImagePtr WrapPixels(const ImageFile& image) {
+int GenerateReleasedRows(VipsRegion* out, void*, void* page, void* gate, gboolean*) {
+  const auto& pixels = *static_cast<const ImageBuffer*>(page);
+  const VipsRect& rows = out->valid;
+  if (!static_cast<RowGate*>(gate)->AwaitRows(rows.top + rows.height)) {
+    vips_error("tessel", "the page was given up before it was finished");
+    return -1;
+  }
+  // Copied on the thread that waited for them: the encoder, on a thread of
+  // its own, reads the copy.
+  const auto bytes = static_cast<size_t>(rows.width * pixels.columnBytes());
+  for (int y = rows.top; y < rows.top + rows.height; ++y)
+    std::memcpy(VIPS_REGION_ADDR(out, rows.left, y),
+                pixels.data() + y * pixels.rowBytes() + rows.left * pixels.columnBytes(), bytes);
+  return 0;
+}
+
+// The buffer as an image whose rows are handed out only once `gate` releases them.
+VipsImagePtr GateRows(const ImageBuffer& pixels, RowGate& gate) {
+  VipsImagePtr gated(vips_image_new());
+  vips_image_init_fields(gated.get(), static_cast<int>(pixels.width()), static_cast<int>(pixels.height()),
+                         pixels.planes(), VIPS_FORMAT_UCHAR, VIPS_CODING_NONE, VIPS_INTERPRETATION_MULTIBAND, 1.0, 1.0);
+  if (vips_image_pipelinev(gated.get(), VIPS_DEMAND_STYLE_THINSTRIP, nullptr) != 0 ||
+      vips_image_generate(gated.get(), nullptr, GenerateReleasedRows, nullptr, const_cast<ImageBuffer*>(&pixels),
+                          &gate) != 0)
+    return nullptr;
+  return gated;
+}
+
+// A view of the buffer as the file's image, without copying the pixels; with
+// a gate, its rows copied as the gate releases them.
+VipsImagePtr WrapPixels(const ImageFile& image, RowGate* gate) {
   const ImageBuffer& pixels = image.pixels;
-  VipsImagePtr wrapped(vips_image_new_from_memory(pixels.data(), static_cast<size_t>(pixels.sizeBytes()),
-                                                  static_cast<int>(pixels.width()), static_cast<int>(pixels.height()),
-                                                  pixels.planes(), VIPS_FORMAT_UCHAR));
+  VipsImagePtr wrapped(gate ? GateRows(pixels, *gate)
+                            : VipsImagePtr(vips_image_new_from_memory(
+                                  pixels.data(), static_cast<size_t>(pixels.sizeBytes()),
+                                  static_cast<int>(pixels.width()), static_cast<int>(pixels.height()),
+                                  pixels.planes(), VIPS_FORMAT_UCHAR)));
   if (!wrapped) return nullptr;
   VipsImage* out = nullptr;
   int failed = 0;
@@ -354,7 +398,12 @@ ImageFile LoadImageFile(const std::string& path, int64_t availableBytes) {
   file.traits.xResolution = image->Xres;
   file.traits.yResolution = image->Yres;
   vips_image_map(image, KeepField, &file.traits);
-  ReadPixels(path, image, file.pixels);
+  bool decoded = false;
+  if (IsPng(image)) {
+    const PagesMappedAhead mapping(file.pixels.data(), static_cast<size_t>(file.pixels.sizeBytes()));
+    decoded = DecodePng(path, file.pixels);
+  }
+  if (!decoded) ReadPixels(path, image, file.pixels);
   FlipConventions(file);
   return file;
 }
@@ -366,13 +415,17 @@ ImageHeader ReadImageHeader(const std::string& path) {
   return {opened.mode, opened.transparency, opened.image->Xsize, opened.image->Ysize};
 }
 
-void SaveImageFile(ImageFile& image, const std::string& path) {
+void SaveImageFile(ImageFile& image, const std::string& path, RowGate* gate) {
   CheckSavable(path, image.imageMode, image.hasTransparency);
   Format format = Format::kPng;
   FormatOfExtension(path, format);
   StartVips();
-  FlipConventions(image);
-  VipsImagePtr out = WrapPixels(image);
+  if (NeedsFlipping(image.imageMode)) {
+    // Turned in place, so only once the page is whole.
+    if (gate && !gate->AwaitRows(image.pixels.height())) Fail(path, "the page was given up before it was finished");
+    FlipConventions(image);
+  }
+  VipsImagePtr out = WrapPixels(image, gate);
   if (!out) Fail(path, TakeVipsError());
   int failed = 0;
   switch (format) {

@@ -1,7 +1,7 @@
 // Image files as the editor opens and saves them for a filter: PNG, TIFF and
-// JPEG through libvips, 8 bits per channel (16-bit files are reduced to 8 on
-// reading), in grey, RGB, CMYK or Lab, grey, RGB and CMYK optionally with
-// transparency (then laid out as a layer).
+// JPEG through libvips (PNG pixels through PngDecoder), 8 bits per channel
+// (16-bit files are reduced to 8 on reading), in grey, RGB, CMYK or Lab,
+// grey, RGB and CMYK optionally with transparency (then laid out as a layer).
 // Pixels are held in the editor's conventions: CMYK 255 = no ink, Lab with
 // L 0..255 and a/b offset by 128.
 #pragma once
@@ -13,6 +13,7 @@
 
 #include "host/AvailableMemory.h"
 #include "host/ImageBuffer.h"
+#include "host/RowGate.h"
 #include "plugin/PhotoshopHost.h"
 
 namespace tessel::host {
@@ -77,9 +78,12 @@ ImageHeader ReadImageHeader(const std::string& path);
 
 // Writes `image` to `path` in the format its extension names. Turns the
 // pixels back into the file's conventions in place first, so the buffer is
-// not the editor's afterwards. Throws ImageFileError; `path` may then hold a
-// partial file, which the caller removes.
-void SaveImageFile(ImageFile& image, const std::string& path);
+// not the editor's afterwards. With `gate`, each row is read only once the
+// gate has released it, so the writing can begin while the page is still
+// being worked on (CMYK and Lab, turned in place, wait for the whole page).
+// Throws ImageFileError, also when the gate is given up; `path` may then
+// hold a partial file, which the caller removes.
+void SaveImageFile(ImageFile& image, const std::string& path, RowGate* gate = nullptr);
 
 // The extension of `path` in lower case with its dot; empty when it has none.
 std::string LowerExtension(const std::string& path);

@@ -6,8 +6,10 @@
 #include "host/FilterSession.h"
 #include "host/ImageFile.h"
 #include "host/LayeredOutput.h"
+#include "host/OverlappedWrite.h"
 #include "host/PageFlats.h"
 #include "host/PagePass.h"
+#include "host/ParamItems.h"
 #include "host/PendingOutput.h"
 #include "host/Stopwatch.h"
 
@@ -27,6 +29,29 @@ void TimeStart(const std::vector<SelectorCall>& calls, PageTimings& timings) {
 
 std::string FilterFailure(const std::string& input, int16_t code) {
   return input + ": " + FailureText(code) + "; the output was not written";
+}
+
+// Whether a replayed action leaves the filter nothing to paint after its
+// scan, and nothing to repaint above the row it has reached: no joining, no
+// flagging (a flag fill may spread through pixels of the paint colour it
+// replaces, above the scan). Unset items leave both off, as in the filter;
+// anything else than a plain "off" counts as on.
+bool RowsFinalAsScanned(const Descriptor& replay) {
+  for (const DescriptorItem& item : replay.items) {
+    if (item.key != params::kKeyOf<&_STesselParams::joinAreas> && item.key != params::kKeyOf<&_STesselParams::flagAreas>)
+      continue;
+    const bool* on = std::get_if<bool>(&item.value);
+    if (!on || *on) return false;
+  }
+  return true;
+}
+
+// Whether the page can be written as the scan finishes its rows: only the
+// filter's own output, unchanged after the filter, from parameters known
+// before the run.
+bool CanWriteDuringScan(const RunSettings& settings, bool layered, FlatsOutput flats) {
+  return !layered && flats == FlatsOutput::kNone && settings.closeGaps == 0 && !settings.showDialog &&
+         RowsFinalAsScanned(settings.replay);
 }
 
 }  // namespace
@@ -55,8 +80,15 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     // costs no filtering.
     PendingOutput pending(output);
 
+    std::optional<OverlappedWrite> overlapped;
+    if (CanWriteDuringScan(settings, layered, flats)) overlapped.emplace(*image, pending.temporaryPath());
     FilterSession session(module);
-    session.host().progress().OnProgress(hooks.progress);
+    // The scan reports the rows it has passed: every region reaching them
+    // was seeded on or above them and is painted whole.
+    session.host().progress().OnProgress([&](int32_t done, int32_t total) {
+      if (overlapped) overlapped->RowsFinal(done);
+      if (hooks.progress) hooks.progress(done, total);
+    });
     session.host().progress().OnAbortCheck(hooks.abort);
     // Colours are converted into the page's own space, as the editor converts
     // them into the document's; a profile it cannot use leaves the built-in one.
@@ -78,6 +110,7 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
 
     const auto writing = std::chrono::steady_clock::now();
     if (layered) WriteLayered(*pass.asRead, *image, pending.temporaryPath(), timings);
+    else if (overlapped) overlapped->Finish();
     else SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
     timings.write = SecondsSince(writing);

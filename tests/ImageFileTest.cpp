@@ -147,6 +147,8 @@ TEST_F(ImageFileTest, UnsupportedOrDamagedFilesAreRefusedWithTheReason) {
   const std::string whole = test::ReadBytes(folder.path() / "whole.png");
   test::WriteBytes(folder.path() / "cut.png", whole.substr(0, whole.size() / 2));
   EXPECT_NE(LoadError(Path("cut.png")).find("cut.png"), std::string::npos);
+  test::WriteBytes(folder.path() / "signature.png", whole.substr(0, 8));
+  EXPECT_EQ(LoadError(Path("signature.png")), Path("signature.png") + ": damaged or incomplete");
 }
 
 TEST_F(ImageFileTest, OutputFormatsRefuseWhatTheyCannotHold) {
