@@ -159,9 +159,10 @@ inline constexpr size_t kDeclarationCount = sizeof kDeclarations / sizeof kDecla
 // a member without a declaration fails to compile rather than at run time.
 template <typename Field>
 constexpr const Declaration& Find(Field _STesselParams::*member) {
+  // Not std::get_if: its null check is no constant expression under UBSan.
   for (const Declaration& declaration : kDeclarations)
-    if (const auto* declared = std::get_if<Field _STesselParams::*>(&declaration.member);
-        declared && *declared == member)
+    if (std::holds_alternative<Field _STesselParams::*>(declaration.member) &&
+        std::get<Field _STesselParams::*>(declaration.member) == member)
       return declaration;
   throw "not a declared parameter";
 }
