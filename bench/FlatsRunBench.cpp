@@ -5,33 +5,28 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include <boost/filesystem.hpp>
 
 #include "bench/TimedCommand.h"
+#include "bench/FlatsPage.h"
 #include "host/ImageFile.h"
-#include "tests/support/LineArt.h"
 
 namespace {
 
 namespace fs = boost::filesystem;
 using namespace tessel::host;
 
-constexpr int64_t kWidth = 4640, kHeight = 6900;  // 32 MP, a 600 dpi page's width
-constexpr double kDecodedBytes = kWidth * kHeight * 3.0;
+constexpr double kDecodedBytes = tessel::bench::kFlatsPageWidth * tessel::bench::kFlatsPageHeight * 3.0;
 
 // A scratch folder with the page in it, made once and removed at exit.
 class Scratch {
  public:
   Scratch() : mFolder(fs::temp_directory_path() / fs::unique_path("tessel-flats-bench-%%%%%%")) {
     fs::create_directories(mFolder / "config");
-    const tessel::testing::Page art = tessel::testing::DrawComicPage(kWidth, kHeight, 3, 120, 4);
-    ImageBuffer pixels({kWidth, kHeight, 3, PlaneLayout::Interleaved, 0});
-    std::memcpy(pixels.data(), art.bytes.data(), art.bytes.size());
-    ImageFile page{std::move(pixels), plugInModeRGBColor, false, {}};
+    ImageFile page{tessel::bench::DrawFlatsPage(), plugInModeRGBColor, false, {}};
     SaveImageFile(page, pagePath());
   }
   ~Scratch() {

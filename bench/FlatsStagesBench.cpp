@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "bench/FlatsPage.h"
 #include "bench/ParameterBlock.h"
 #include "flats/Compose.h"
 #include "flats/Neighbours.h"
@@ -12,21 +13,18 @@
 #include "flats/RegionRuns.h"
 #include "host/FilterSession.h"
 #include "host/PageFlats.h"
-#include "tests/support/LineArt.h"
 
 namespace {
 
 using namespace tessel::host;
 namespace flats = tessel::flats;
 
-constexpr int64_t kWidth = 4640, kHeight = 6900;
+using tessel::bench::kFlatsPageHeight;
+using tessel::bench::kFlatsPageWidth;
 
 // The page as read and the filter's random-colour result on it, made once.
 struct Flatted {
-  Flatted() : asRead({kWidth, kHeight, 3}), result({kWidth, kHeight, 3}) {
-    const tessel::testing::Page art = tessel::testing::DrawComicPage(kWidth, kHeight, 3, 120, 4);
-    std::memcpy(asRead.data(), art.bytes.data(), art.bytes.size());
-    std::memcpy(result.data(), art.bytes.data(), art.bytes.size());
+  Flatted() : asRead(tessel::bench::DrawFlatsPage()), result(KeepPage(asRead)) {
     PluginModule module(DefaultModulePath());
     FilterSession session(module);
     CTesselParams params;
@@ -99,7 +97,7 @@ void BM_MakeDistinct(benchmark::State& state) {
     state.SkipWithError("the filter's run failed");
     return;
   }
-  ImageFile file{ImageBuffer({kWidth, kHeight, 3}), plugInModeRGBColor, false, {}};
+  ImageFile file{ImageBuffer({kFlatsPageWidth, kFlatsPageHeight, 3}), plugInModeRGBColor, false, {}};
   for (auto _ : state) {
     state.PauseTiming();
     std::memcpy(file.pixels.data(), Page().result.data(), static_cast<size_t>(Page().result.sizeBytes()));
