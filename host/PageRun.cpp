@@ -37,9 +37,10 @@ std::string FilterFailure(const std::string& input, int16_t code) {
 // replaces, above the scan). Unset items leave both off, as in the filter;
 // anything else than a plain "off" counts as on.
 bool RowsFinalAsScanned(const Descriptor& replay) {
+  constexpr DescriptorKeyID kJoin = params::kKeyOf<&_STesselParams::joinAreas>;
+  constexpr DescriptorKeyID kFlag = params::kKeyOf<&_STesselParams::flagAreas>;
   for (const DescriptorItem& item : replay.items) {
-    if (item.key != params::kKeyOf<&_STesselParams::joinAreas> && item.key != params::kKeyOf<&_STesselParams::flagAreas>)
-      continue;
+    if (item.key != kJoin && item.key != kFlag) continue;
     const bool* on = std::get_if<bool>(&item.value);
     if (!on || *on) return false;
   }
