@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "host/PluginModule.h"
 #include "tests/TesselCommand.h"
 
 namespace tessel::test {
@@ -149,6 +150,36 @@ TEST_F(TesselCommandTest, AMissingModuleIsReportedWithWhereItWasLookedFor) {
   EXPECT_EQ(result.exitCode, 4);
   EXPECT_THAT(result.err, HasSubstr("not found; looked for " + missing));
   EXPECT_FALSE(fs::exists(Path("out.png")));
+}
+
+// The loader's own account of what a command loaded, through glibc's LD_DEBUG.
+std::string LoadedLibraries(const TesselCommand& tessel, const std::vector<std::string>& arguments,
+                            const fs::path& log) {
+  const ScopedEnv debug("LD_DEBUG", "libs"), output("LD_DEBUG_OUTPUT", log.string()), display("DISPLAY", "");
+  EXPECT_EQ(tessel.Run(arguments).exitCode, 0);
+  std::string loaded;
+  for (fs::directory_iterator entry(log.parent_path()), end; entry != end; ++entry)
+    if (entry->path().filename().string().rfind(log.filename().string(), 0) == 0) loaded += ReadBytes(entry->path());
+  return loaded;
+}
+
+TEST_F(TesselCommandTest, TheWindowLibraryIsLoadedOnlyForAWindow) {
+  fs::create_directories(Path("plain"));
+  fs::create_directories(Path("about"));
+  const std::string page = Page("page.png");
+  EXPECT_THAT(LoadedLibraries(tessel, {"run", page, "-o", Path("out.png")}, Path("plain/ld")),
+              Not(HasSubstr("TesselInterface")));
+  EXPECT_THAT(LoadedLibraries(tessel, {"about"}, Path("about/ld")), HasSubstr("TesselInterface"));
+}
+
+TEST_F(TesselCommandTest, WithoutTheWindowLibraryTextsGoToStandardError) {
+  fs::create_directories(Path("alone"));
+  fs::copy_file(fs::path(host::DefaultModulePath()), Path("alone/Tessel.so"));
+  const ScopedEnv module("TESSEL_MODULE", Path("alone/Tessel.so"));
+  const CommandResult result = tessel.Run({"about"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_THAT(result.err, HasSubstr("no windows can be shown"));
+  EXPECT_THAT(result.out + result.err, HasSubstr("Tessel v1.12"));
 }
 
 TEST_F(TesselCommandTest, HelpNamesTheExitCodes) {

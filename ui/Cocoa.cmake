@@ -33,7 +33,24 @@ if(EXISTS ${TESSEL_GNUSTEP_INCLUDE}/AppKit/AppKit.h AND GNUSTEP_GUI_LIBRARY AND 
   add_library(tessel_ui_cocoa OBJECT ${TESSEL_UI_COCOA_SOURCES})
   target_link_libraries(tessel_ui_cocoa PUBLIC tessel_core tessel_ui_cocoa_flags)
   set_target_properties(tessel_ui_cocoa PROPERTIES OBJCXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-  set(TESSEL_UI_OBJECTS $<TARGET_OBJECTS:tessel_ui_cocoa>)
+
+  # The windows in a library of their own beside the module, which loads it
+  # only when one is shown.
+  add_library(TesselInterface MODULE $<TARGET_OBJECTS:tessel_ui_cocoa> ${CMAKE_CURRENT_LIST_DIR}/ConsoleText.cpp)
+  target_include_directories(TesselInterface PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(TesselInterface PRIVATE ${GNUSTEP_GUI_LIBRARY} ${GNUSTEP_BASE_LIBRARY} ${OBJC_LIBRARY} ${CMAKE_DL_LIBS})
+  target_link_options(TesselInterface PRIVATE -Wl,--no-undefined
+                      -Wl,--version-script=${CMAKE_CURRENT_LIST_DIR}/TesselInterface.map)
+  set_property(TARGET TesselInterface APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/TesselInterface.map)
+  set_target_properties(TesselInterface PROPERTIES
+    PREFIX ""
+    LINKER_LANGUAGE OBJCXX
+    LIBRARY_OUTPUT_DIRECTORY ${TESSEL_BUNDLE_DIR}/${TESSEL_BUNDLE_BINARY_SUBDIR})
+  add_library(tessel_ui_on_demand OBJECT ${CMAKE_CURRENT_LIST_DIR}/InterfaceOnDemand.cpp)
+  target_link_libraries(tessel_ui_on_demand PUBLIC tessel_core)
+  target_compile_definitions(tessel_ui_on_demand PRIVATE
+    TESSEL_INTERFACE_FILE_NAME="$<TARGET_FILE_NAME:TesselInterface>")
+  set(TESSEL_UI_OBJECTS $<TARGET_OBJECTS:tessel_ui_on_demand>)
 
   # Window resources beside the module, where it looks for them.
   set(TESSEL_UI_RESOURCES)

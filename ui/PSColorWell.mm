@@ -1,6 +1,14 @@
 #import "ui/PSColorWell.h"
 
-#include "plugin/PSFilter.h"
+#include "ui/ColourPicking.h"
+
+namespace {
+
+ColourPicker sPicker = nullptr;
+
+}  // namespace
+
+void setColourPicker(ColourPicker picker) { sPicker = picker; }
 
 
 @implementation ComQuarnPSColorWell
@@ -62,9 +70,7 @@
 
 - (void)mouseUp:(NSEvent*)event {
   (void)event;
-  // Without a running filter there is no host to ask.
-  CPSFilter* filter = CPSFilter::Instance();
-  if (mEnabled && filter) filter->LetUserPickColor(mFilterColor, true);
+  if (mEnabled && sPicker) sPicker(mFilterColor);
   [self setNeedsDisplay:YES];
 }
 
