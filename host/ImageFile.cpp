@@ -443,4 +443,19 @@ void SaveImageFile(ImageFile& image, const std::string& path, RowGate* gate) {
   if (failed) Fail(path, "cannot be written: " + TakeVipsError());
 }
 
+std::string OnePixelPng(const ImageFile& image) {
+  StartVips();
+  ImageFile pixel{ImageBuffer({1, 1, image.pixels.planes(), PlaneLayout::Interleaved, 0}), image.imageMode,
+                  image.hasTransparency, image.traits};
+  VipsImagePtr out = WrapPixels(pixel, nullptr);
+  void* bytes = nullptr;
+  size_t length = 0;
+  if (!out || vips_pngsave_buffer(out.get(), &bytes, &length, "compression", kPngCompression, "filter",
+                                  VIPS_FOREIGN_PNG_FILTER_NONE, nullptr) != 0)
+    Fail("a PNG file", TakeVipsError());
+  std::string file(static_cast<const char*>(bytes), length);
+  g_free(bytes);
+  return file;
+}
+
 }  // namespace tessel::host

@@ -85,6 +85,12 @@ ImageHeader ReadImageHeader(const std::string& path);
 // hold a partial file, which the caller removes.
 void SaveImageFile(ImageFile& image, const std::string& path, RowGate* gate = nullptr);
 
+// The PNG file SaveImageFile writes for a page like `image` (mode, planes,
+// transparency, resolution, profile and tags) of a single pixel: the chunks
+// around the image data that the whole page's file carries too. Throws
+// ImageFileError as SaveImageFile.
+std::string OnePixelPng(const ImageFile& image);
+
 // The extension of `path` in lower case with its dot; empty when it has none.
 std::string LowerExtension(const std::string& path);
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <exception>
 
+#include "host/BandedPng.h"
 #include "host/FilterSession.h"
 #include "host/ImageFile.h"
 #include "host/LayeredOutput.h"
@@ -112,6 +113,10 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     const auto writing = std::chrono::steady_clock::now();
     if (layered) WriteLayered(*pass.asRead, *image, pending.temporaryPath(), timings);
     else if (overlapped) overlapped->Finish();
+    // Flats are new files, not held to the filter's bytes of before: every
+    // core may write them.
+    else if (flats != FlatsOutput::kNone && CanSavePngInBands(*image, output))
+      SavePngInBands(*image, pending.temporaryPath());
     else SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
     timings.write = SecondsSince(writing);

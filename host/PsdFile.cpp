@@ -1,8 +1,6 @@
 #include "host/PsdFile.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -11,6 +9,7 @@
 
 #include "flats/Compose.h"
 #include "host/Stopwatch.h"
+#include "host/WrittenFile.h"
 
 namespace tessel::host {
 
@@ -40,43 +39,30 @@ void PackBits(const uint8_t* in, size_t count, std::vector<uint8_t>& out) {
 // written.
 class PsdStream {
  public:
-  explicit PsdStream(const std::string& path) : mPath(path), mFile(std::fopen(path.c_str(), "wb")) {
-    if (!mFile) Fail();
-  }
-  ~PsdStream() {
-    if (mFile) std::fclose(mFile);
-  }
-  PsdStream(const PsdStream&) = delete;
-  PsdStream& operator=(const PsdStream&) = delete;
+  explicit PsdStream(const std::string& path) : mFile(path) {}
 
-  void Bytes(const void* data, size_t count) {
-    if (count && std::fwrite(data, 1, count, mFile) != count) Fail();
-  }
+  void Bytes(const void* data, size_t count) { mFile.Bytes(data, count); }
   void Text(const char* text) { Bytes(text, std::strlen(text)); }
   void U8(unsigned value) { Put(value, 1); }
   void U16(unsigned value) { Put(value, 2); }
   void U32(uint64_t value) {
     if (value > std::numeric_limits<uint32_t>::max())
-      throw ImageFileError(mPath + ": the page is too large for a PSD file's sections");
+      throw ImageFileError(mFile.path() + ": the page is too large for a PSD file's sections");
     Put(value, 4);
   }
-  int64_t Tell() { return ftello(mFile); }
+  int64_t Tell() { return mFile.Tell(); }
   // Writes `value` at `position`, then carries on at the end.
   void U32At(int64_t position, uint64_t value) {
-    Seek(position);
+    mFile.Seek(position);
     U32(value);
-    Seek(-1);
+    mFile.Seek(-1);
   }
   void U16sAt(int64_t position, const std::vector<uint16_t>& values) {
-    Seek(position);
+    mFile.Seek(position);
     for (uint16_t value : values) U16(value);
-    Seek(-1);
+    mFile.Seek(-1);
   }
-  void Close() {
-    const int result = std::fclose(mFile);
-    mFile = nullptr;
-    if (result != 0) Fail();
-  }
+  void Close() { mFile.Close(); }
 
  private:
   void Put(uint64_t value, int bytes) {
@@ -84,13 +70,8 @@ class PsdStream {
     for (int i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(value >> (8 * (bytes - 1 - i)));
     Bytes(out, static_cast<size_t>(bytes));
   }
-  void Seek(int64_t position) {
-    if (position < 0 ? fseeko(mFile, 0, SEEK_END) != 0 : fseeko(mFile, position, SEEK_SET) != 0) Fail();
-  }
-  [[noreturn]] void Fail() { throw ImageFileError(mPath + ": cannot be written (" + std::strerror(errno) + ")"); }
 
-  std::string mPath;
-  FILE* mFile;
+  WrittenFile mFile;
 };
 
 // Channel ids: colour planes count from 0, transparency is -1.
