@@ -78,35 +78,50 @@ class RowSpans {
   // at (fromX, fromY); null for a row wholly inside regions.
   void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, std::vector<Span>& row) {
     row.clear();
+    const size_t first = mMap.rowStart[static_cast<size_t>(y)], last = mMap.rowStart[static_cast<size_t>(y) + 1];
     int64_t x = 0;
-    for (size_t i = mMap.rowStart[static_cast<size_t>(y)]; i < mMap.rowStart[static_cast<size_t>(y) + 1]; ++i) {
-      const RegionRuns::Run& run = mMap.runs[i];
-      AddLines(x, run.begin, fromX, fromY, row);
-      row.push_back({run.end, run.region, false});
-      x = run.end;
+    for (size_t i = first; i <= last; ++i) {
+      const bool run = i < last;
+      const int64_t gapEnd = run ? mMap.runs[i].begin : mMap.width;
+      if (x < gapEnd) {
+        Gap gap{y, fromX, fromY, i > first ? mMap.runs[i - 1].region : -1, run ? mMap.runs[i].region : -1};
+        AddLines(x, gapEnd, gap, row);
+      }
+      if (!run) break;
+      row.push_back({mMap.runs[i].end, mMap.runs[i].region, false});
+      x = mMap.runs[i].end;
     }
-    AddLines(x, mMap.width, fromX, fromY, row);
   }
 
  private:
-  void AddLines(int64_t a, int64_t b, const int32_t* fromX, const int32_t* fromY, std::vector<Span>& row) {
-    for (; a < b; ++a) {
-      const int32_t region = RegionAt(fromX[a], fromY[a]);
-      if (row.empty() || !row.back().underLines || row.back().region != region)
-        row.push_back({static_cast<int32_t>(a + 1), region, true});
-      else
-        row.back().end = static_cast<int32_t>(a + 1);
+  // Pixels outside the regions between two runs of a row (or a side of the
+  // page), and where their nearest region pixels lie.
+  struct Gap {
+    int64_t y;
+    const int32_t *fromX, *fromY;
+    int32_t left, right;  // the runs' regions, -1 for the side of the page
+  };
+
+  void AddLines(int64_t a, int64_t b, const Gap& gap, std::vector<Span>& row) {
+    while (a < b) {
+      const int32_t region = RegionOf(a, gap);
+      int64_t end = a + 1;
+      while (end < b && RegionOf(end, gap) == region) ++end;
+      row.push_back({static_cast<int32_t>(end), region, true});
+      a = end;
     }
   }
 
-  // Pixels under a line mostly share their nearest region pixel with the one
-  // beside them, or with the one above them, in the same column.
-  int32_t RegionAt(int32_t x, int32_t y) {
-    if (x == mX && y == mY) return mRegion;
-    mX = x, mY = y;
-    if (mRowOf[static_cast<size_t>(x)] == y) return mRegion = mRegionOf[static_cast<size_t>(x)];
-    mRowOf[static_cast<size_t>(x)] = y;
-    return mRegion = mRegionOf[static_cast<size_t>(x)] = mMap.RegionAt(x, y, mHint);
+  // A nearest region pixel in the gap's own row is in a run beside it. One
+  // elsewhere is mostly the one the pixel beside or above had.
+  int32_t RegionOf(int64_t x, const Gap& gap) {
+    const int32_t fx = gap.fromX[x], fy = gap.fromY[x];
+    if (fy == gap.y) return fx < x ? gap.left : gap.right;
+    if (fx == mX && fy == mY) return mRegion;
+    mX = fx, mY = fy;
+    if (mRowOf[static_cast<size_t>(fx)] == fy) return mRegion = mRegionOf[static_cast<size_t>(fx)];
+    mRowOf[static_cast<size_t>(fx)] = fy;
+    return mRegion = mRegionOf[static_cast<size_t>(fx)] = mMap.RegionAt(fx, fy, mHint);
   }
 
   const RegionRuns& mMap;
@@ -125,7 +140,7 @@ NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
   if (map.regions.empty()) return found;
   struct Band {
     int64_t begin;
-    std::vector<RegionSpans::Span> spans;
+    RegionSpans::Band spans;
     std::vector<size_t> rowStart;
     std::vector<uint64_t> pairs;
   };

@@ -29,14 +29,12 @@ bool RegionMask::empty() const {
   return std::all_of(mBits.begin(), mBits.end(), [](uint64_t word) { return word == 0; });
 }
 
-size_t RegionMask::CountRuns() const {
-  size_t runs = 0;
-  for (int64_t y = 0; y < mHeight; ++y) {
-    uint64_t left = 0;  // the last bit of the word before, seen from the next word's first
-    for (size_t i = Index(0, y), end = i + static_cast<size_t>(mWordsPerRow); i < end; ++i) {
-      runs += static_cast<size_t>(__builtin_popcountll(mBits[i] & ~(mBits[i] << 1 | left)));
-      left = mBits[i] >> 63;
-    }
+int64_t RegionMask::CountRuns(int64_t y) const {
+  int64_t runs = 0;
+  uint64_t left = 0;  // the last bit of the word before, seen from the next word's first
+  for (size_t i = Index(0, y), end = i + static_cast<size_t>(mWordsPerRow); i < end; ++i) {
+    runs += __builtin_popcountll(mBits[i] & ~(mBits[i] << 1 | left));
+    left = mBits[i] >> 63;
   }
   return runs;
 }

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
 #include <numeric>
 #include <stdexcept>
+
+#include "flats/RowBands.h"
 
 namespace tessel::flats {
 
@@ -11,7 +14,7 @@ namespace {
 
 // Union-find over the runs, in their `region` field until they are labelled:
 // a run's parent is never after it, so a component's root is its first run.
-int32_t Root(std::vector<RegionRuns::Run>& runs, int32_t i) {
+int32_t Root(decltype(RegionRuns::runs)& runs, int32_t i) {
   while (runs[static_cast<size_t>(i)].region != i) {
     RegionRuns::Run& run = runs[static_cast<size_t>(i)];
     run.region = runs[static_cast<size_t>(run.region)].region;
@@ -20,9 +23,23 @@ int32_t Root(std::vector<RegionRuns::Run>& runs, int32_t i) {
   return i;
 }
 
-void Join(std::vector<RegionRuns::Run>& runs, int32_t a, int32_t b) {
+void Join(decltype(RegionRuns::runs)& runs, int32_t a, int32_t b) {
   a = Root(runs, a), b = Root(runs, b);
   if (a != b) runs[static_cast<size_t>(std::max(a, b))].region = std::min(a, b);
+}
+
+// Joins the runs of row y to those of the row above that share a column with
+// them: they are 4-connected.
+void JoinToRowAbove(RegionRuns& map, int64_t y) {
+  size_t up = map.rowStart[static_cast<size_t>(y) - 1], here = map.rowStart[static_cast<size_t>(y)];
+  const size_t upEnd = here, hereEnd = map.rowStart[static_cast<size_t>(y) + 1];
+  while (up < upEnd && here < hereEnd) {
+    const auto& u = map.runs[up];
+    const auto& h = map.runs[here];
+    if (u.begin < h.end && h.begin < u.end) Join(map.runs, static_cast<int32_t>(up), static_cast<int32_t>(here));
+    if (u.end < h.end) ++up;
+    else ++here;
+  }
 }
 
 }  // namespace
@@ -47,31 +64,33 @@ RegionRuns FindRegionRuns(const RegionMask& mask, const host::ImageBuffer& after
   RegionRuns map;
   map.width = mask.width();
   map.height = mask.height();
-  // Counted first: growing the vector would touch twice its memory, and fresh memory is slow to come by.
-  const size_t count = mask.CountRuns();
-  if (count > static_cast<size_t>(kLargest)) throw std::length_error("too many runs to label");
-  map.runs.reserve(count);
-  map.rowStart.reserve(static_cast<size_t>(map.height) + 1);
-  for (int64_t y = 0; y < map.height; ++y) {
-    map.rowStart.push_back(map.runs.size());
-    for (int64_t a = mask.Next(0, y, true); a < map.width;) {
-      const int64_t b = mask.Next(a, y, false);
-      map.runs.push_back({static_cast<int32_t>(a), static_cast<int32_t>(b), static_cast<int32_t>(map.runs.size())});
-      a = mask.Next(b, y, true);
+  // Counted first, so that bands of rows can write their runs side by side.
+  map.rowStart.assign(static_cast<size_t>(map.height) + 1, 0);
+  InRowBands(map.height, [&](int64_t begin, int64_t end) {
+    for (int64_t y = begin; y < end; ++y) map.rowStart[static_cast<size_t>(y) + 1] = static_cast<size_t>(mask.CountRuns(y));
+  });
+  for (size_t y = 0; y < static_cast<size_t>(map.height); ++y) map.rowStart[y + 1] += map.rowStart[y];
+  if (map.rowStart.back() > static_cast<size_t>(kLargest)) throw std::length_error("too many runs to label");
+  map.runs.resize(map.rowStart.back());
+
+  // Each band's runs are joined among themselves, then the bands where they meet.
+  std::vector<int64_t> bandStarts;
+  std::mutex adding;
+  InRowBands(map.height, [&](int64_t begin, int64_t end) {
+    for (int64_t y = begin; y < end; ++y) {
+      size_t i = map.rowStart[static_cast<size_t>(y)];
+      for (int64_t a = mask.Next(0, y, true); a < map.width; a = mask.Next(a, y, true), ++i) {
+        const int64_t b = mask.Next(a, y, false);
+        map.runs[i] = {static_cast<int32_t>(a), static_cast<int32_t>(b), static_cast<int32_t>(i)};
+        a = b;
+      }
+      if (y > begin) JoinToRowAbove(map, y);
     }
-    if (y == 0) continue;
-    // Runs of this row and the one above that share a column are 4-connected.
-    size_t up = map.rowStart[static_cast<size_t>(y) - 1], here = map.rowStart[static_cast<size_t>(y)];
-    const size_t upEnd = here, hereEnd = map.runs.size();
-    while (up < upEnd && here < hereEnd) {
-      const auto& u = map.runs[up];
-      const auto& h = map.runs[here];
-      if (u.begin < h.end && h.begin < u.end) Join(map.runs, static_cast<int32_t>(up), static_cast<int32_t>(here));
-      if (u.end < h.end) ++up;
-      else ++here;
-    }
-  }
-  map.rowStart.push_back(map.runs.size());
+    const std::lock_guard<std::mutex> lock(adding);
+    bandStarts.push_back(begin);
+  });
+  for (const int64_t y : bandStarts)
+    if (y > 0) JoinToRowAbove(map, y);
 
   // Runs come in scan order, so a component is first met at its first pixel,
   // its root; any other run's parent comes before it, already labelled.

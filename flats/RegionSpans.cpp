@@ -4,6 +4,18 @@
 
 namespace tessel::flats {
 
+namespace {
+
+// `count` pixels from `pixel` on, `column` bytes apart, with a constant
+// number of planes a byte apart, so that the copy unrolls.
+template <int kPlanes>
+void PaintInterleaved(uint8_t* pixel, int64_t count, int64_t column, const uint8_t* colour) {
+  for (; count > 0; --count, pixel += column)
+    for (int p = 0; p < kPlanes; ++p) pixel[p] = colour[p];
+}
+
+}  // namespace
+
 void PaintRegions(const RegionRuns& map, const RegionSpans& spans, const std::vector<std::vector<uint8_t>>& colours,
                   const std::vector<bool>& repaint, host::ImageBuffer& flats, int colourPlanes) {
   const int64_t column = flats.columnBytes(), plane = flats.planeBytes();
@@ -12,10 +24,11 @@ void PaintRegions(const RegionRuns& map, const RegionSpans& spans, const std::ve
       uint8_t* const row = &flats.at(0, y, 0);
       const auto paint = [&](int64_t begin, int64_t end, int32_t region) {
         const uint8_t* colour = colours[static_cast<size_t>(region)].data();
-        for (int p = 0; p < colourPlanes; ++p) {
-          uint8_t* pixel = row + p * plane + begin * column;
-          for (int64_t n = begin; n < end; ++n, pixel += column) *pixel = colour[p];
-        }
+        uint8_t* const pixel = row + begin * column;
+        if (plane == 1 && colourPlanes == 3) return PaintInterleaved<3>(pixel, end - begin, column, colour);
+        if (plane == 1 && colourPlanes == 4) return PaintInterleaved<4>(pixel, end - begin, column, colour);
+        for (int p = 0; p < colourPlanes; ++p)
+          for (int64_t n = 0; n < end - begin; ++n) pixel[p * plane + n * column] = colour[p];
       };
       const RegionSpans::Span* span = spans.rows[static_cast<size_t>(y)].begin;
       const auto paintGap = [&](int64_t x, int64_t end) {

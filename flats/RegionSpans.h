@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "flats/HugePageAllocator.h"
 #include "flats/RegionRuns.h"
 #include "host/ImageBuffer.h"
 
@@ -27,7 +28,8 @@ struct RegionSpans {
     const Span* begin;
     const Span* end;
   };
-  std::vector<std::vector<Span>> bands;  // the spans, row after row, in blocks of rows
+  using Band = std::vector<Span, HugePageAllocator<Span>>;
+  std::vector<Band> bands;  // the spans, row after row, in blocks of rows
   std::vector<Row> rows;                 // into `bands`, whose blocks never move once filled
 };
 
