@@ -49,7 +49,7 @@ class PairCollector {
   std::vector<uint64_t>& pairs() { return mPairs; }
 
  private:
-  static constexpr int kSeenBits = 14;
+  static constexpr int kSeenBits = 12;  // 32 KiB: stays in the first-level cache
   std::vector<uint64_t> mSeen = std::vector<uint64_t>(size_t{1} << kSeenBits, ~uint64_t{0});
   std::vector<uint64_t> mPairs;
 };

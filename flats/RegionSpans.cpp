@@ -1,5 +1,7 @@
 #include "flats/RegionSpans.h"
 
+#include <algorithm>
+
 #include "flats/RowBands.h"
 
 namespace tessel::flats {
@@ -10,8 +12,10 @@ namespace {
 // number of planes a byte apart, so that the copy unrolls.
 template <int kPlanes>
 void PaintInterleaved(uint8_t* pixel, int64_t count, int64_t column, const uint8_t* colour) {
+  uint8_t bytes[kPlanes];  // a copy the writes cannot alias, kept in registers
+  std::copy(colour, colour + kPlanes, bytes);
   for (; count > 0; --count, pixel += column)
-    for (int p = 0; p < kPlanes; ++p) pixel[p] = colour[p];
+    for (int p = 0; p < kPlanes; ++p) pixel[p] = bytes[p];
 }
 
 }  // namespace
