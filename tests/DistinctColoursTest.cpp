@@ -74,32 +74,36 @@ std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& m
   return pairs;
 }
 
-// Paints the flats from the neighbours' spans, in two planes of transparent
-// pixels (a region's index, then 50 + its index), every other region
-// repainted: pixels under the lines must show their brute-force owner,
-// region pixels their region when repainted and what they had otherwise.
+// Paints the flats from the neighbours' spans into five-plane pixels, the
+// first two to four planes in a region's colour (its index + 0, 50, 100,
+// 150), every other region repainted: pixels under the lines must show their
+// brute-force owner, region pixels their region when repainted and what they
+// had otherwise, further planes (transparency) what they had.
 void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const flats::RegionRuns& map) {
   const flats::NearestRegions nearest = flats::FindNeighbours(mask, map);
   std::vector<std::vector<uint8_t>> colours;
   std::vector<bool> repaint;
   for (size_t i = 0; i < map.regions.size(); ++i) {
-    colours.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(50 + i)});
+    colours.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(50 + i), static_cast<uint8_t>(100 + i),
+                       static_cast<uint8_t>(150 + i)});
     repaint.push_back(i % 2 == 0);
   }
   const std::vector<int32_t> owner = BruteForceOwners(map);
-  for (const auto layout : {host::PlaneLayout::Interleaved, host::PlaneLayout::Planar}) {
-    host::ImageBuffer flats({map.width, map.height, 3, layout, 0});
-    flats.Fill({200, 201, 202});
-    flats::PaintRegions(map, nearest.spans, colours, repaint, flats, 2);
-    for (int64_t y = 0; y < map.height; ++y)
-      for (int64_t x = 0; x < map.width; ++x) {
-        const auto region = static_cast<size_t>(owner[static_cast<size_t>(y * map.width + x)]);
-        const std::vector<uint8_t> expected =
-            mask.at(x, y) && !repaint[region] ? std::vector<uint8_t>{200, 201, 202}
-                                              : std::vector<uint8_t>{colours[region][0], colours[region][1], 202};
-        ASSERT_EQ(flats.Pixel(x, y), expected) << x << ", " << y;
-      }
-  }
+  const std::vector<uint8_t> before{200, 201, 202, 203, 204};
+  for (const auto layout : {host::PlaneLayout::Interleaved, host::PlaneLayout::Planar})
+    for (const int colourPlanes : {2, 3, 4}) {
+      host::ImageBuffer flats({map.width, map.height, 5, layout, 0});
+      flats.Fill(before);
+      flats::PaintRegions(map, nearest.spans, colours, repaint, flats, colourPlanes);
+      for (int64_t y = 0; y < map.height; ++y)
+        for (int64_t x = 0; x < map.width; ++x) {
+          const auto region = static_cast<size_t>(owner[static_cast<size_t>(y * map.width + x)]);
+          std::vector<uint8_t> expected = before;
+          if (!mask.at(x, y) || repaint[region])
+            std::copy(colours[region].begin(), colours[region].begin() + colourPlanes, expected.begin());
+          ASSERT_EQ(flats.Pixel(x, y), expected) << x << ", " << y << ", " << colourPlanes << " planes";
+        }
+    }
 }
 
 std::set<std::pair<int32_t, int32_t>> Pairs(const NeighbourLists& lists) {
