@@ -19,6 +19,12 @@ struct Span {
   bool underLines;
 };
 
+// Sorted, each pair once.
+void Compact(std::vector<uint64_t>& pairs) {
+  std::sort(pairs.begin(), pairs.end());
+  pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+}
+
 // Touching pairs of regions, packed low-high into one word. A boundary
 // crosses many rows, so the same pair comes back row after row: a small
 // table of the pairs seen last keeps most repeats out of the list.
@@ -30,6 +36,10 @@ class PairCollector {
     if (seen == pair) return;
     seen = pair;
     mPairs.push_back(pair);
+    if (mPairs.size() >= mCompactAt) {  // repeats the table missed, on a page of many regions
+      Compact(mPairs);
+      mCompactAt = std::max(mCompactAt, 2 * mPairs.size());
+    }
   }
 
   // Pairs of consecutive spans in a row, and of overlapping spans in it and
@@ -52,12 +62,12 @@ class PairCollector {
   static constexpr int kSeenBits = 12;  // 32 KiB: stays in the first-level cache
   std::vector<uint64_t> mSeen = std::vector<uint64_t>(size_t{1} << kSeenBits, ~uint64_t{0});
   std::vector<uint64_t> mPairs;
+  size_t mCompactAt = size_t{1} << 20;
 };
 
 // Lists from pairs sorted low-high: both ends' lists come out ascending.
 NeighbourLists Lists(std::vector<uint64_t>& pairs, size_t regions) {
-  std::sort(pairs.begin(), pairs.end());
-  pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+  Compact(pairs);
   NeighbourLists lists(regions);
   for (const uint64_t pair : pairs) {
     const auto low = static_cast<int32_t>(pair >> 32), high = static_cast<int32_t>(pair & 0xffffffffu);

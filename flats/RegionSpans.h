@@ -28,9 +28,15 @@ struct RegionSpans {
     const Span* begin;
     const Span* end;
   };
+  RegionSpans() = default;
+  RegionSpans(RegionSpans&&) = default;  // moving keeps every block where it is
+  RegionSpans& operator=(RegionSpans&&) = default;
+  RegionSpans(const RegionSpans&) = delete;  // a copy's rows would point into the original
+  RegionSpans& operator=(const RegionSpans&) = delete;
+
   using Band = std::vector<Span, HugePageAllocator<Span>>;
   std::vector<Band> bands;  // the spans, row after row, in blocks of rows
-  std::vector<Row> rows;                 // into `bands`, whose blocks never move once filled
+  std::vector<Row> rows;    // into `bands`, whose blocks never move once filled
 };
 
 // Paints the first `colourPlanes` planes of `flats`, a page of the map's
