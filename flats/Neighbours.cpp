@@ -43,16 +43,28 @@ class PairCollector {
   }
 
   // Pairs of consecutive spans in a row, and of overlapping spans in it and
-  // the row above.
+  // the row above. A boundary the row above has in the same column between
+  // the same two regions gave its pair there already.
   void AddRow(const std::vector<Span>& row, const std::vector<Span>* above) {
-    for (size_t i = 1; i < row.size(); ++i)
-      if (row[i].region != row[i - 1].region) Add(row[i].region, row[i - 1].region);
-    if (!above) return;
-    for (size_t i = 0, j = 0; i < row.size() && j < above->size();) {
-      if (row[i].region != (*above)[j].region) Add(row[i].region, (*above)[j].region);
-      if (row[i].end < (*above)[j].end) ++i;
-      else if ((*above)[j].end < row[i].end) ++j;
-      else ++i, ++j;
+    if (!above) {
+      for (size_t i = 1; i < row.size(); ++i)
+        if (row[i].region != row[i - 1].region) Add(row[i].region, row[i - 1].region);
+      return;
+    }
+    const std::vector<Span>& up = *above;
+    for (size_t i = 0, j = 0; i < row.size() && j < up.size();) {
+      if (row[i].region != up[j].region) Add(row[i].region, up[j].region);
+      if (row[i].end < up[j].end) {
+        if (row[i + 1].region != row[i].region) Add(row[i].region, row[i + 1].region);
+        ++i;
+      } else if (up[j].end < row[i].end) {
+        ++j;
+      } else {
+        if (i + 1 < row.size() && row[i + 1].region != row[i].region &&
+            (up[j].region != row[i].region || up[j + 1].region != row[i + 1].region))
+          Add(row[i].region, row[i + 1].region);
+        ++i, ++j;
+      }
     }
   }
 
