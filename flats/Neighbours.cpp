@@ -11,124 +11,217 @@ namespace tessel::flats {
 
 namespace {
 
-// Collects the touching pairs of consecutive rows of the nearest-region map,
-// as 0-based region indices packed low-high into one word.
+// A span of a row of the nearest-region map: pixels of one region, its own
+// or under the lines.
+struct Span {
+  int32_t end;
+  int32_t region;
+  bool underLines;
+};
+
+// Sorted, each pair once.
+void Compact(std::vector<uint64_t>& pairs) {
+  std::sort(pairs.begin(), pairs.end());
+  pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+}
+
+// Touching pairs of regions, packed low-high into one word. A boundary
+// crosses many rows, so the same pair comes back row after row: a small
+// table of the pairs seen last keeps most repeats out of the list.
 class PairCollector {
  public:
-  explicit PairCollector(int64_t width)
-      : mRow(static_cast<size_t>(width)), mAbove(static_cast<size_t>(width)) {}
-
-  int32_t* row() { return mRow.data(); }
-
-  // Takes in the row just filled in `row()`, compared with the one before it.
-  void Commit(bool first) {
-    const size_t width = mRow.size();
-    if (width > 1) AddDifferences(mRow.data() + 1, mRow.data(), width - 1);
-    if (!first) AddDifferences(mRow.data(), mAbove.data(), width);
-    mRow.swap(mAbove);
-  }
-
-  // Takes in the pairs another collector found.
-  void Absorb(PairCollector& other) {
-    other.Compact();
-    mPairs.insert(mPairs.end(), other.mPairs.begin(), other.mPairs.end());
-  }
-
-  NeighbourLists Lists(size_t regions) {
-    Compact();
-    NeighbourLists lists(regions);
-    for (const uint64_t pair : mPairs) {
-      const auto low = static_cast<int32_t>(pair >> 32), high = static_cast<int32_t>(pair & 0xffffffffu);
-      lists[static_cast<size_t>(low)].push_back(high);
-      lists[static_cast<size_t>(high)].push_back(low);
-    }
-    for (auto& list : lists) std::sort(list.begin(), list.end());
-    return lists;
-  }
-
- private:
   void Add(int32_t a, int32_t b) {
-    const uint64_t pair = a < b ? (uint64_t(a - 1) << 32 | uint32_t(b - 1)) : (uint64_t(b - 1) << 32 | uint32_t(a - 1));
-    // A boundary crosses many rows: the same pair comes back row after row.
-    if (!mPairs.empty() && mPairs.back() == pair) return;
+    const uint64_t pair = a < b ? (uint64_t(uint32_t(a)) << 32 | uint32_t(b)) : (uint64_t(uint32_t(b)) << 32 | uint32_t(a));
+    uint64_t& seen = mSeen[(pair * 0x9E3779B97F4A7C15u) >> (64 - kSeenBits)];
+    if (seen == pair) return;
+    seen = pair;
     mPairs.push_back(pair);
-    if (mPairs.size() >= mCompactAt) {
-      Compact();
+    if (mPairs.size() >= mCompactAt) {  // repeats the table missed, on a page of many regions
+      Compact(mPairs);
       mCompactAt = std::max(mCompactAt, 2 * mPairs.size());
     }
   }
 
-  // Labels differ at few places: blocks without a difference are passed over
-  // in a loop the compiler vectorises.
-  void AddDifferences(const int32_t* a, const int32_t* b, size_t count) {
-    constexpr size_t kBlock = 32;
-    size_t x = 0;
-    for (; x + kBlock <= count; x += kBlock) {
-      int32_t differ = 0;
-      for (size_t i = 0; i < kBlock; ++i) differ |= a[x + i] ^ b[x + i];
-      if (differ == 0) continue;
-      for (size_t i = x; i < x + kBlock; ++i)
-        if (a[i] != b[i]) Add(a[i], b[i]);
+  // Pairs of consecutive spans in a row, and of overlapping spans in it and
+  // the row above. A boundary the row above has in the same column between
+  // the same two regions gave its pair there already.
+  void AddRow(const std::vector<Span>& row, const std::vector<Span>* above) {
+    if (!above) {
+      for (size_t i = 1; i < row.size(); ++i)
+        if (row[i].region != row[i - 1].region) Add(row[i].region, row[i - 1].region);
+      return;
     }
-    for (; x < count; ++x)
-      if (a[x] != b[x]) Add(a[x], b[x]);
+    const std::vector<Span>& up = *above;
+    for (size_t i = 0, j = 0; i < row.size() && j < up.size();) {
+      if (row[i].region != up[j].region) Add(row[i].region, up[j].region);
+      if (row[i].end < up[j].end) {
+        if (row[i + 1].region != row[i].region) Add(row[i].region, row[i + 1].region);
+        ++i;
+      } else if (up[j].end < row[i].end) {
+        ++j;
+      } else {
+        if (i + 1 < row.size() && row[i + 1].region != row[i].region &&
+            (up[j].region != row[i].region || up[j + 1].region != row[i + 1].region))
+          Add(row[i].region, row[i + 1].region);
+        ++i, ++j;
+      }
+    }
   }
 
-  void Compact() {
-    std::sort(mPairs.begin(), mPairs.end());
-    mPairs.erase(std::unique(mPairs.begin(), mPairs.end()), mPairs.end());
-  }
+  std::vector<uint64_t>& pairs() { return mPairs; }
 
-  std::vector<int32_t> mRow, mAbove;  // labels, every pixel given to a region
+ private:
+  static constexpr int kSeenBits = 12;  // 32 KiB: stays in the first-level cache
+  std::vector<uint64_t> mSeen = std::vector<uint64_t>(size_t{1} << kSeenBits, ~uint64_t{0});
   std::vector<uint64_t> mPairs;
-  size_t mCompactAt = 1 << 16;
+  size_t mCompactAt = size_t{1} << 20;
+};
+
+// Lists from pairs sorted low-high: both ends' lists come out ascending.
+NeighbourLists Lists(std::vector<uint64_t>& pairs, size_t regions) {
+  Compact(pairs);
+  NeighbourLists lists(regions);
+  for (const uint64_t pair : pairs) {
+    const auto low = static_cast<int32_t>(pair >> 32), high = static_cast<int32_t>(pair & 0xffffffffu);
+    lists[static_cast<size_t>(low)].push_back(high);
+    lists[static_cast<size_t>(high)].push_back(low);
+  }
+  return lists;
+}
+
+// Builds one row's spans: its region runs, and between them the pixels
+// outside the regions, each given the region of its nearest region pixel.
+class RowSpans {
+ public:
+  explicit RowSpans(const RegionRuns& map)
+      : mMap(map), mRowOf(static_cast<size_t>(map.width), -1), mRegionOf(static_cast<size_t>(map.width)) {}
+
+  // Row y, whose pixels outside the regions have their nearest region pixel
+  // at (fromX, fromY); null for a row wholly inside regions.
+  void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, std::vector<Span>& row) {
+    row.clear();
+    const size_t first = mMap.rowStart[static_cast<size_t>(y)], last = mMap.rowStart[static_cast<size_t>(y) + 1];
+    int64_t x = 0;
+    for (size_t i = first; i <= last; ++i) {
+      const bool run = i < last;
+      const int64_t gapEnd = run ? mMap.runs[i].begin : mMap.width;
+      if (x < gapEnd) {
+        Gap gap{y, fromX, fromY, i > first ? mMap.runs[i - 1].region : -1, run ? mMap.runs[i].region : -1};
+        AddLines(x, gapEnd, gap, row);
+      }
+      if (!run) break;
+      row.push_back({mMap.runs[i].end, mMap.runs[i].region, false});
+      x = mMap.runs[i].end;
+    }
+  }
+
+ private:
+  // Pixels outside the regions between two runs of a row (or a side of the
+  // page), and where their nearest region pixels lie.
+  struct Gap {
+    int64_t y;
+    const int32_t *fromX, *fromY;
+    int32_t left, right;  // the runs' regions, -1 for the side of the page
+  };
+
+  void AddLines(int64_t a, int64_t b, const Gap& gap, std::vector<Span>& row) {
+    while (a < b) {
+      const int32_t region = RegionOf(a, gap);
+      int64_t end = a + 1;
+      while (end < b && RegionOf(end, gap) == region) ++end;
+      row.push_back({static_cast<int32_t>(end), region, true});
+      a = end;
+    }
+  }
+
+  // A nearest region pixel in the gap's own row is in a run beside it. One
+  // elsewhere is mostly the one the pixel beside or above had.
+  int32_t RegionOf(int64_t x, const Gap& gap) {
+    const int32_t fx = gap.fromX[x], fy = gap.fromY[x];
+    if (fy == gap.y) return fx < x ? gap.left : gap.right;
+    if (fx == mX && fy == mY) return mRegion;
+    mX = fx, mY = fy;
+    if (mRowOf[static_cast<size_t>(fx)] == fy) return mRegion = mRegionOf[static_cast<size_t>(fx)];
+    mRowOf[static_cast<size_t>(fx)] = fy;
+    return mRegion = mRegionOf[static_cast<size_t>(fx)] = mMap.RegionAt(fx, fy, mHint);
+  }
+
+  const RegionRuns& mMap;
+  int32_t mX = -1, mY = -1, mRegion = -1;  // the last pixel asked for, and its answer
+  std::vector<int32_t> mRowOf, mRegionOf;  // per column, the last pixel asked for there
+  size_t mHint = 0;
 };
 
 }  // namespace
 
-NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
+NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
-  const int64_t width = map.width;
-  PairCollector all(width);
-  if (map.regions.empty()) return all.Lists(0);
-  // Labels in the row: 1 + the region, 0 outside every region.
-  const auto labelRuns = [&](int64_t y, int32_t* row) {
-    for (size_t i = map.rowStart[static_cast<size_t>(y)]; i < map.rowStart[static_cast<size_t>(y) + 1]; ++i)
-      std::fill(row + map.runs[i].begin, row + map.runs[i].end, map.runs[i].region + 1);
+  NearestRegions found;
+  found.spans.rows.resize(static_cast<size_t>(map.height));
+  if (map.regions.empty()) return found;
+  struct Band {
+    int64_t begin;
+    RegionSpans::Band spans;
+    std::vector<size_t> rowStart;
+    std::vector<uint64_t> pairs;
   };
-  std::mutex merging;
+  std::vector<Band> bands;
+  std::mutex adding;
   InRowBands(map.height, [&](int64_t begin, int64_t end) {
+    Band band{begin, {}, {}, {}};
+    // A gap under the lines between runs mostly goes to the two regions on either side.
+    band.spans.reserve(2 * (map.rowStart[static_cast<size_t>(end)] - map.rowStart[static_cast<size_t>(begin)]) +
+                       static_cast<size_t>(end - begin));
+    band.rowStart.reserve(static_cast<size_t>(end - begin));
+    PairCollector pairs;
+    RowSpans builder(map);
+    std::vector<Span> row, above;
     // From the row above the band, for the pairs across its upper edge.
     const int64_t first = std::max<int64_t>(begin - 1, 0);
-    PairCollector pairs(width);
-    int64_t next = first;  // the first row not yet committed
+    int64_t next = first;  // the first row not yet taken in
+    const auto takeIn = [&](int64_t y) {
+      pairs.AddRow(row, y == first ? nullptr : &above);
+      if (y >= begin) {
+        band.rowStart.push_back(band.spans.size());
+        for (const Span& span : row)
+          if (span.underLines) band.spans.push_back({span.end, span.region});
+      }
+      row.swap(above);
+      next = y + 1;
+    };
     // Rows the visitor skips lie wholly inside regions.
-    const auto commitInsideRows = [&](int64_t until) {
-      for (; next < until; ++next) {
-        labelRuns(next, pairs.row());
-        pairs.Commit(next == first);
+    const auto takeInsideRows = [&](int64_t until) {
+      while (next < until) {
+        builder.Build(next, nullptr, nullptr, row);
+        takeIn(next);
       }
     };
-    size_t hint = 0;
     VisitNearestRegionPixels(
         mask,
         [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
-          commitInsideRows(y);
-          int32_t* row = pairs.row();
-          labelRuns(y, row);
-          for (int64_t a = mask.Next(0, y, false); a < width; a = mask.Next(a, y, false))
-            for (const int64_t b = mask.Next(a, y, true); a < b; ++a)
-              row[a] = map.RegionAt(fromX[a], fromY[a], hint) + 1;
-          pairs.Commit(y == first);
-          next = y + 1;
+          takeInsideRows(y);
+          builder.Build(y, fromX, fromY, row);
+          takeIn(y);
         },
         first, end);
-    commitInsideRows(end);
-    const std::lock_guard<std::mutex> lock(merging);
-    all.Absorb(pairs);
+    takeInsideRows(end);
+    band.rowStart.push_back(band.spans.size());
+    band.pairs = std::move(pairs.pairs());
+    const std::lock_guard<std::mutex> lock(adding);
+    bands.push_back(std::move(band));
   });
-  return all.Lists(map.regions.size());
+
+  std::vector<uint64_t> pairs;
+  for (Band& band : bands) {
+    pairs.insert(pairs.end(), band.pairs.begin(), band.pairs.end());
+    for (size_t i = 0; i + 1 < band.rowStart.size(); ++i)
+      found.spans.rows[static_cast<size_t>(band.begin) + i] = {band.spans.data() + band.rowStart[i],
+                                                              band.spans.data() + band.rowStart[i + 1]};
+    found.spans.bands.push_back(std::move(band.spans));
+  }
+  found.neighbours = Lists(pairs, map.regions.size());
+  return found;
 }
 
 }  // namespace tessel::flats

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "flats/RegionRuns.h"
 #include "flats/RegionMask.h"
+#include "flats/RegionRuns.h"
+#include "flats/RegionSpans.h"
 
 namespace tessel::flats {
 
@@ -16,9 +17,14 @@ namespace tessel::flats {
 // neighbours, ascending, without itself.
 using NeighbourLists = std::vector<std::vector<int32_t>>;
 
-// Reads `map` (made from `mask`) and the nearest-region map a row at a time:
-// memory beside the runs is a few rows and the pairs found. Throws
-// std::invalid_argument when the two differ in size.
-NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map);
+struct NearestRegions {
+  NeighbourLists neighbours;
+  RegionSpans spans;  // the map the neighbours were read from
+};
+
+// Reads `map` (made from `mask`) and the nearest-region map a row at a time,
+// bands of rows side by side: memory beside the runs is the map's spans and
+// the pairs found. Throws std::invalid_argument when the two differ in size.
+NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map);
 
 }  // namespace tessel::flats

@@ -29,6 +29,16 @@ bool RegionMask::empty() const {
   return std::all_of(mBits.begin(), mBits.end(), [](uint64_t word) { return word == 0; });
 }
 
+int64_t RegionMask::CountRuns(int64_t y) const {
+  int64_t runs = 0;
+  uint64_t left = 0;  // the last bit of the word before, seen from the next word's first
+  for (size_t i = Index(0, y), end = i + static_cast<size_t>(mWordsPerRow); i < end; ++i) {
+    runs += __builtin_popcountll(mBits[i] & ~(mBits[i] << 1 | left));
+    left = mBits[i] >> 63;
+  }
+  return runs;
+}
+
 namespace {
 
 // One row of interleaved pixels of `kPlanes` bytes (a constant, so that the

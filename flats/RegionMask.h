@@ -26,6 +26,8 @@ class RegionMask {
   // or outside, or the width when there is none.
   int64_t Next(int64_t x, int64_t y, bool inRegion) const;
   bool empty() const;  // no region pixel at all
+  // Runs of region pixels in row `y`.
+  int64_t CountRuns(int64_t y) const;
   uint64_t* RowWords(int64_t y) { return mBits.data() + Index(0, y); }
 
  private:

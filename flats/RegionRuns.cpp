@@ -2,25 +2,44 @@
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
 #include <numeric>
 #include <stdexcept>
+
+#include "flats/RowBands.h"
 
 namespace tessel::flats {
 
 namespace {
 
-int32_t Root(std::vector<int32_t>& parent, int32_t i) {
-  while (parent[static_cast<size_t>(i)] != i) {
-    parent[static_cast<size_t>(i)] = parent[static_cast<size_t>(parent[static_cast<size_t>(i)])];
-    i = parent[static_cast<size_t>(i)];
+// Union-find over the runs, in their `region` field until they are labelled:
+// a run's parent is never after it, so a component's root is its first run.
+int32_t Root(decltype(RegionRuns::runs)& runs, int32_t i) {
+  while (runs[static_cast<size_t>(i)].region != i) {
+    RegionRuns::Run& run = runs[static_cast<size_t>(i)];
+    run.region = runs[static_cast<size_t>(run.region)].region;
+    i = run.region;
   }
   return i;
 }
 
-void Join(std::vector<int32_t>& parent, int32_t a, int32_t b) {
-  a = Root(parent, a), b = Root(parent, b);
-  // The earlier run stays the root, so a component's root is its first run.
-  if (a != b) parent[static_cast<size_t>(std::max(a, b))] = std::min(a, b);
+void Join(decltype(RegionRuns::runs)& runs, int32_t a, int32_t b) {
+  a = Root(runs, a), b = Root(runs, b);
+  if (a != b) runs[static_cast<size_t>(std::max(a, b))].region = std::min(a, b);
+}
+
+// Joins the runs of row y to those of the row above that share a column with
+// them: they are 4-connected.
+void JoinToRowAbove(RegionRuns& map, int64_t y) {
+  size_t up = map.rowStart[static_cast<size_t>(y) - 1], here = map.rowStart[static_cast<size_t>(y)];
+  const size_t upEnd = here, hereEnd = map.rowStart[static_cast<size_t>(y) + 1];
+  while (up < upEnd && here < hereEnd) {
+    const auto& u = map.runs[up];
+    const auto& h = map.runs[here];
+    if (u.begin < h.end && h.begin < u.end) Join(map.runs, static_cast<int32_t>(up), static_cast<int32_t>(here));
+    if (u.end < h.end) ++up;
+    else ++here;
+  }
 }
 
 }  // namespace
@@ -45,47 +64,50 @@ RegionRuns FindRegionRuns(const RegionMask& mask, const host::ImageBuffer& after
   RegionRuns map;
   map.width = mask.width();
   map.height = mask.height();
-  map.rowStart.reserve(static_cast<size_t>(map.height) + 1);
-  std::vector<int32_t> parent;
-  for (int64_t y = 0; y < map.height; ++y) {
-    map.rowStart.push_back(map.runs.size());
-    for (int64_t a = mask.Next(0, y, true); a < map.width;) {
-      const int64_t b = mask.Next(a, y, false);
-      if (map.runs.size() >= static_cast<size_t>(kLargest)) throw std::length_error("too many runs to label");
-      map.runs.push_back({static_cast<int32_t>(a), static_cast<int32_t>(b), 0});
-      parent.push_back(static_cast<int32_t>(parent.size()));
-      a = mask.Next(b, y, true);
-    }
-    if (y == 0) continue;
-    // Runs of this row and the one above that share a column are 4-connected.
-    size_t up = map.rowStart[static_cast<size_t>(y) - 1], here = map.rowStart[static_cast<size_t>(y)];
-    const size_t upEnd = here, hereEnd = map.runs.size();
-    while (up < upEnd && here < hereEnd) {
-      const auto& u = map.runs[up];
-      const auto& h = map.runs[here];
-      if (u.begin < h.end && h.begin < u.end) Join(parent, static_cast<int32_t>(up), static_cast<int32_t>(here));
-      if (u.end < h.end) ++up;
-      else ++here;
-    }
-  }
-  map.rowStart.push_back(map.runs.size());
+  // Counted first, so that bands of rows can write their runs side by side.
+  map.rowStart.assign(static_cast<size_t>(map.height) + 1, 0);
+  InRowBands(map.height, [&](int64_t begin, int64_t end) {
+    for (int64_t y = begin; y < end; ++y) map.rowStart[static_cast<size_t>(y) + 1] = static_cast<size_t>(mask.CountRuns(y));
+  });
+  for (size_t y = 0; y < static_cast<size_t>(map.height); ++y) map.rowStart[y + 1] += map.rowStart[y];
+  if (map.rowStart.back() > static_cast<size_t>(kLargest)) throw std::length_error("too many runs to label");
+  map.runs.resize(map.rowStart.back());
 
-  // Runs come in scan order, so a component is first met at its first pixel.
-  std::vector<int32_t> regionOfRoot(map.runs.size(), -1);
+  // Each band's runs are joined among themselves, then the bands where they meet.
+  std::vector<int64_t> bandStarts;
+  std::mutex adding;
+  InRowBands(map.height, [&](int64_t begin, int64_t end) {
+    for (int64_t y = begin; y < end; ++y) {
+      size_t i = map.rowStart[static_cast<size_t>(y)];
+      for (int64_t a = mask.Next(0, y, true); a < map.width; a = mask.Next(a, y, true), ++i) {
+        const int64_t b = mask.Next(a, y, false);
+        map.runs[i] = {static_cast<int32_t>(a), static_cast<int32_t>(b), static_cast<int32_t>(i)};
+        a = b;
+      }
+      if (y > begin) JoinToRowAbove(map, y);
+    }
+    const std::lock_guard<std::mutex> lock(adding);
+    bandStarts.push_back(begin);
+  });
+  for (const int64_t y : bandStarts)
+    if (y > 0) JoinToRowAbove(map, y);
+
+  // Runs come in scan order, so a component is first met at its first pixel,
+  // its root; any other run's parent comes before it, already labelled.
   for (int64_t y = 0; y < map.height; ++y)
     for (size_t i = map.rowStart[static_cast<size_t>(y)]; i < map.rowStart[static_cast<size_t>(y) + 1]; ++i) {
       RegionRuns::Run& run = map.runs[i];
-      int32_t& region = regionOfRoot[static_cast<size_t>(Root(parent, static_cast<int32_t>(i)))];
-      if (region < 0) {
-        region = static_cast<int32_t>(map.regions.size());
+      if (run.region == static_cast<int32_t>(i)) {
+        run.region = static_cast<int32_t>(map.regions.size());
         Region first;
         first.firstX = run.begin;
         first.firstY = y;
         for (int p = 0; p < colourPlanes; ++p) first.colour.push_back(after.at(run.begin, y, p));
         map.regions.push_back(std::move(first));
+      } else {
+        run.region = map.runs[static_cast<size_t>(run.region)].region;
       }
-      run.region = region;
-      map.regions[static_cast<size_t>(region)].area += run.end - run.begin;
+      map.regions[static_cast<size_t>(run.region)].area += run.end - run.begin;
     }
   return map;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "flats/HugePageAllocator.h"
 #include "flats/RegionMap.h"
 #include "flats/RegionMask.h"
 #include "host/ImageBuffer.h"
@@ -15,13 +16,18 @@ namespace tessel::flats {
 
 struct RegionRuns {
   struct Run {
+    // Left unset, so that a page's runs are first written, bands of rows
+    // side by side, by the threads that fill them: fresh memory is slow to
+    // come by, and costs whoever touches it first.
+    Run() {}
+    Run(int32_t begin, int32_t end, int32_t region) : begin(begin), end(end), region(region) {}
     int32_t begin, end;  // columns [begin, end)
     int32_t region;      // index in `regions`
   };
   int64_t width = 0;
   int64_t height = 0;
   std::vector<size_t> rowStart;  // row y's runs are [rowStart[y], rowStart[y + 1]), left to right
-  std::vector<Run> runs;
+  std::vector<Run, HugePageAllocator<Run>> runs;
   std::vector<Region> regions;  // in the filter's order: by first pixel in a row-major scan
 
   // The region holding (x, y), or -1 outside every region. `hint`: a run

@@ -1,12 +1,14 @@
 #include "host/DistinctFlats.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "flats/DistinctColours.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionRuns.h"
 #include "host/PaintRules.h"
 #include "host/Presets.h"
+#include "host/Stopwatch.h"
 
 namespace tessel::host {
 
@@ -78,9 +80,11 @@ std::vector<uint8_t> Planes(const PaintBytes& colour, int colourPlanes) {
 }  // namespace
 
 DistinctSummary MakeDistinct(const flats::RegionMask& mask, ImageFile& result, int colourPlanes,
-                             const Descriptor& recorded, const std::string& presetsFolder) {
+                             const Descriptor& recorded, const std::string& presetsFolder, PageTimings& timings) {
+  const auto start = std::chrono::steady_clock::now();
   const flats::RegionRuns map = flats::FindRegionRuns(mask, result.pixels, colourPlanes);
-  const flats::NeighbourLists neighbours = flats::FindNeighbours(mask, map);
+  const flats::NearestRegions nearest = flats::FindNeighbours(mask, map);
+  const flats::NeighbourLists& neighbours = nearest.neighbours;
   const RunParameters parameters = ParametersOf(recorded);
   ColorTransforms transforms;
   PaintRules rules(result.imageMode, result.pixels.planes(), parameters, transforms);
@@ -146,14 +150,10 @@ DistinctSummary MakeDistinct(const flats::RegionMask& mask, ImageFile& result, i
 
   std::vector<bool> changed(colours.size());
   for (size_t i = 0; i < colours.size(); ++i) changed[i] = colours[i] != map.regions[i].colour;
-  for (int64_t y = 0; y < map.height; ++y)
-    for (size_t i = map.rowStart[static_cast<size_t>(y)]; i < map.rowStart[static_cast<size_t>(y) + 1]; ++i) {
-      const auto& run = map.runs[i];
-      const auto region = static_cast<size_t>(run.region);
-      if (!changed[region]) continue;
-      for (int64_t x = run.begin; x < run.end; ++x)
-        for (int p = 0; p < colourPlanes; ++p) result.pixels.at(x, y, p) = colours[region][static_cast<size_t>(p)];
-    }
+  timings.distinct = SecondsSince(start);
+  const auto painting = std::chrono::steady_clock::now();
+  flats::PaintRegions(map, nearest.spans, colours, changed, result.pixels, colourPlanes);
+  timings.underLines = SecondsSince(painting);
   return summary;
 }
 

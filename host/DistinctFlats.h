@@ -1,5 +1,5 @@
 // Distinct flats in a page run: the filter's regions recoloured so that no
-// neighbours share a colour, before the flats reach under the lines.
+// neighbours share a colour, and the flats grown under the lines in them.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include "flats/RegionMask.h"
 #include "host/Descriptor.h"
 #include "host/ImageFile.h"
+#include "host/PageRun.h"
 
 namespace tessel::host {
 
@@ -26,9 +27,12 @@ struct DistinctSummary {
 // when the palette gives no colour to paint with). Regions in the flag
 // colour keep it; a region the filter joined takes the new colour of a
 // neighbour that had its colour before (the first in the filter's order,
-// preferring one not joined itself), or keeps its own when none had.
+// preferring one not joined itself), or keeps its own when none had. Then
+// every pixel outside the regions takes its nearest region's new colour, as
+// FillUnderLines gives the old one: the nearest regions are searched for
+// once, for both. Times the two steps as `distinct` and `underLines`.
 DistinctSummary MakeDistinct(const flats::RegionMask& mask, ImageFile& result, int colourPlanes,
-                             const Descriptor& recorded, const std::string& presetsFolder);
+                             const Descriptor& recorded, const std::string& presetsFolder, PageTimings& timings);
 
 // One line for the user: the colours used against the palette, and how many
 // neighbouring pairs could not be kept apart.

@@ -48,15 +48,14 @@ void MakeFlats(const ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, D
   timings.regions = SecondsSince(start);
 
   if (distinct && !mask.empty()) {
+    distinct->summary =
+        MakeDistinct(mask, result, colourPlanes, distinct->recorded, distinct->presetsFolder, timings);
+  } else {
     start = std::chrono::steady_clock::now();
-    distinct->summary = MakeDistinct(mask, result, colourPlanes, distinct->recorded, distinct->presetsFolder);
-    timings.distinct = SecondsSince(start);
+    if (!flats::FillUnderLines(mask, result.pixels, colourPlanes))
+      result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));
+    timings.underLines = SecondsSince(start);
   }
-
-  start = std::chrono::steady_clock::now();
-  if (!flats::FillUnderLines(mask, result.pixels, colourPlanes))
-    result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));
-  timings.underLines = SecondsSince(start);
 
   if (!MergesOver(kind)) return;
   start = std::chrono::steady_clock::now();

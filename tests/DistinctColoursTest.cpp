@@ -1,5 +1,5 @@
-// Distinct flats: the neighbour graph against a brute-force nearest-region
-// map, and the colourings on a drawn wheel (one region touching five around
+// Distinct flats: the neighbour graph and the flats painted from it against
+// a brute-force nearest-region map, and the colourings on a drawn wheel (one region touching five around
 // it) and on random planar partitions.
 #include <gtest/gtest.h>
 
@@ -7,11 +7,13 @@
 #include <cmath>
 #include <random>
 #include <set>
+#include <tuple>
 
 #include "flats/DistinctColours.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionMap.h"
 #include "flats/RegionRuns.h"
+#include "flats/RegionSpans.h"
 
 namespace tessel::test {
 namespace {
@@ -37,8 +39,8 @@ std::pair<flats::RegionMask, flats::RegionRuns> DrawMap(int64_t width, int64_t h
 }
 
 // Every pixel's region by exhaustive search for its nearest region pixel
-// (ties: leftmost column, then upper row), then every 4-adjacent pair.
-std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& map) {
+// (ties: leftmost column, then upper row), row by row.
+std::vector<int32_t> BruteForceOwners(const flats::RegionRuns& map) {
   std::vector<int32_t> owner(static_cast<size_t>(map.width * map.height));
   size_t hint = 0;
   for (int64_t y = 0; y < map.height; ++y)
@@ -53,6 +55,12 @@ std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& m
         }
       owner[static_cast<size_t>(y * map.width + x)] = label;
     }
+  return owner;
+}
+
+// Every 4-adjacent pair of regions in the owners' map.
+std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& map) {
+  const std::vector<int32_t> owner = BruteForceOwners(map);
   std::set<std::pair<int32_t, int32_t>> pairs;
   const auto add = [&](int32_t a, int32_t b) {
     if (a != b) pairs.insert({std::min(a, b), std::max(a, b)});
@@ -64,6 +72,38 @@ std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& m
       if (y > 0) add(here, owner[static_cast<size_t>((y - 1) * map.width + x)]);
     }
   return pairs;
+}
+
+// Paints the flats from the neighbours' spans into five-plane pixels, the
+// first two to four planes in a region's colour (its index + 0, 50, 100,
+// 150), every other region repainted: pixels under the lines must show their
+// brute-force owner, region pixels their region when repainted and what they
+// had otherwise, further planes (transparency) what they had.
+void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const flats::RegionRuns& map) {
+  const flats::NearestRegions nearest = flats::FindNeighbours(mask, map);
+  std::vector<std::vector<uint8_t>> colours;
+  std::vector<bool> repaint;
+  for (size_t i = 0; i < map.regions.size(); ++i) {
+    colours.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(50 + i), static_cast<uint8_t>(100 + i),
+                       static_cast<uint8_t>(150 + i)});
+    repaint.push_back(i % 2 == 0);
+  }
+  const std::vector<int32_t> owner = BruteForceOwners(map);
+  const std::vector<uint8_t> before{200, 201, 202, 203, 204};
+  for (const auto layout : {host::PlaneLayout::Interleaved, host::PlaneLayout::Planar})
+    for (const int colourPlanes : {2, 3, 4}) {
+      host::ImageBuffer flats({map.width, map.height, 5, layout, 0});
+      flats.Fill(before);
+      flats::PaintRegions(map, nearest.spans, colours, repaint, flats, colourPlanes);
+      for (int64_t y = 0; y < map.height; ++y)
+        for (int64_t x = 0; x < map.width; ++x) {
+          const auto region = static_cast<size_t>(owner[static_cast<size_t>(y * map.width + x)]);
+          std::vector<uint8_t> expected = before;
+          if (!mask.at(x, y) || repaint[region])
+            std::copy(colours[region].begin(), colours[region].begin() + colourPlanes, expected.begin());
+          ASSERT_EQ(flats.Pixel(x, y), expected) << x << ", " << y << ", " << colourPlanes << " planes";
+        }
+    }
 }
 
 std::set<std::pair<int32_t, int32_t>> Pairs(const NeighbourLists& lists) {
@@ -108,13 +148,16 @@ int64_t SameColourPairs(const NeighbourLists& lists, const std::vector<int32_t>&
 
 TEST(RegionRuns, LabelEveryPixelAsTheComponentLabelling) {
   std::mt19937 random(3);
-  for (const double density : {0.3, 0.6, 0.9}) {
-    flats::RegionMask mask(150, 70);
-    host::ImageBuffer result({150, 70, 1, host::PlaneLayout::Interleaved, 0});
+  // A page tall enough for its rows to be shared among threads, and a band
+  // of solid columns that crosses every boundary between bands.
+  for (const auto& [width, height, density] : {std::tuple<int64_t, int64_t, double>{150, 70, 0.3}, {150, 70, 0.6},
+                                              {150, 70, 0.9}, {70, 1100, 0.55}}) {
+    flats::RegionMask mask(width, height);
+    host::ImageBuffer result({width, height, 1, host::PlaneLayout::Interleaved, 0});
     std::bernoulli_distribution pick(density);
-    for (int64_t y = 0; y < 70; ++y)
-      for (int64_t x = 0; x < 150; ++x)
-        if (pick(random)) mask.Set(x, y), result.at(x, y, 0) = static_cast<uint8_t>(random());
+    for (int64_t y = 0; y < height; ++y)
+      for (int64_t x = 0; x < width; ++x)
+        if (pick(random) || (x > 60 && x < 64)) mask.Set(x, y), result.at(x, y, 0) = static_cast<uint8_t>(random());
     const flats::RegionMap labels = flats::MapRegions(mask, result, 1);
     const flats::RegionRuns runs = flats::FindRegionRuns(mask, result, 1);
     ASSERT_EQ(runs.regions.size(), labels.regions.size());
@@ -125,25 +168,28 @@ TEST(RegionRuns, LabelEveryPixelAsTheComponentLabelling) {
       EXPECT_EQ(runs.regions[i].colour, labels.regions[i].colour);
     }
     size_t hint = 0;
-    for (int64_t y = 0; y < 70; ++y)
-      for (int64_t x = 0; x < 150; ++x) ASSERT_EQ(runs.RegionAt(x, y, hint), labels.at(x, y) - 1) << x << ", " << y;
+    for (int64_t y = 0; y < height; ++y)
+      for (int64_t x = 0; x < width; ++x) ASSERT_EQ(runs.RegionAt(x, y, hint), labels.at(x, y) - 1) << x << ", " << y;
   }
 }
 
 TEST(Neighbours, MatchTheBruteForceNearestRegionMap) {
   for (uint32_t seed = 1; seed <= 4; ++seed) {
     const auto [mask, map] = RandomPartition(seed, 40, 40, 12);
-    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map)), BruteForcePairs(map)) << "seed " << seed;
+    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map).neighbours), BruteForcePairs(map)) << "seed " << seed;
+    ExpectPaintedAsTheBruteForceOwners(mask, map);
   }
   {
     // Stripes tall enough for their rows to be shared among threads: stripes
     // meet only between rows, one pair of them where two bands meet.
     const auto [mask, map] = DrawMap(6, 600, [](int64_t, int64_t y) { return static_cast<int>(y / 50); });
-    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map)), BruteForcePairs(map));
+    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map).neighbours), BruteForcePairs(map));
+    ExpectPaintedAsTheBruteForceOwners(mask, map);
   }
   const auto [mask, map] = DrawMap(81, 81, WheelArea);
-  const NeighbourLists lists = flats::FindNeighbours(mask, map);
+  const NeighbourLists lists = flats::FindNeighbours(mask, map).neighbours;
   EXPECT_EQ(Pairs(lists), BruteForcePairs(map));
+  ExpectPaintedAsTheBruteForceOwners(mask, map);
   ASSERT_EQ(lists.size(), 7u);
   size_t hint = 0;
   const int32_t centre = map.RegionAt(40, 40, hint);
@@ -152,7 +198,7 @@ TEST(Neighbours, MatchTheBruteForceNearestRegionMap) {
 
 TEST(DistinctColours, PaletteLeavesNoNeighboursAlikeAndCountsWhatCannotBeHelped) {
   const auto [mask, map] = DrawMap(81, 81, WheelArea);
-  const NeighbourLists wheel = flats::FindNeighbours(mask, map);
+  const NeighbourLists wheel = flats::FindNeighbours(mask, map).neighbours;
   const RegionRoles own{std::vector<int32_t>(wheel.size(), RegionRoles::kOwn)};
   const auto five = flats::ColourFromPalette(wheel, own, std::vector<bool>(5, true));
   EXPECT_EQ(five.clashes, 0);
@@ -169,7 +215,7 @@ TEST(DistinctColours, PaletteLeavesNoNeighboursAlikeAndCountsWhatCannotBeHelped)
   // makes of the cycle; one entry of seven is too dark.
   for (uint32_t seed = 1; seed <= 6; ++seed) {
     const auto [m, regions] = RandomPartition(seed, 60, 60, 40);
-    const NeighbourLists lists = flats::FindNeighbours(m, regions);
+    const NeighbourLists lists = flats::FindNeighbours(m, regions).neighbours;
     const auto coloured = flats::ColourFromPalette(lists, {std::vector<int32_t>(lists.size(), RegionRoles::kOwn)},
                                                    {true, true, true, false, true, true, true});
     EXPECT_EQ(coloured.clashes, 0) << "seed " << seed;
@@ -193,7 +239,7 @@ flats::Lab SrgbToLab(const std::vector<uint8_t>& rgb) {
 
 TEST(DistinctColours, RandomColoursStayApartAndRepeatFromTheSeed) {
   const auto [mask, map] = RandomPartition(9, 80, 80, 60);
-  const NeighbourLists lists = flats::FindNeighbours(mask, map);
+  const NeighbourLists lists = flats::FindNeighbours(mask, map).neighbours;
   const flats::PaintDraw draw = [](std::mt19937& random) {
     std::vector<uint8_t> rgb{static_cast<uint8_t>(random()), static_cast<uint8_t>(random()), static_cast<uint8_t>(random())};
     return std::optional<flats::Paint>(flats::Paint{rgb, SrgbToLab(rgb)});
@@ -216,7 +262,7 @@ TEST(DistinctColours, RandomColoursStayApartAndRepeatFromTheSeed) {
 
 TEST(DistinctColours, JoinedRegionsFollowAndFlaggedOnesKeepTheirColour) {
   const auto [mask, map] = DrawMap(81, 81, WheelArea);
-  const NeighbourLists wheel = flats::FindNeighbours(mask, map);
+  const NeighbourLists wheel = flats::FindNeighbours(mask, map).neighbours;
   const auto index = [&](int64_t x, int64_t y) {
     size_t hint = 0;
     return map.RegionAt(x, y, hint);

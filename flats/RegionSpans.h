@@ -1,0 +1,49 @@
+// The nearest-region map (every pixel given to its region, or to its nearest
+// region pixel's) outside the regions, kept as spans of its rows, so that
+// the flats can be painted under the lines in new colours without searching
+// for the nearest region pixels again. A row holds a span or two for each
+// region run: a page costs about as much as its runs, far less than a label
+// per pixel.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "flats/HugePageAllocator.h"
+#include "flats/RegionRuns.h"
+#include "host/ImageBuffer.h"
+
+namespace tessel::flats {
+
+struct RegionSpans {
+  // Pixels outside the regions given to one region. In a row, the gaps
+  // around the region runs are covered by consecutive spans, left to right:
+  // a gap's first span starts where the gap does, each next one where the
+  // one before ends.
+  struct Span {
+    int32_t end;     // column
+    int32_t region;  // index in RegionRuns::regions
+  };
+  struct Row {
+    const Span* begin;
+    const Span* end;
+  };
+  RegionSpans() = default;
+  RegionSpans(RegionSpans&&) = default;  // moving keeps every block where it is
+  RegionSpans& operator=(RegionSpans&&) = default;
+  RegionSpans(const RegionSpans&) = delete;  // a copy's rows would point into the original
+  RegionSpans& operator=(const RegionSpans&) = delete;
+
+  using Band = std::vector<Span, HugePageAllocator<Span>>;
+  std::vector<Band> bands;  // the spans, row after row, in blocks of rows
+  std::vector<Row> rows;    // into `bands`, whose blocks never move once filled
+};
+
+// Paints the first `colourPlanes` planes of `flats`, a page of the map's
+// size: every pixel under the lines in its region's colour in `colours`,
+// and the runs of the regions that `repaint` marks. Bands of rows are
+// painted side by side.
+void PaintRegions(const RegionRuns& map, const RegionSpans& spans, const std::vector<std::vector<uint8_t>>& colours,
+                  const std::vector<bool>& repaint, host::ImageBuffer& flats, int colourPlanes);
+
+}  // namespace tessel::flats
