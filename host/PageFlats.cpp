@@ -1,7 +1,9 @@
 #include "host/PageFlats.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 #include "flats/Compose.h"
 #include "flats/RegionMask.h"
@@ -39,8 +41,8 @@ std::string LabMergeRefusal(const std::string& page) {
   return page + ": a Lab page cannot be multiplied over its flats; write its flats alone with --flats-only";
 }
 
-void MakeFlats(const ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
-               PageTimings& timings) {
+void MakeFlats(ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
+               PageTimings& timings, const RowsFinal& rowsFinal) {
   const int colourPlanes = result.pixels.planes() - (result.hasTransparency ? 1 : 0);
 
   auto start = std::chrono::steady_clock::now();
@@ -53,15 +55,42 @@ void MakeFlats(const ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, D
     timings.distinct = SecondsSince(start);
   }
 
-  start = std::chrono::steady_clock::now();
-  if (!flats::FillUnderLines(mask, result.pixels, colourPlanes))
+  const bool painted = !mask.empty();
+  if (!painted) {
+    start = std::chrono::steady_clock::now();
     result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));
-  timings.underLines = SecondsSince(start);
-
-  if (!MergesOver(kind)) return;
-  start = std::chrono::steady_clock::now();
-  flats::MultiplyOver(asRead, result.pixels, colourPlanes);
-  timings.multiply = SecondsSince(start);
+    timings.underLines = SecondsSince(start);
+  }
+  const bool merges = MergesOver(kind);
+  if (!rowsFinal) {
+    start = std::chrono::steady_clock::now();
+    if (painted) flats::FillUnderLines(mask, result.pixels, colourPlanes);
+    timings.underLines += SecondsSince(start);
+    if (!merges) return;
+    start = std::chrono::steady_clock::now();
+    flats::MultiplyOver(asRead, result.pixels, colourPlanes);
+    timings.multiply = SecondsSince(start);
+    return;
+  }
+  // Band after band on this one thread, while the writer encodes the bands
+  // done on the other core. Merged rows go into the page as read, whose rows
+  // no later band needs, so that the flats stay whole for the bands below to
+  // take colours from; the two trade places first, so that the result holds
+  // what is written.
+  if (merges) std::swap(result.pixels, asRead);
+  ImageBuffer& flats = merges ? asRead : result.pixels;
+  constexpr int64_t kBandRows = 256;
+  const int64_t height = flats.height();
+  for (int64_t begin = 0; begin < height; begin += kBandRows) {
+    const int64_t end = std::min(begin + kBandRows, height);
+    start = std::chrono::steady_clock::now();
+    if (painted) flats::FillUnderLines(mask, flats, colourPlanes, begin, end);
+    timings.underLines += SecondsSince(start);
+    start = std::chrono::steady_clock::now();
+    if (merges) flats::MultiplyOver(result.pixels, flats, result.pixels, colourPlanes, begin, end);
+    timings.multiply += SecondsSince(start);
+    rowsFinal(end);
+  }
 }
 
 }  // namespace tessel::host

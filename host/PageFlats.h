@@ -2,6 +2,8 @@
 // and the filter's result is turned into the flats output afterwards.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "host/DistinctFlats.h"
@@ -21,14 +23,21 @@ struct DistinctRequest {
   DistinctSummary summary;
 };
 
+// Told that the rows above `rows` are final, top to bottom.
+using RowsFinal = std::function<void(int64_t rows)>;
+
 // Turns the filter's `result` (painted over `asRead`) into the output
 // `kind` asks for, in place, timing each step; with `distinct`, the regions
 // are first recoloured apart. A page the filter painted nothing on gets
 // paper-white flats, so its merged output is the page itself. A Lab page
 // with a merged output must be refused beforehand: multiplying has no
-// meaning in Lab.
-void MakeFlats(const ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
-               PageTimings& timings);
+// meaning in Lab. With `rowsFinal`, the output is finished in bands from the
+// top on this thread alone, each band reported when done, for a writer to
+// take (which must not look at `result` before the first report), and a
+// merged output leaves the flats in `asRead`; without, all is done at once
+// on every core.
+void MakeFlats(ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
+               PageTimings& timings, const RowsFinal& rowsFinal = {});
 
 // Whether `kind` needs the page multiplied over the flats, and so refuses
 // Lab pages; the reason, naming `page`.

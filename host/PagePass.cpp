@@ -9,7 +9,7 @@
 namespace tessel::host {
 
 PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest request, const PassSteps& steps,
-                       PageTimings& timings) {
+                       PageTimings& timings, const RowsFinal& flatsRowsFinal) {
   PassResult pass;
   GapStrokes gaps;
   if (steps.closeGaps > 0) {
@@ -40,7 +40,7 @@ PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest reque
     std::optional<DistinctRequest> distinct;
     if (steps.distinct && pass.report.recorded)
       distinct.emplace(DistinctRequest{*pass.report.recorded, request.presetsFolder, {}});
-    MakeFlats(*pass.asRead, page, steps.flats, distinct ? &*distinct : nullptr, timings);
+    MakeFlats(*pass.asRead, page, steps.flats, distinct ? &*distinct : nullptr, timings, flatsRowsFinal);
     if (distinct) pass.distinct = distinct->summary;
   } else {
     pass.asRead.reset();

@@ -10,6 +10,7 @@
 #include "host/DistinctFlats.h"
 #include "host/FilterSession.h"
 #include "host/ImageFile.h"
+#include "host/PageFlats.h"
 #include "host/PageRun.h"
 
 namespace tessel::host {
@@ -29,8 +30,10 @@ struct PassResult {
 // Runs `page` through `session` in place with the parameters `request` names
 // (its image, mode and layer are taken from `page`), seeding the paint
 // colours as every page run does. Throws as FilterSession::Run and as the
-// flats steps do when memory runs out.
+// flats steps do when memory runs out. With `flatsRowsFinal`, flats are made
+// band by band and their output's rows reported as done (see MakeFlats; the
+// kept page then no longer holds the page as read).
 PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest request, const PassSteps& steps,
-                       PageTimings& timings);
+                       PageTimings& timings, const RowsFinal& flatsRowsFinal = {});
 
 }  // namespace tessel::host

@@ -81,13 +81,17 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     // costs no filtering.
     PendingOutput pending(output);
 
+    // A single-image file is written as its rows become final: the filter's
+    // as it scans them, or the flats' as they are made after the filter.
+    const bool duringScan = CanWriteDuringScan(settings, layered, flats);
+    const bool duringFlats = !layered && flats != FlatsOutput::kNone;
     std::optional<OverlappedWrite> overlapped;
-    if (CanWriteDuringScan(settings, layered, flats)) overlapped.emplace(*image, pending.temporaryPath());
+    if (duringScan) overlapped.emplace(*image, pending.temporaryPath());
     FilterSession session(module);
     // The scan reports the rows it has passed: every region reaching them
     // was seeded on or above them and is painted whole.
     session.host().progress().OnProgress([&](int32_t done, int32_t total) {
-      if (overlapped) overlapped->RowsFinal(done);
+      if (duringScan) overlapped->RowsFinal(done);
       if (hooks.progress) hooks.progress(done, total);
     });
     session.host().progress().OnAbortCheck(hooks.abort);
@@ -99,7 +103,15 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     request.replay = settings.replay;
     request.showDialog = settings.showDialog;
     request.presetsFolder = settings.presetsFolder;
-    PassResult pass = RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings);
+    RowsFinal flatsRowsFinal;
+    if (duringFlats)
+      flatsRowsFinal = [&](int64_t rows) {
+        // Started with the first band: until then the flats may move the page's pixels.
+        if (!overlapped) overlapped.emplace(*image, pending.temporaryPath());
+        overlapped->RowsFinal(rows);
+      };
+    PassResult pass =
+        RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings, flatsRowsFinal);
     if (pass.report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
     if (pass.report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, pass.report.result));
