@@ -42,12 +42,13 @@ std::string LabMergeRefusal(const std::string& page) {
 }
 
 void MakeFlats(ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
-               PageTimings& timings, const RowsFinal& rowsFinal) {
+               PageTimings& timings, FlatsOverlap overlap) {
   const int colourPlanes = result.pixels.planes() - (result.hasTransparency ? 1 : 0);
 
   auto start = std::chrono::steady_clock::now();
-  const flats::RegionMask mask = flats::ChangedPixels(asRead, result.pixels);
-  timings.regions = SecondsSince(start);
+  if (!overlap.regions) overlap.regions = flats::ChangedPixels(asRead, result.pixels);
+  const flats::RegionMask& mask = *overlap.regions;
+  timings.regions += SecondsSince(start);
 
   if (distinct && !mask.empty()) {
     start = std::chrono::steady_clock::now();
@@ -62,6 +63,7 @@ void MakeFlats(ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, Distinc
     timings.underLines = SecondsSince(start);
   }
   const bool merges = MergesOver(kind);
+  const RowsFinal& rowsFinal = overlap.rowsFinal;
   if (!rowsFinal) {
     start = std::chrono::steady_clock::now();
     if (painted) flats::FillUnderLines(mask, result.pixels, colourPlanes);

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "flats/RegionMask.h"
 #include "host/DistinctFlats.h"
 #include "host/ImageFile.h"
 #include "host/PageRun.h"
@@ -26,18 +28,24 @@ struct DistinctRequest {
 // Told that the rows above `rows` are final, top to bottom.
 using RowsFinal = std::function<void(int64_t rows)>;
 
+// What a page run does beside the flats' steps.
+struct FlatsOverlap {
+  std::optional<flats::RegionMask> regions;  // found as the filter scanned; none: found here
+  // Takes the output's rows as they are done: it is finished in bands from
+  // the top on this thread alone, each band reported when done (nothing
+  // may look at the result before the first report), and a merged output
+  // leaves the flats in the kept page. None: all at once on every core.
+  RowsFinal rowsFinal;
+};
+
 // Turns the filter's `result` (painted over `asRead`) into the output
 // `kind` asks for, in place, timing each step; with `distinct`, the regions
 // are first recoloured apart. A page the filter painted nothing on gets
 // paper-white flats, so its merged output is the page itself. A Lab page
 // with a merged output must be refused beforehand: multiplying has no
-// meaning in Lab. With `rowsFinal`, the output is finished in bands from the
-// top on this thread alone, each band reported when done, for a writer to
-// take (which must not look at `result` before the first report), and a
-// merged output leaves the flats in `asRead`; without, all is done at once
-// on every core.
+// meaning in Lab.
 void MakeFlats(ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
-               PageTimings& timings, const RowsFinal& rowsFinal = {});
+               PageTimings& timings, FlatsOverlap overlap = {});
 
 // Whether `kind` needs the page multiplied over the flats, and so refuses
 // Lab pages; the reason, naming `page`.

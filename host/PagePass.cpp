@@ -1,15 +1,17 @@
 #include "host/PagePass.h"
 
 #include <chrono>
+#include <utility>
 
 #include "host/PageFlats.h"
 #include "host/PageGaps.h"
+#include "host/RegionsAsScanned.h"
 #include "host/Stopwatch.h"
 
 namespace tessel::host {
 
 PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest request, const PassSteps& steps,
-                       PageTimings& timings, const RowsFinal& flatsRowsFinal) {
+                       PageTimings& timings, RowGate* scanned, const RowsFinal& flatsRowsFinal) {
   PassResult pass;
   GapStrokes gaps;
   if (steps.closeGaps > 0) {
@@ -22,6 +24,10 @@ PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest reque
     pass.asRead.emplace(KeepPage(page.pixels));
     timings.keep = SecondsSince(keeping);
   }
+
+  std::optional<RegionsAsScanned> regions;
+  if (scanned && steps.flats != FlatsOutput::kNone && gaps.empty())
+    regions.emplace(*pass.asRead, page.pixels, *scanned);
 
   request.image = &page.pixels;
   request.imageMode = page.imageMode;
@@ -40,7 +46,13 @@ PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest reque
     std::optional<DistinctRequest> distinct;
     if (steps.distinct && pass.report.recorded)
       distinct.emplace(DistinctRequest{*pass.report.recorded, request.presetsFolder, {}});
-    MakeFlats(*pass.asRead, page, steps.flats, distinct ? &*distinct : nullptr, timings, flatsRowsFinal);
+    FlatsOverlap overlap{std::nullopt, flatsRowsFinal};
+    if (regions) {
+      const auto finding = std::chrono::steady_clock::now();
+      overlap.regions = regions->Finish();
+      timings.regions = SecondsSince(finding);
+    }
+    MakeFlats(*pass.asRead, page, steps.flats, distinct ? &*distinct : nullptr, timings, std::move(overlap));
     if (distinct) pass.distinct = distinct->summary;
   } else {
     pass.asRead.reset();

@@ -12,6 +12,7 @@
 #include "host/ImageFile.h"
 #include "host/PageFlats.h"
 #include "host/PageRun.h"
+#include "host/RowGate.h"
 
 namespace tessel::host {
 
@@ -30,10 +31,13 @@ struct PassResult {
 // Runs `page` through `session` in place with the parameters `request` names
 // (its image, mode and layer are taken from `page`), seeding the paint
 // colours as every page run does. Throws as FilterSession::Run and as the
-// flats steps do when memory runs out. With `flatsRowsFinal`, flats are made
-// band by band and their output's rows reported as done (see MakeFlats; the
-// kept page then no longer holds the page as read).
+// flats steps do when memory runs out. With `scanned`, a gate that the
+// caller releases as the filter's scan finishes rows for good (see
+// ProgressServices), the flats' regions are found as the scan goes. With
+// `flatsRowsFinal`, flats are made band by band and their output's rows
+// reported as done (see FlatsOverlap; the kept page then no longer holds the
+// page as read).
 PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest request, const PassSteps& steps,
-                       PageTimings& timings, const RowsFinal& flatsRowsFinal = {});
+                       PageTimings& timings, RowGate* scanned = nullptr, const RowsFinal& flatsRowsFinal = {});
 
 }  // namespace tessel::host

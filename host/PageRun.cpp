@@ -11,6 +11,7 @@
 #include "host/PagePass.h"
 #include "host/ParamItems.h"
 #include "host/PendingOutput.h"
+#include "host/RowGate.h"
 #include "host/Stopwatch.h"
 
 namespace tessel::host {
@@ -47,12 +48,11 @@ bool RowsFinalAsScanned(const Descriptor& replay) {
   return true;
 }
 
-// Whether the page can be written as the scan finishes its rows: only the
-// filter's own output, unchanged after the filter, from parameters known
-// before the run.
-bool CanWriteDuringScan(const RunSettings& settings, bool layered, FlatsOutput flats) {
-  return !layered && flats == FlatsOutput::kNone && settings.closeGaps == 0 && !settings.showDialog &&
-         RowsFinalAsScanned(settings.replay);
+// Whether the filter's rows can be taken as its scan finishes them: from
+// parameters known before the run, on a page the run changes nothing on
+// before the filter.
+bool FinalAsScanned(const RunSettings& settings) {
+  return settings.closeGaps == 0 && !settings.showDialog && RowsFinalAsScanned(settings.replay);
 }
 
 }  // namespace
@@ -83,15 +83,19 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
 
     // A single-image file is written as its rows become final: the filter's
     // as it scans them, or the flats' as they are made after the filter.
-    const bool duringScan = CanWriteDuringScan(settings, layered, flats);
-    const bool duringFlats = !layered && flats != FlatsOutput::kNone;
+    // Flats find their regions in the rows the scan has finished.
+    const bool scanFinal = FinalAsScanned(settings);
+    const bool writeDuringScan = scanFinal && !layered && flats == FlatsOutput::kNone;
+    const bool writeDuringFlats = !layered && flats != FlatsOutput::kNone;
     std::optional<OverlappedWrite> overlapped;
-    if (duringScan) overlapped.emplace(*image, pending.temporaryPath());
+    if (writeDuringScan) overlapped.emplace(*image, pending.temporaryPath());
+    RowGate scanned;
     FilterSession session(module);
     // The scan reports the rows it has passed: every region reaching them
     // was seeded on or above them and is painted whole.
     session.host().progress().OnProgress([&](int32_t done, int32_t total) {
-      if (duringScan) overlapped->RowsFinal(done);
+      if (writeDuringScan) overlapped->RowsFinal(done);
+      if (scanFinal) scanned.Release(done);
       if (hooks.progress) hooks.progress(done, total);
     });
     session.host().progress().OnAbortCheck(hooks.abort);
@@ -104,14 +108,15 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     request.showDialog = settings.showDialog;
     request.presetsFolder = settings.presetsFolder;
     RowsFinal flatsRowsFinal;
-    if (duringFlats)
+    if (writeDuringFlats)
       flatsRowsFinal = [&](int64_t rows) {
         // Started with the first band: until then the flats may move the page's pixels.
         if (!overlapped) overlapped.emplace(*image, pending.temporaryPath());
         overlapped->RowsFinal(rows);
       };
     PassResult pass =
-        RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings, flatsRowsFinal);
+        RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings,
+                    scanFinal ? &scanned : nullptr, flatsRowsFinal);
     if (pass.report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
     if (pass.report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, pass.report.result));

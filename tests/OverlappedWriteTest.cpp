@@ -154,7 +154,7 @@ TEST_F(OverlappedWriteTest, FlatsFailingAfterTheirFirstBandLeaveTheOutputAsItWas
       released = rows;
       if (rows < page.pixels.height()) throw std::runtime_error("no room left");
     };
-    EXPECT_THROW(MakeFlats(asRead, page, FlatsOutput::kUnderLines, nullptr, timings, failAfterFirstBand),
+    EXPECT_THROW(MakeFlats(asRead, page, FlatsOutput::kUnderLines, nullptr, timings, {std::nullopt, failAfterFirstBand}),
                  std::runtime_error);
   }
   EXPECT_GT(released, 0);
