@@ -109,14 +109,18 @@ TEST_F(OverlappedWriteTest, CancelledRunLeavesTheOutputAsItWas) {
   const std::string input = ComicPage("page.png");
   WriteBytes(folder.path() / "out.png", "what the user had");
   PluginModule module(DefaultModulePath());
-  RunSettings settings;
-  settings.presetsFolder = presets.path().string();
-  int32_t rowsDone = 0;
-  PageHooks hooks{[&](int32_t done, int32_t) { rowsDone = done; }, [&] { return rowsDone >= 200; }};
-  const PageResult result = RunPage(module, input, Path("out.png"), settings, hooks);
-  EXPECT_EQ(result.outcome, PageOutcome::kCancelled);
-  EXPECT_EQ(ReadBytes(Path("out.png")), "what the user had");
-  EXPECT_EQ(std::distance(boost::filesystem::directory_iterator(folder.path()), {}), 2);  // page and output only
+  // With flats, the regions were being found beside the scan.
+  for (const FlatsOutput flats : {FlatsOutput::kNone, FlatsOutput::kUnderLines}) {
+    RunSettings settings;
+    settings.presetsFolder = presets.path().string();
+    settings.flats = flats;
+    int32_t rowsDone = 0;
+    PageHooks hooks{[&](int32_t done, int32_t) { rowsDone = done; }, [&] { return rowsDone >= 200; }};
+    const PageResult result = RunPage(module, input, Path("out.png"), settings, hooks);
+    EXPECT_EQ(result.outcome, PageOutcome::kCancelled);
+    EXPECT_EQ(ReadBytes(Path("out.png")), "what the user had");
+    EXPECT_EQ(std::distance(boost::filesystem::directory_iterator(folder.path()), {}), 2);  // page and output only
+  }
 }
 
 // Flats are written band by band as they are made, merged rows from a
