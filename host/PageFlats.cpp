@@ -23,8 +23,11 @@ std::vector<uint8_t> PaperWhite(int16_t imageMode, int colourPlanes) {
 
 }  // namespace
 
-ImageBuffer KeepPage(const ImageBuffer& page) {
-  ImageBuffer copy(page.geometry());
+ImageBuffer KeepPage(const ImageBuffer& page, std::optional<ImageBuffer> mapped) {
+  const ImageGeometry &want = page.geometry(), &have = mapped ? mapped->geometry() : want;
+  const bool fits = mapped && have.width == want.width && have.height == want.height && have.planes == want.planes &&
+                    have.layout == want.layout && have.rowPadding == want.rowPadding;
+  ImageBuffer copy = fits ? std::move(*mapped) : ImageBuffer(want);
   // The copy's fresh memory is mostly the kernel's to clear: faulting it in
   // from every core shortens the wait. Bands of bytes, whatever the layout.
   const int64_t size = page.sizeBytes(), height = page.height();

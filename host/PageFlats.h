@@ -14,8 +14,10 @@
 
 namespace tessel::host {
 
-// A copy of the page as read, for the flats to be made from afterwards.
-ImageBuffer KeepPage(const ImageBuffer& page);
+// A copy of the page as read, for the flats to be made from afterwards; in
+// `mapped` when it has the page's geometry (its memory mapped in beforehand,
+// as fresh memory costs more than the copy).
+ImageBuffer KeepPage(const ImageBuffer& page, std::optional<ImageBuffer> mapped = std::nullopt);
 
 // What recolouring the regions apart needs: the parameters the filter ran
 // with and the presets folder its palette came from; the outcome.

@@ -28,16 +28,23 @@ struct PassResult {
   std::optional<DistinctSummary> distinct;
 };
 
+// What `tessel run` does beside the pass.
+struct PassOverlap {
+  // A buffer for the kept page, mapped in while the page was read (see KeepPage).
+  std::optional<ImageBuffer> keep;
+  // Released by the caller as the filter's scan finishes rows for good (see
+  // ProgressServices): the flats' regions are then found as the scan goes.
+  RowGate* scanned = nullptr;
+  // Takes the flats' output rows as they are done (see FlatsOverlap; the
+  // kept page then no longer holds the page as read at the end).
+  RowsFinal flatsRowsFinal;
+};
+
 // Runs `page` through `session` in place with the parameters `request` names
 // (its image, mode and layer are taken from `page`), seeding the paint
 // colours as every page run does. Throws as FilterSession::Run and as the
-// flats steps do when memory runs out. With `scanned`, a gate that the
-// caller releases as the filter's scan finishes rows for good (see
-// ProgressServices), the flats' regions are found as the scan goes. With
-// `flatsRowsFinal`, flats are made band by band and their output's rows
-// reported as done (see FlatsOverlap; the kept page then no longer holds the
-// page as read).
+// flats steps do when memory runs out.
 PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest request, const PassSteps& steps,
-                       PageTimings& timings, RowGate* scanned = nullptr, const RowsFinal& flatsRowsFinal = {});
+                       PageTimings& timings, PassOverlap overlap = {});
 
 }  // namespace tessel::host

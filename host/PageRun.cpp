@@ -9,6 +9,7 @@
 #include "host/OverlappedWrite.h"
 #include "host/PageFlats.h"
 #include "host/PagePass.h"
+#include "host/PagesMappedAhead.h"
 #include "host/ParamItems.h"
 #include "host/PendingOutput.h"
 #include "host/RowGate.h"
@@ -64,9 +65,22 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     const bool layered = IsLayeredOutput(output);
     const FlatsOutput flats = layered ? FlatsOutput::kFlatsOnly : settings.flats;
     std::optional<ImageFile> image;
+    PassOverlap overlap;
     try {
       const auto reading = std::chrono::steady_clock::now();
+      std::optional<PagesMappedAhead> mapping;
+      if (flats != FlatsOutput::kNone || settings.closeGaps > 0) {
+        // The page to be kept is mapped in beside the decoder, which leaves a
+        // core mostly idle. Only a head start: when the memory cannot be had,
+        // the page is read as ever, and keeping it fails as it always did.
+        try {
+          overlap.keep.emplace(ReadPageGeometry(input));
+          mapping.emplace(overlap.keep->data(), static_cast<size_t>(overlap.keep->sizeBytes()));
+        } catch (const ImageError&) {
+        }
+      }
       image.emplace(LoadImageFile(input));
+      mapping.reset();
       timings.read = SecondsSince(reading);
       timings.pixels = image->pixels.width() * image->pixels.height();
       if (layered) CheckLayerable(output, {image->imageMode, image->hasTransparency, image->pixels.width(),
@@ -107,16 +121,15 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     request.replay = settings.replay;
     request.showDialog = settings.showDialog;
     request.presetsFolder = settings.presetsFolder;
-    RowsFinal flatsRowsFinal;
+    if (scanFinal) overlap.scanned = &scanned;
     if (writeDuringFlats)
-      flatsRowsFinal = [&](int64_t rows) {
+      overlap.flatsRowsFinal = [&](int64_t rows) {
         // Started with the first band: until then the flats may move the page's pixels.
         if (!overlapped) overlapped.emplace(*image, pending.temporaryPath());
         overlapped->RowsFinal(rows);
       };
-    PassResult pass =
-        RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings,
-                    scanFinal ? &scanned : nullptr, flatsRowsFinal);
+    PassResult pass = RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings,
+                                  std::move(overlap));
     if (pass.report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
     if (pass.report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, pass.report.result));
