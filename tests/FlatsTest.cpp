@@ -220,8 +220,9 @@ TEST(KeepPage, CopiesIntoAMappedBufferOnlyOfThePagesOwnGeometry) {
   for (int64_t y = 0; y < 30; ++y)
     for (int64_t x = 0; x < 40; ++x)
       for (int p = 0; p < 4; ++p) page.at(x, y, p) = static_cast<uint8_t>(x * 7 + y * 3 + p);
-  for (const host::ImageGeometry mapped : {page.geometry(), host::ImageGeometry{40, 30, 4, host::PlaneLayout::Interleaved, 0},
-                                           host::ImageGeometry{30, 40, 4, host::PlaneLayout::Planar, 0}})
+  const host::ImageGeometry interleaved{40, 30, 4, host::PlaneLayout::Interleaved, 0},
+      turned{30, 40, 4, host::PlaneLayout::Planar, 0};
+  for (const host::ImageGeometry& mapped : {page.geometry(), interleaved, turned})
     EXPECT_EQ(host::KeepPage(page, ImageBuffer(mapped)).FirstDifference(page), std::nullopt);
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "host/OverlappedWrite.h"
 #include "host/PageFlats.h"
@@ -158,7 +159,8 @@ TEST_F(OverlappedWriteTest, FlatsFailingAfterTheirFirstBandLeaveTheOutputAsItWas
       released = rows;
       if (rows < page.pixels.height()) throw std::runtime_error("no room left");
     };
-    EXPECT_THROW(MakeFlats(asRead, page, FlatsOutput::kUnderLines, nullptr, timings, {std::nullopt, failAfterFirstBand}),
+    FlatsOverlap overlap{std::nullopt, failAfterFirstBand};
+    EXPECT_THROW(MakeFlats(asRead, page, FlatsOutput::kUnderLines, nullptr, timings, std::move(overlap)),
                  std::runtime_error);
   }
   EXPECT_GT(released, 0);
