@@ -2,6 +2,7 @@
 // that the whole-run ratios in FlatsRunBench can be traced to their steps.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -72,6 +73,18 @@ void BM_FillUnderLines(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FillUnderLines)->Unit(benchmark::kMillisecond);
+
+// Band after band on one thread, as when the rows are written as they are done.
+void BM_FillUnderLinesInBands(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    ImageBuffer flats = KeepPage(Page().result);
+    state.ResumeTiming();
+    for (int64_t begin = 0; begin < flats.height(); begin += state.range(0))
+      flats::FillUnderLines(Mask(), flats, 3, begin, std::min(begin + state.range(0), flats.height()));
+  }
+}
+BENCHMARK(BM_FillUnderLinesInBands)->Arg(256)->Arg(1024)->Arg(kFlatsPageHeight)->Unit(benchmark::kMillisecond);
 
 void BM_MultiplyOver(benchmark::State& state) {
   ImageBuffer flats = KeepPage(Page().result);

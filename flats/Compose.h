@@ -21,6 +21,11 @@ inline uint8_t MultiplyBytes(unsigned a, unsigned b) {
 // no region. Throws std::invalid_argument for a mask of another size or
 // `colourPlanes` outside 1 to flats.planes().
 bool FillUnderLines(const RegionMask& mask, host::ImageBuffer& flats, int colourPlanes);
+// The rows [firstRow, endRow) alone, as the whole page's fill leaves them, so
+// that a writer can take the rows above as they are done. The mask must
+// hold a region pixel.
+void FillUnderLines(const RegionMask& mask, host::ImageBuffer& flats, int colourPlanes, int64_t firstRow,
+                    int64_t endRow);
 
 // The page in Multiply mode over the flats, in place of the flats: each of
 // the first `colourPlanes` planes becomes round(page * flats / 255); further
@@ -29,5 +34,10 @@ bool FillUnderLines(const RegionMask& mask, host::ImageBuffer& flats, int colour
 // where it multiplies what light each ink lets through, so ink adds up.
 // Meaningless for Lab. Throws std::invalid_argument as FillUnderLines.
 void MultiplyOver(const host::ImageBuffer& page, host::ImageBuffer& flats, int colourPlanes);
+// The rows [firstRow, endRow) alone, written to `out` (of the same size;
+// it may be `page` or `flats`), so that the flats can stay whole while rows
+// merged from them are written out.
+void MultiplyOver(const host::ImageBuffer& page, const host::ImageBuffer& flats, host::ImageBuffer& out,
+                  int colourPlanes, int64_t firstRow, int64_t endRow);
 
 }  // namespace tessel::flats

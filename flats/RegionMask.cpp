@@ -66,6 +66,13 @@ RegionMask ChangedPixels(const host::ImageBuffer& before, const host::ImageBuffe
   if (before.width() != after.width() || before.height() != after.height() || before.planes() != after.planes())
     throw std::invalid_argument("the page before and after the run differ in size");
   RegionMask mask(before.width(), before.height());
+  // Rows are independent, and each row's bits are words of its own.
+  InRowBands(mask.height(), [&](int64_t begin, int64_t end) { MarkChangedPixels(before, after, mask, begin, end); });
+  return mask;
+}
+
+void MarkChangedPixels(const host::ImageBuffer& before, const host::ImageBuffer& after, RegionMask& mask,
+                       int64_t firstRow, int64_t endRow) {
   const int planes = before.planes();
   const bool packed = before.columnBytes() == planes && after.columnBytes() == planes;
   using RowCompare = void (*)(const uint8_t*, const uint8_t*, int64_t, uint64_t*);
@@ -73,24 +80,20 @@ RegionMask ChangedPixels(const host::ImageBuffer& before, const host::ImageBuffe
   constexpr RowCompare kPacked[] = {ChangedInRow<1>, ChangedInRow<2>, ChangedInRow<3>, ChangedInRow<4>,
                                     ChangedInRow<5>};
   constexpr int kMostPacked = static_cast<int>(std::size(kPacked));
-  // Rows are independent, and each row's bits are words of its own.
-  InRowBands(mask.height(), [&](int64_t begin, int64_t end) {
-    for (int64_t y = begin; y < end; ++y) {
-      if (packed && planes <= kMostPacked) {
-        // Interleaved, as pages are read: the common case.
-        kPacked[planes - 1](before.data() + y * before.rowBytes(), after.data() + y * after.rowBytes(), mask.width(),
-                            mask.RowWords(y));
-        continue;
-      }
-      for (int64_t x = 0; x < mask.width(); ++x)
-        for (int p = 0; p < planes; ++p)
-          if (before.at(x, y, p) != after.at(x, y, p)) {
-            mask.Set(x, y);
-            break;
-          }
+  for (int64_t y = firstRow; y < endRow; ++y) {
+    if (packed && planes <= kMostPacked) {
+      // Interleaved, as pages are read: the common case.
+      kPacked[planes - 1](before.data() + y * before.rowBytes(), after.data() + y * after.rowBytes(), mask.width(),
+                          mask.RowWords(y));
+      continue;
     }
-  });
-  return mask;
+    for (int64_t x = 0; x < mask.width(); ++x)
+      for (int p = 0; p < planes; ++p)
+        if (before.at(x, y, p) != after.at(x, y, p)) {
+          mask.Set(x, y);
+          break;
+        }
+  }
 }
 
 void RequireMatch(const RegionMask& mask, const host::ImageBuffer& image, int colourPlanes) {

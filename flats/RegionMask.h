@@ -44,6 +44,10 @@ class RegionMask {
 // result. Throws std::invalid_argument when the two differ in width, height
 // or planes; their layouts may differ.
 RegionMask ChangedPixels(const host::ImageBuffer& before, const host::ImageBuffer& after);
+// The rows [firstRow, endRow) alone, into `mask`, whose pixels there must
+// all be outside the regions; the sizes must match, unchecked.
+void MarkChangedPixels(const host::ImageBuffer& before, const host::ImageBuffer& after, RegionMask& mask,
+                       int64_t firstRow, int64_t endRow);
 
 // Throws std::invalid_argument unless `image` has the mask's size and
 // `colourPlanes` is 1 to image.planes().

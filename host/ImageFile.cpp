@@ -384,16 +384,20 @@ OpenedImage OpenWithMode(const std::string& path) {
   return opened;
 }
 
+ImageGeometry GeometryOf(const OpenedImage& opened) {
+  ImageGeometry geometry;
+  geometry.width = opened.image->Xsize;
+  geometry.height = opened.image->Ysize;
+  geometry.planes = opened.planes;
+  return geometry;
+}
+
 }  // namespace
 
 ImageFile LoadImageFile(const std::string& path, int64_t availableBytes) {
   OpenedImage opened = OpenWithMode(path);
   VipsImage* image = opened.image.get();
-  ImageGeometry geometry;
-  geometry.width = image->Xsize;
-  geometry.height = image->Ysize;
-  geometry.planes = opened.planes;
-  ImageFile file{AllocatePixels(path, geometry, availableBytes), opened.mode, opened.transparency, {},
+  ImageFile file{AllocatePixels(path, GeometryOf(opened), availableBytes), opened.mode, opened.transparency, {},
                  opened.sixteenBits};
   file.traits.xResolution = image->Xres;
   file.traits.yResolution = image->Yres;
@@ -409,6 +413,8 @@ ImageFile LoadImageFile(const std::string& path, int64_t availableBytes) {
 }
 
 int16_t ImageModeOf(const std::string& path) { return OpenWithMode(path).mode; }
+
+ImageGeometry ReadPageGeometry(const std::string& path) { return GeometryOf(OpenWithMode(path)); }
 
 ImageHeader ReadImageHeader(const std::string& path) {
   const OpenedImage opened = OpenWithMode(path);

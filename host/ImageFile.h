@@ -75,6 +75,9 @@ struct ImageHeader {
   int64_t height;
 };
 ImageHeader ReadImageHeader(const std::string& path);
+// The buffer LoadImageFile lays the file's pixels out in, from its header
+// alone. Throws ImageFileError as LoadImageFile.
+ImageGeometry ReadPageGeometry(const std::string& path);
 
 // Writes `image` to `path` in the format its extension names. Turns the
 // pixels back into the file's conventions in place first, so the buffer is

@@ -2,12 +2,15 @@
 
 #include <utility>
 
+#include "host/BandedPng.h"
+
 namespace tessel::host {
 
-OverlappedWrite::OverlappedWrite(ImageFile& image, std::string path)
-    : mImage(image), mThread([this, path = std::move(path)] {
+OverlappedWrite::OverlappedWrite(ImageFile& image, std::string path, bool inBands)
+    : mImage(image), mThread([this, inBands, path = std::move(path)] {
         try {
-          SaveImageFile(mImage, path, &mGate);
+          if (inBands && CanSavePngInBands(mImage, path)) SavePngInBands(mImage, path, &mGate);
+          else SaveImageFile(mImage, path, &mGate);
         } catch (...) {
           mError = std::current_exception();
         }

@@ -16,8 +16,9 @@ namespace tessel::host {
 class OverlappedWrite {
  public:
   // Starts writing `image` (which must outlive this object) to `path`, as
-  // SaveImageFile does; no row is read before RowsFinal releases it.
-  OverlappedWrite(ImageFile& image, std::string path);
+  // SaveImageFile does, or with `inBands` as SavePngInBands does when it can;
+  // no row is read before RowsFinal releases it.
+  OverlappedWrite(ImageFile& image, std::string path, bool inBands = false);
   // Unless finished: gives the page up and waits for the thread, leaving a
   // partial file at `path` for the caller to remove.
   ~OverlappedWrite();

@@ -1,7 +1,9 @@
 #include "host/PageFlats.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 #include "flats/Compose.h"
 #include "flats/RegionMask.h"
@@ -21,8 +23,11 @@ std::vector<uint8_t> PaperWhite(int16_t imageMode, int colourPlanes) {
 
 }  // namespace
 
-ImageBuffer KeepPage(const ImageBuffer& page) {
-  ImageBuffer copy(page.geometry());
+ImageBuffer KeepPage(const ImageBuffer& page, std::optional<ImageBuffer> mapped) {
+  const ImageGeometry &want = page.geometry(), &have = mapped ? mapped->geometry() : want;
+  const bool fits = mapped && have.width == want.width && have.height == want.height && have.planes == want.planes &&
+                    have.layout == want.layout && have.rowPadding == want.rowPadding;
+  ImageBuffer copy = fits ? std::move(*mapped) : ImageBuffer(want);
   // The copy's fresh memory is mostly the kernel's to clear: faulting it in
   // from every core shortens the wait. Bands of bytes, whatever the layout.
   const int64_t size = page.sizeBytes(), height = page.height();
@@ -39,28 +44,59 @@ std::string LabMergeRefusal(const std::string& page) {
   return page + ": a Lab page cannot be multiplied over its flats; write its flats alone with --flats-only";
 }
 
-void MakeFlats(const ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
-               PageTimings& timings) {
+void MakeFlats(ImageBuffer& asRead, ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
+               PageTimings& timings, FlatsOverlap overlap) {
   const int colourPlanes = result.pixels.planes() - (result.hasTransparency ? 1 : 0);
 
   auto start = std::chrono::steady_clock::now();
-  const flats::RegionMask mask = flats::ChangedPixels(asRead, result.pixels);
-  timings.regions = SecondsSince(start);
+  if (!overlap.regions) overlap.regions = flats::ChangedPixels(asRead, result.pixels);
+  const flats::RegionMask& mask = *overlap.regions;
+  timings.regions += SecondsSince(start);
 
-  if (distinct && !mask.empty()) {
+  const bool painted = !mask.empty();
+  // Recoloured apart, the flats come whole from the regions' own search,
+  // under the lines too.
+  const bool recoloured = distinct && painted;
+  if (recoloured)
     distinct->summary =
         MakeDistinct(mask, result, colourPlanes, distinct->recorded, distinct->presetsFolder, timings);
-  } else {
+  if (!painted) {
     start = std::chrono::steady_clock::now();
-    if (!flats::FillUnderLines(mask, result.pixels, colourPlanes))
-      result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));
+    result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));
     timings.underLines = SecondsSince(start);
   }
-
-  if (!MergesOver(kind)) return;
-  start = std::chrono::steady_clock::now();
-  flats::MultiplyOver(asRead, result.pixels, colourPlanes);
-  timings.multiply = SecondsSince(start);
+  const bool fills = painted && !recoloured;
+  const bool merges = MergesOver(kind);
+  const RowsFinal& rowsFinal = overlap.rowsFinal;
+  if (!rowsFinal) {
+    start = std::chrono::steady_clock::now();
+    if (fills) flats::FillUnderLines(mask, result.pixels, colourPlanes);
+    timings.underLines += SecondsSince(start);
+    if (!merges) return;
+    start = std::chrono::steady_clock::now();
+    flats::MultiplyOver(asRead, result.pixels, colourPlanes);
+    timings.multiply = SecondsSince(start);
+    return;
+  }
+  // Band after band on this one thread, while the writer encodes the bands
+  // done on the other core. Merged rows go into the page as read, whose rows
+  // no later band needs, so that the flats stay whole for the bands below to
+  // take colours from; the two trade places first, so that the result holds
+  // what is written.
+  if (merges) std::swap(result.pixels, asRead);
+  ImageBuffer& flats = merges ? asRead : result.pixels;
+  constexpr int64_t kBandRows = 256;
+  const int64_t height = flats.height();
+  for (int64_t begin = 0; begin < height; begin += kBandRows) {
+    const int64_t end = std::min(begin + kBandRows, height);
+    start = std::chrono::steady_clock::now();
+    if (fills) flats::FillUnderLines(mask, flats, colourPlanes, begin, end);
+    timings.underLines += SecondsSince(start);
+    start = std::chrono::steady_clock::now();
+    if (merges) flats::MultiplyOver(result.pixels, flats, result.pixels, colourPlanes, begin, end);
+    timings.multiply += SecondsSince(start);
+    rowsFinal(end);
+  }
 }
 
 }  // namespace tessel::host

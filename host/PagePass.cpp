@@ -1,15 +1,17 @@
 #include "host/PagePass.h"
 
 #include <chrono>
+#include <utility>
 
 #include "host/PageFlats.h"
 #include "host/PageGaps.h"
+#include "host/RegionsAsScanned.h"
 #include "host/Stopwatch.h"
 
 namespace tessel::host {
 
 PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest request, const PassSteps& steps,
-                       PageTimings& timings) {
+                       PageTimings& timings, PassOverlap overlap) {
   PassResult pass;
   GapStrokes gaps;
   if (steps.closeGaps > 0) {
@@ -19,9 +21,13 @@ PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest reque
   }
   if (steps.flats != FlatsOutput::kNone || !gaps.empty()) {
     const auto keeping = std::chrono::steady_clock::now();
-    pass.asRead.emplace(KeepPage(page.pixels));
+    pass.asRead.emplace(KeepPage(page.pixels, std::move(overlap.keep)));
     timings.keep = SecondsSince(keeping);
   }
+
+  std::optional<RegionsAsScanned> regions;
+  if (overlap.scanned && steps.flats != FlatsOutput::kNone && gaps.empty())
+    regions.emplace(*pass.asRead, page.pixels, *overlap.scanned);
 
   request.image = &page.pixels;
   request.imageMode = page.imageMode;
@@ -40,7 +46,13 @@ PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest reque
     std::optional<DistinctRequest> distinct;
     if (steps.distinct && pass.report.recorded)
       distinct.emplace(DistinctRequest{*pass.report.recorded, request.presetsFolder, {}});
-    MakeFlats(*pass.asRead, page, steps.flats, distinct ? &*distinct : nullptr, timings);
+    FlatsOverlap beside{std::nullopt, std::move(overlap.flatsRowsFinal)};
+    if (regions) {
+      const auto finding = std::chrono::steady_clock::now();
+      beside.regions = regions->Finish();
+      timings.regions = SecondsSince(finding);
+    }
+    MakeFlats(*pass.asRead, page, steps.flats, distinct ? &*distinct : nullptr, timings, std::move(beside));
     if (distinct) pass.distinct = distinct->summary;
   } else {
     pass.asRead.reset();

@@ -10,7 +10,9 @@
 #include "host/DistinctFlats.h"
 #include "host/FilterSession.h"
 #include "host/ImageFile.h"
+#include "host/PageFlats.h"
 #include "host/PageRun.h"
+#include "host/RowGate.h"
 
 namespace tessel::host {
 
@@ -26,11 +28,23 @@ struct PassResult {
   std::optional<DistinctSummary> distinct;
 };
 
+// What `tessel run` does beside the pass.
+struct PassOverlap {
+  // A buffer for the kept page, mapped in while the page was read (see KeepPage).
+  std::optional<ImageBuffer> keep;
+  // Released by the caller as the filter's scan finishes rows for good (see
+  // ProgressServices): the flats' regions are then found as the scan goes.
+  RowGate* scanned = nullptr;
+  // Takes the flats' output rows as they are done (see FlatsOverlap; the
+  // kept page then no longer holds the page as read at the end).
+  RowsFinal flatsRowsFinal;
+};
+
 // Runs `page` through `session` in place with the parameters `request` names
 // (its image, mode and layer are taken from `page`), seeding the paint
 // colours as every page run does. Throws as FilterSession::Run and as the
 // flats steps do when memory runs out.
 PassResult RunPagePass(FilterSession& session, ImageFile& page, RunRequest request, const PassSteps& steps,
-                       PageTimings& timings);
+                       PageTimings& timings, PassOverlap overlap = {});
 
 }  // namespace tessel::host

@@ -3,15 +3,16 @@
 #include <chrono>
 #include <exception>
 
-#include "host/BandedPng.h"
 #include "host/FilterSession.h"
 #include "host/ImageFile.h"
 #include "host/LayeredOutput.h"
 #include "host/OverlappedWrite.h"
 #include "host/PageFlats.h"
 #include "host/PagePass.h"
+#include "host/PagesMappedAhead.h"
 #include "host/ParamItems.h"
 #include "host/PendingOutput.h"
+#include "host/RowGate.h"
 #include "host/Stopwatch.h"
 
 namespace tessel::host {
@@ -48,12 +49,11 @@ bool RowsFinalAsScanned(const Descriptor& replay) {
   return true;
 }
 
-// Whether the page can be written as the scan finishes its rows: only the
-// filter's own output, unchanged after the filter, from parameters known
-// before the run.
-bool CanWriteDuringScan(const RunSettings& settings, bool layered, FlatsOutput flats) {
-  return !layered && flats == FlatsOutput::kNone && settings.closeGaps == 0 && !settings.showDialog &&
-         RowsFinalAsScanned(settings.replay);
+// Whether the filter's rows can be taken as its scan finishes them: from
+// parameters known before the run, on a page the run changes nothing on
+// before the filter.
+bool FinalAsScanned(const RunSettings& settings) {
+  return settings.closeGaps == 0 && !settings.showDialog && RowsFinalAsScanned(settings.replay);
 }
 
 }  // namespace
@@ -65,9 +65,22 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     const bool layered = IsLayeredOutput(output);
     const FlatsOutput flats = layered ? FlatsOutput::kFlatsOnly : settings.flats;
     std::optional<ImageFile> image;
+    PassOverlap overlap;
     try {
       const auto reading = std::chrono::steady_clock::now();
+      std::optional<PagesMappedAhead> mapping;
+      if (flats != FlatsOutput::kNone || settings.closeGaps > 0) {
+        // The page to be kept is mapped in beside the decoder, which leaves a
+        // core mostly idle. Only a head start: when the memory cannot be had,
+        // the page is read as ever, and keeping it fails as it always did.
+        try {
+          overlap.keep.emplace(ReadPageGeometry(input));
+          mapping.emplace(overlap.keep->data(), static_cast<size_t>(overlap.keep->sizeBytes()));
+        } catch (const ImageError&) {
+        }
+      }
       image.emplace(LoadImageFile(input));
+      mapping.reset();
       timings.read = SecondsSince(reading);
       timings.pixels = image->pixels.width() * image->pixels.height();
       if (layered) CheckLayerable(output, {image->imageMode, image->hasTransparency, image->pixels.width(),
@@ -82,13 +95,21 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     // costs no filtering.
     PendingOutput pending(output);
 
+    // A single-image file is written as its rows become final: the filter's
+    // as it scans them, or the flats' as they are made after the filter.
+    // Flats find their regions in the rows the scan has finished.
+    const bool scanFinal = FinalAsScanned(settings);
+    const bool writeDuringScan = scanFinal && !layered && flats == FlatsOutput::kNone;
+    const bool writeDuringFlats = !layered && flats != FlatsOutput::kNone;
     std::optional<OverlappedWrite> overlapped;
-    if (CanWriteDuringScan(settings, layered, flats)) overlapped.emplace(*image, pending.temporaryPath());
+    if (writeDuringScan) overlapped.emplace(*image, pending.temporaryPath());
+    RowGate scanned;
     FilterSession session(module);
     // The scan reports the rows it has passed: every region reaching them
     // was seeded on or above them and is painted whole.
     session.host().progress().OnProgress([&](int32_t done, int32_t total) {
-      if (overlapped) overlapped->RowsFinal(done);
+      if (writeDuringScan) overlapped->RowsFinal(done);
+      if (scanFinal) scanned.Release(done);
       if (hooks.progress) hooks.progress(done, total);
     });
     session.host().progress().OnAbortCheck(hooks.abort);
@@ -100,7 +121,17 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     request.replay = settings.replay;
     request.showDialog = settings.showDialog;
     request.presetsFolder = settings.presetsFolder;
-    PassResult pass = RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings);
+    if (scanFinal) overlap.scanned = &scanned;
+    if (writeDuringFlats)
+      overlap.flatsRowsFinal = [&](int64_t rows) {
+        // Started with the first band: until then the flats may move the page's pixels.
+        // Flats are new files, not held to the filter's bytes of before: every
+        // core may write them.
+        if (!overlapped) overlapped.emplace(*image, pending.temporaryPath(), true);
+        overlapped->RowsFinal(rows);
+      };
+    PassResult pass = RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings,
+                                  std::move(overlap));
     if (pass.report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
     if (pass.report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, pass.report.result));
@@ -113,10 +144,6 @@ PageResult RunPage(const PluginModule& module, const std::string& input, const s
     const auto writing = std::chrono::steady_clock::now();
     if (layered) WriteLayered(*pass.asRead, *image, pending.temporaryPath(), timings);
     else if (overlapped) overlapped->Finish();
-    // Flats are new files, not held to the filter's bytes of before: every
-    // core may write them.
-    else if (flats != FlatsOutput::kNone && CanSavePngInBands(*image, output))
-      SavePngInBands(*image, pending.temporaryPath());
     else SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
     timings.write = SecondsSince(writing);

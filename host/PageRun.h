@@ -39,9 +39,11 @@ struct PageTimings {
   double read = 0;       // decoding the file into the editor's buffer
   double filter = 0;     // the start selector, from its call to its return
   double filterCpu = 0;  // the start selector's own work on its one thread
-  double write = 0;      // encoding the result; written during the scan, what is left after it
+  // Encoding the result; written during the scan or as flats are made, what is left after them.
+  double write = 0;
   // Flats only: keeping the page as read, finding the regions the filter
-  // painted, colouring under the lines, multiplying the page over the flats.
+  // painted (found during the scan, what is left after it), colouring under
+  // the lines, multiplying the page over the flats.
   double keep = 0;
   double regions = 0;
   double underLines = 0;

@@ -4,6 +4,7 @@
 // checked against a brute-force search; the merged page is page x flats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <map>
@@ -207,6 +208,22 @@ TEST(MultiplyOver, EveryPairOfBytesAndTheTransparencyLeftAlone) {
         ASSERT_EQ(flats.at(x, y, p), std::lround(page.at(x, y, p) * expected.at(x, y, p) / 255.0)) << x << "," << y;
       ASSERT_EQ(flats.at(x, y, 4), expected.at(x, y, 4));
     }
+  // Into the page instead, band by band, as flats written while made are.
+  ImageBuffer intoPage = host::KeepPage(page);
+  for (int64_t begin = 0; begin < 256; begin += 100)
+    flats::MultiplyOver(intoPage, expected, intoPage, 4, begin, std::min<int64_t>(begin + 100, 256));
+  EXPECT_EQ(intoPage.FirstDifference(flats), std::nullopt);
+}
+
+TEST(KeepPage, CopiesIntoAMappedBufferOnlyOfThePagesOwnGeometry) {
+  ImageBuffer page({40, 30, 4, host::PlaneLayout::Planar, 0});
+  for (int64_t y = 0; y < 30; ++y)
+    for (int64_t x = 0; x < 40; ++x)
+      for (int p = 0; p < 4; ++p) page.at(x, y, p) = static_cast<uint8_t>(x * 7 + y * 3 + p);
+  const host::ImageGeometry interleaved{40, 30, 4, host::PlaneLayout::Interleaved, 0},
+      turned{30, 40, 4, host::PlaneLayout::Planar, 0};
+  for (const host::ImageGeometry& mapped : {page.geometry(), interleaved, turned})
+    EXPECT_EQ(host::KeepPage(page, ImageBuffer(mapped)).FirstDifference(page), std::nullopt);
 }
 
 TEST(ChangedPixels, EveryPixelWithAnyPlaneChangedWhateverThePlanesWidthOrLayout) {

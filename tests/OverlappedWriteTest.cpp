@@ -5,10 +5,17 @@
 
 #include <chrono>
 #include <cstring>
+#include <optional>
+#include <stdexcept>
 #include <thread>
+#include <utility>
 
+#include "host/BandedPng.h"
 #include "host/OverlappedWrite.h"
+#include "host/PageFlats.h"
+#include "host/PagePass.h"
 #include "host/PageRun.h"
+#include "host/PendingOutput.h"
 #include "tests/RunFixture.h"
 #include "tests/support/LineArt.h"
 
@@ -21,12 +28,17 @@ class OverlappedWriteTest : public RunFixture {
  protected:
   std::string Path(const std::string& name) const { return (folder.path() / name).string(); }
 
-  // A comic page of a few hundred regions, saved as `name`.
-  std::string ComicPage(const std::string& name) const {
+  // A comic page of a few hundred regions, saved as `name`; with
+  // transparency, of every degree.
+  std::string ComicPage(const std::string& name, bool transparency = false) const {
     const testing::Page art = testing::DrawComicPage(300, 450, 3, 40, 9);
-    ImageBuffer pixels({art.width, art.height, 3, PlaneLayout::Interleaved, 0});
-    std::memcpy(pixels.data(), art.bytes.data(), art.bytes.size());
-    ImageFile page{std::move(pixels), plugInModeRGBColor, false, {}};
+    ImageBuffer pixels({art.width, art.height, transparency ? 4 : 3, PlaneLayout::Interleaved, 0});
+    for (int64_t y = 0; y < art.height; ++y)
+      for (int64_t x = 0; x < art.width; ++x) {
+        for (int p = 0; p < 3; ++p) pixels.at(x, y, p) = art.bytes[static_cast<size_t>((y * art.width + x) * 3 + p)];
+        if (transparency) pixels.at(x, y, 3) = static_cast<uint8_t>(x * 5 + y * 3);
+      }
+    ImageFile page{std::move(pixels), plugInModeRGBColor, transparency, {}};
     SaveImageFile(page, Path(name));
     return Path(name);
   }
@@ -38,6 +50,21 @@ class OverlappedWriteTest : public RunFixture {
     RunRequest request{&page.pixels, page.imageMode, false, DescriptorOf(params), false, presets.path().string()};
     EXPECT_EQ(RunCaptured(request).result, noErr);
     SaveImageFile(page, Path("reference.png"));
+    return ReadBytes(Path("reference.png"));
+  }
+
+  // The flats of the page with the default parameters, written only after
+  // the whole pass, as the GIMP plug-in and the C interface make them.
+  std::string FlatsWrittenAfterThePass(const std::string& input, FlatsOutput flats) {
+    ImageFile page = LoadImageFile(input);
+    RunRequest request;
+    request.replay = DescriptorOf(CTesselParams());
+    request.presetsFolder = presets.path().string();
+    PassSteps steps;
+    steps.flats = flats;
+    PageTimings timings;
+    EXPECT_EQ(RunPagePass(session, page, request, steps, timings).report.result, noErr);
+    SavePngInBands(page, Path("reference.png"));
     return ReadBytes(Path("reference.png"));
   }
 
@@ -84,12 +111,60 @@ TEST_F(OverlappedWriteTest, CancelledRunLeavesTheOutputAsItWas) {
   const std::string input = ComicPage("page.png");
   WriteBytes(folder.path() / "out.png", "what the user had");
   PluginModule module(DefaultModulePath());
-  RunSettings settings;
-  settings.presetsFolder = presets.path().string();
-  int32_t rowsDone = 0;
-  PageHooks hooks{[&](int32_t done, int32_t) { rowsDone = done; }, [&] { return rowsDone >= 200; }};
-  const PageResult result = RunPage(module, input, Path("out.png"), settings, hooks);
-  EXPECT_EQ(result.outcome, PageOutcome::kCancelled);
+  // With flats, the regions were being found beside the scan.
+  for (const FlatsOutput flats : {FlatsOutput::kNone, FlatsOutput::kUnderLines}) {
+    RunSettings settings;
+    settings.presetsFolder = presets.path().string();
+    settings.flats = flats;
+    int32_t rowsDone = 0;
+    PageHooks hooks{[&](int32_t done, int32_t) { rowsDone = done; }, [&] { return rowsDone >= 200; }};
+    const PageResult result = RunPage(module, input, Path("out.png"), settings, hooks);
+    EXPECT_EQ(result.outcome, PageOutcome::kCancelled);
+    EXPECT_EQ(ReadBytes(Path("out.png")), "what the user had");
+    EXPECT_EQ(std::distance(boost::filesystem::directory_iterator(folder.path()), {}), 2);  // page and output only
+  }
+}
+
+// Flats are written band by band as they are made, merged rows from a
+// buffer of their own: the file must not tell.
+TEST_F(OverlappedWriteTest, FlatsAreTheFileWrittenAfterTheWholePass) {
+  PluginModule module(DefaultModulePath());
+  for (const bool transparency : {false, true}) {
+    const std::string input = ComicPage("page.png", transparency);
+    for (const FlatsOutput flats : {FlatsOutput::kUnderLines, FlatsOutput::kFlatsOnly}) {
+      RunSettings settings;
+      settings.presetsFolder = presets.path().string();
+      settings.replay = DescriptorOf(CTesselParams());
+      settings.flats = flats;
+      const PageResult result = RunPage(module, input, Path("out.png"), settings, {});
+      ASSERT_EQ(result.outcome, PageOutcome::kDone) << result.message;
+      EXPECT_EQ(ReadBytes(Path("out.png")), FlatsWrittenAfterThePass(input, flats))
+          << "transparency " << transparency << ", flats only " << (flats == FlatsOutput::kFlatsOnly);
+    }
+  }
+}
+
+TEST_F(OverlappedWriteTest, FlatsFailingAfterTheirFirstBandLeaveTheOutputAsItWas) {
+  ImageFile page = LoadImageFile(ComicPage("page.png"));
+  WriteBytes(folder.path() / "out.png", "what the user had");
+  ImageBuffer asRead = KeepPage(page.pixels);
+  for (int64_t y = 0; y < page.pixels.height(); y += 7) page.pixels.at(y % 300, y, 0) ^= 1;  // a few regions
+  PageTimings timings;
+  int64_t released = 0;
+  {
+    PendingOutput pending(Path("out.png"));
+    std::optional<OverlappedWrite> write;
+    const auto failAfterFirstBand = [&](int64_t rows) {
+      if (!write) write.emplace(page, pending.temporaryPath());
+      write->RowsFinal(rows);
+      released = rows;
+      if (rows < page.pixels.height()) throw std::runtime_error("no room left");
+    };
+    FlatsOverlap overlap{std::nullopt, failAfterFirstBand};
+    EXPECT_THROW(MakeFlats(asRead, page, FlatsOutput::kUnderLines, nullptr, timings, std::move(overlap)),
+                 std::runtime_error);
+  }
+  EXPECT_GT(released, 0);
   EXPECT_EQ(ReadBytes(Path("out.png")), "what the user had");
   EXPECT_EQ(std::distance(boost::filesystem::directory_iterator(folder.path()), {}), 2);  // page and output only
 }
