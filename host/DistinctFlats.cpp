@@ -110,11 +110,16 @@ DistinctSummary MakeDistinct(const flats::RegionMask& mask, ImageFile& result, i
     summary.palette = true;
     const flats::PaletteColouring coloured = flats::ColourFromPalette(neighbours, roles, usable);
     summary.clashes = coloured.clashes;
+    // Counted by entry: a region left in the filter's colour (flagged, or
+    // joined into the colour of the lines) shows no palette colour.
+    std::vector<bool> entriesUsed(swatches.size(), false);
     for (size_t i = 0; i < colours.size(); ++i) {
       const int32_t entry = coloured.colour[i];
+      if (entry >= 0) entriesUsed[static_cast<size_t>(entry)] = true;
       colours[i] = entry < 0 ? map.regions[i].colour
                              : Planes(PaintRules::Painted(*swatches[static_cast<size_t>(entry)]), colourPlanes);
     }
+    summary.used = static_cast<size_t>(std::count(entriesUsed.begin(), entriesUsed.end(), true));
   } else {
     const auto paintOf = [&](const PaintBytes& bytes) -> std::optional<flats::Paint> {
       const auto lab = rules.ToLab(bytes);
@@ -137,16 +142,15 @@ DistinctSummary MakeDistinct(const flats::RegionMask& mask, ImageFile& result, i
         random, kMinDeltaE, kRandomTries);
     summary.clashes = coloured.clashes;
     for (size_t i = 0; i < colours.size(); ++i) colours[i] = coloured.paint[i].bytes;
+    // Sorted pointers rather than a set of copies: pages hold tens of thousands of regions.
+    std::vector<const std::vector<uint8_t>*> shown;
+    for (size_t i = 0; i < colours.size(); ++i)
+      if (roles.follows[i] != flats::RegionRoles::kKept) shown.push_back(&colours[i]);
+    const auto less = [](const auto* a, const auto* b) { return *a < *b; };
+    const auto same = [](const auto* a, const auto* b) { return *a == *b; };
+    std::sort(shown.begin(), shown.end(), less);
+    summary.used = static_cast<size_t>(std::unique(shown.begin(), shown.end(), same) - shown.begin());
   }
-
-  // Sorted pointers rather than a set of copies: pages hold tens of thousands of regions.
-  std::vector<const std::vector<uint8_t>*> shown;
-  for (size_t i = 0; i < colours.size(); ++i)
-    if (roles.follows[i] != flats::RegionRoles::kKept) shown.push_back(&colours[i]);
-  const auto less = [](const auto* a, const auto* b) { return *a < *b; };
-  const auto same = [](const auto* a, const auto* b) { return *a == *b; };
-  std::sort(shown.begin(), shown.end(), less);
-  summary.used = static_cast<size_t>(std::unique(shown.begin(), shown.end(), same) - shown.begin());
 
   std::vector<bool> changed(colours.size());
   for (size_t i = 0; i < colours.size(); ++i) changed[i] = colours[i] != map.regions[i].colour;

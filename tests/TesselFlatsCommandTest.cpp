@@ -185,7 +185,7 @@ TEST_F(TesselFlatsCommandTest, DistinctFlatsNeverMeltTwoRegionsIntoOneColour) {
   for (int64_t y = 0; y < flats.pixels.height(); ++y)
     for (int64_t x = 0; x < flats.pixels.width(); ++x) used.insert(flats.pixels.Pixel(x, y));
   EXPECT_EQ(used.count({40, 60, 70}), 0u);
-  EXPECT_THAT(distinct.err, HasSubstr(std::to_string(used.size()) + " of the palette's 6 colours used"));
+  EXPECT_THAT(distinct.err, HasSubstr(": " + std::to_string(used.size()) + " of the palette's 6 colours used"));
   for (const auto& colour : used)
     EXPECT_NE(std::find(colours.begin(), colours.end(), std::array<uint8_t, 3>{colour[0], colour[1], colour[2]}),
               colours.end());
@@ -195,6 +195,39 @@ TEST_F(TesselFlatsCommandTest, DistinctFlatsNeverMeltTwoRegionsIntoOneColour) {
   EXPECT_EQ(CountComponents(flats.pixels.width(), flats.pixels.height(), [](int64_t, int64_t) { return true; },
                             [&](int64_t x, int64_t y) { return flats.pixels.Pixel(x, y); }),
             regions);
+}
+
+TEST_F(TesselFlatsCommandTest, ColoursUsedCountOnlyThePalettesOwn) {
+  // Small regions the filter joins into the colour of the lines keep it; on
+  // a busy page some join one another, and show no palette colour either.
+  const testing::Page art = testing::DrawComicPage(600, 800, 3, 400, 2024);
+  host::ImageBuffer pixels({art.width, art.height, 3, host::PlaneLayout::Interleaved, 0});
+  std::copy(art.bytes.begin(), art.bytes.end(), pixels.data());
+  host::ImageFile image{std::move(pixels), plugInModeRGBColor, false, {}};
+  host::SaveImageFile(image, Path("page.png"));
+  const std::vector<std::string> palette = {"--palette", "Pastels.aco", "--presets", TESSEL_SOURCE_DIR "/examples/presets"};
+  std::vector<std::string> plain = {"run", Path("page.png"), "-o", Path("plain.png")};
+  plain.insert(plain.end(), palette.begin(), palette.end());
+  ASSERT_EQ(tessel.Run(plain).exitCode, 0);
+  std::vector<std::string> distinct = {"run", Path("page.png"), "-o", Path("flats.png"), "--flats-only", "--distinct",
+                                       "--no-anti-aliased", "--join", "--join-size", "30"};
+  distinct.insert(distinct.end(), palette.begin(), palette.end());
+  const CommandResult result = tessel.Run(distinct);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+
+  // The palette's colours as the filter paints them: those of the pixels it changed.
+  const host::ImageFile page = host::LoadImageFile(Path("page.png")), painted = host::LoadImageFile(Path("plain.png")),
+                        flats = host::LoadImageFile(Path("flats.png"));
+  std::set<std::vector<uint8_t>> paletteColours, shown;
+  for (int64_t y = 0; y < page.pixels.height(); ++y)
+    for (int64_t x = 0; x < page.pixels.width(); ++x) {
+      if (page.pixels.Pixel(x, y) != painted.pixels.Pixel(x, y)) paletteColours.insert(painted.pixels.Pixel(x, y));
+      shown.insert(flats.pixels.Pixel(x, y));
+    }
+  ASSERT_EQ(paletteColours.size(), 6u);
+  size_t used = 0;
+  for (const auto& colour : shown) used += paletteColours.count(colour);
+  EXPECT_THAT(result.err, HasSubstr(": " + std::to_string(used) + " of the palette's 6 colours used")) << result.err;
 }
 
 }  // namespace
