@@ -154,7 +154,6 @@ std::string ZlibHeader() {
   return {static_cast<char>(header >> 8), static_cast<char>(header & 0xff)};
 }
 
-
 }  // namespace
 
 bool CanSavePngInBands(const ImageFile& image, const std::string& path) {
