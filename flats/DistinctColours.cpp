@@ -9,8 +9,9 @@ namespace tessel::flats {
 namespace {
 
 // The region each one takes its colour from: itself, or the end of the chain
-// it follows. A chain that loops (which the filter cannot make) ends where it
-// would close.
+// it follows. A chain that loops (small regions joined into one colour of the
+// lines, each following another) ends where it would close; none of its
+// regions is then a root, and all keep the filter's colour.
 std::vector<int32_t> Roots(const RegionRoles& roles) {
   const auto count = static_cast<int32_t>(roles.follows.size());
   std::vector<int32_t> roots(roles.follows.size());
