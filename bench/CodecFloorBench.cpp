@@ -12,7 +12,7 @@
 #include <boost/filesystem.hpp>
 
 #include "bench/TimedCommand.h"
-#include "host/PngEncoder.h"
+#include "io/PngEncoder.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void BM_RunAgainstVipsCopy(benchmark::State& state) {
     return;
   }
   const std::string vipsOutput =
-      scratch.path("vips.png") + "[compression=" + std::to_string(tessel::host::kPngCompression) + ",filter=none]";
+      scratch.path("vips.png") + "[compression=" + std::to_string(tessel::io::kPngCompression) + ",filter=none]";
   TimedRun run, copy;
   const double loadBefore = tessel::bench::LoadAverage();
   for (auto _ : state) {

@@ -12,7 +12,7 @@
 
 namespace {
 
-using tessel::host::ImageBuffer;
+using tessel::base::ImageBuffer;
 
 void CopyPage(const tessel::testing::Page& art, ImageBuffer& page) {
   for (int64_t y = 0; y < art.height; ++y)
@@ -23,7 +23,7 @@ void CopyPage(const tessel::testing::Page& art, ImageBuffer& page) {
 void WholeRunOnComicPage(benchmark::State& state) {
   const int64_t width = state.range(0), height = width * 3 / 2;
   const tessel::testing::Page art = tessel::testing::DrawComicPage(width, height, 3, 60, 5);
-  ImageBuffer page(tessel::host::ImageGeometry{width, height, 3});
+  ImageBuffer page(tessel::base::ImageGeometry{width, height, 3});
   tessel::host::PluginModule module(tessel::host::DefaultModulePath());
   tessel::host::FilterSession session(module);
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "host/ImageBuffer.h"
+#include "base/ImageBuffer.h"
 #include "tests/support/LineArt.h"
 
 namespace tessel::bench {
@@ -12,9 +12,9 @@ namespace tessel::bench {
 constexpr int64_t kFlatsPageWidth = 4640, kFlatsPageHeight = 6900;  // 32 MP, a 600 dpi page's width
 
 // The page's RGB pixels, interleaved, in a buffer of the host's.
-inline host::ImageBuffer DrawFlatsPage() {
+inline base::ImageBuffer DrawFlatsPage() {
   const testing::Page art = testing::DrawComicPage(kFlatsPageWidth, kFlatsPageHeight, 3, 120, 4);
-  host::ImageBuffer pixels({kFlatsPageWidth, kFlatsPageHeight, 3, host::PlaneLayout::Interleaved, 0});
+  base::ImageBuffer pixels({kFlatsPageWidth, kFlatsPageHeight, 3, base::PlaneLayout::Interleaved, 0});
   std::memcpy(pixels.data(), art.bytes.data(), art.bytes.size());
   return pixels;
 }

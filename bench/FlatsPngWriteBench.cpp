@@ -12,19 +12,19 @@
 #include "bench/FlatsPage.h"
 #include "flats/Compose.h"
 #include "flats/RegionMask.h"
-#include "host/BandedPng.h"
-#include "host/PageFlats.h"
+#include "io/BandedPng.h"
+#include "pipeline/PageFlats.h"
 
 namespace {
 
 namespace fs = boost::filesystem;
-using namespace tessel::host;
+using namespace tessel;
 
 // A page of flat regions and anti-aliased lines multiplied over flats as a
 // run makes them: here the regions are the page's white, painted grey.
-ImageFile MergedFlats() {
-  const ImageBuffer asRead = tessel::bench::DrawFlatsPage();
-  ImageBuffer painted = KeepPage(asRead);
+io::ImageFile MergedFlats() {
+  const base::ImageBuffer asRead = tessel::bench::DrawFlatsPage();
+  base::ImageBuffer painted = pipeline::KeepPage(asRead);
   for (int64_t y = 0; y < painted.height(); ++y)
     for (int64_t x = 0; x < painted.width(); ++x)
       if (painted.at(x, y, 0) == 255 && painted.at(x, y, 1) == 255 && painted.at(x, y, 2) == 255)
@@ -42,14 +42,14 @@ double Seconds(const std::function<void()>& write) {
 
 // Timed: the banded write.
 void BM_MergedFlatsPngInBandsAgainstLibvips(benchmark::State& state) {
-  static ImageFile merged = MergedFlats();
+  static io::ImageFile merged = MergedFlats();
   const fs::path folder = fs::temp_directory_path() / fs::unique_path("tessel-png-bench-%%%%%%");
   fs::create_directories(folder);
   const std::string byLibvips = (folder / "libvips.png").string(), inBands = (folder / "bands.png").string();
   double libvips = 0, banded = 0;
   for (auto _ : state) {
-    libvips += Seconds([&] { SaveImageFile(merged, byLibvips); });
-    const double seconds = Seconds([&] { SavePngInBands(merged, inBands); });
+    libvips += Seconds([&] { io::SaveImageFile(merged, byLibvips); });
+    const double seconds = Seconds([&] { io::SavePngInBands(merged, inBands); });
     banded += seconds;
     state.SetIterationTime(seconds);
   }

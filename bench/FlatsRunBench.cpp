@@ -10,14 +10,14 @@
 
 #include <boost/filesystem.hpp>
 
-#include "bench/TimedCommand.h"
 #include "bench/FlatsPage.h"
-#include "host/ImageFile.h"
+#include "bench/TimedCommand.h"
+#include "io/ImageFile.h"
 
 namespace {
 
 namespace fs = boost::filesystem;
-using namespace tessel::host;
+using namespace tessel;
 
 constexpr double kDecodedBytes = tessel::bench::kFlatsPageWidth * tessel::bench::kFlatsPageHeight * 3.0;
 
@@ -26,8 +26,8 @@ class Scratch {
  public:
   Scratch() : mFolder(fs::temp_directory_path() / fs::unique_path("tessel-flats-bench-%%%%%%")) {
     fs::create_directories(mFolder / "config");
-    ImageFile page{tessel::bench::DrawFlatsPage(), plugInModeRGBColor, false, {}};
-    SaveImageFile(page, pagePath());
+    io::ImageFile page{tessel::bench::DrawFlatsPage(), plugInModeRGBColor, false, {}};
+    io::SaveImageFile(page, pagePath());
   }
   ~Scratch() {
     boost::system::error_code ignored;

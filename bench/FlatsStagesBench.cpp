@@ -13,34 +13,34 @@
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
 #include "host/FilterSession.h"
-#include "host/PageFlats.h"
+#include "pipeline/PageFlats.h"
 
 namespace {
 
-using namespace tessel::host;
-namespace flats = tessel::flats;
+using namespace tessel;
+
 
 using tessel::bench::kFlatsPageHeight;
 using tessel::bench::kFlatsPageWidth;
 
 // The page as read and the filter's random-colour result on it, made once.
 struct Flatted {
-  Flatted() : asRead(tessel::bench::DrawFlatsPage()), result(KeepPage(asRead)) {
-    PluginModule module(DefaultModulePath());
-    FilterSession session(module);
+  Flatted() : asRead(tessel::bench::DrawFlatsPage()), result(pipeline::KeepPage(asRead)) {
+    host::PluginModule module(host::DefaultModulePath());
+    host::FilterSession session(module);
     CTesselParams params;
     params.randomColors = 1;
     SetParameterBlock(session, params);
-    RunRequest request;
+    host::RunRequest request;
     request.image = &result;
-    request.replay = Descriptor();
-    SeedPaintColors();
-    RunReport report = session.Run(request);
+    request.replay = base::Descriptor();
+    host::SeedPaintColors();
+    host::RunReport report = session.Run(request);
     ok = report.result == 0 && report.recorded;
     if (ok) recorded = std::move(*report.recorded);
   }
-  ImageBuffer asRead, result;
-  std::optional<Descriptor> recorded;
+  base::ImageBuffer asRead, result;
+  std::optional<base::Descriptor> recorded;
   bool ok = false;
 };
 
@@ -55,7 +55,7 @@ const flats::RegionMask& Mask() {
 }
 
 void BM_KeepPage(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(KeepPage(Page().asRead).data());
+  for (auto _ : state) benchmark::DoNotOptimize(pipeline::KeepPage(Page().asRead).data());
 }
 BENCHMARK(BM_KeepPage)->Unit(benchmark::kMillisecond);
 
@@ -67,7 +67,7 @@ BENCHMARK(BM_ChangedPixels)->Unit(benchmark::kMillisecond);
 void BM_FillUnderLines(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
-    ImageBuffer flats = KeepPage(Page().result);
+    base::ImageBuffer flats = pipeline::KeepPage(Page().result);
     state.ResumeTiming();
     flats::FillUnderLines(Mask(), flats, 3);
   }
@@ -78,7 +78,7 @@ BENCHMARK(BM_FillUnderLines)->Unit(benchmark::kMillisecond);
 void BM_FillUnderLinesInBands(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
-    ImageBuffer flats = KeepPage(Page().result);
+    base::ImageBuffer flats = pipeline::KeepPage(Page().result);
     state.ResumeTiming();
     for (int64_t begin = 0; begin < flats.height(); begin += state.range(0))
       flats::FillUnderLines(Mask(), flats, 3, begin, std::min(begin + state.range(0), flats.height()));
@@ -87,7 +87,7 @@ void BM_FillUnderLinesInBands(benchmark::State& state) {
 BENCHMARK(BM_FillUnderLinesInBands)->Arg(256)->Arg(1024)->Arg(kFlatsPageHeight)->Unit(benchmark::kMillisecond);
 
 void BM_MultiplyOver(benchmark::State& state) {
-  ImageBuffer flats = KeepPage(Page().result);
+  base::ImageBuffer flats = pipeline::KeepPage(Page().result);
   for (auto _ : state) flats::MultiplyOver(Page().asRead, flats, 3);
 }
 BENCHMARK(BM_MultiplyOver)->Unit(benchmark::kMillisecond);
@@ -110,13 +110,13 @@ void BM_MakeDistinct(benchmark::State& state) {
     state.SkipWithError("the filter's run failed");
     return;
   }
-  ImageFile file{ImageBuffer({kFlatsPageWidth, kFlatsPageHeight, 3}), plugInModeRGBColor, false, {}};
-  PageTimings timings;
+  io::ImageFile file{base::ImageBuffer({kFlatsPageWidth, kFlatsPageHeight, 3}), plugInModeRGBColor, false, {}};
+  pipeline::PageTimings timings;
   for (auto _ : state) {
     state.PauseTiming();
     std::memcpy(file.pixels.data(), Page().result.data(), static_cast<size_t>(Page().result.sizeBytes()));
     state.ResumeTiming();
-    benchmark::DoNotOptimize(MakeDistinct(Mask(), file, 3, *Page().recorded, "", timings).used);
+    benchmark::DoNotOptimize(pipeline::MakeDistinct(Mask(), file, 3, *Page().recorded, "", timings).used);
   }
 }
 BENCHMARK(BM_MakeDistinct)->Unit(benchmark::kMillisecond);

@@ -15,7 +15,7 @@
 #include <set>
 
 #include "flats/NearestRegion.h"
-#include "host/PageGaps.h"
+#include "pipeline/PageGaps.h"
 #include "tests/support/LineArt.h"
 
 namespace {
@@ -114,10 +114,10 @@ void BM_GapClosingQuality(benchmark::State& state) {
       Drawing d = Draw(seed);
       const std::vector<int32_t> truth = Components(Fill(d.closed));
 
-      host::ImageBuffer pixels({kWidth, kHeight, 1, host::PlaneLayout::Interleaved, 0});
+      base::ImageBuffer pixels({kWidth, kHeight, 1, base::PlaneLayout::Interleaved, 0});
       std::memcpy(pixels.data(), d.cut.bytes.data(), d.cut.bytes.size());
-      host::ImageFile page{std::move(pixels), plugInModeGrayScale, false, {}};
-      const host::GapStrokes strokes = host::CloseGaps(page, kMaxGap);
+      io::ImageFile page{std::move(pixels), plugInModeGrayScale, false, {}};
+      const pipeline::GapStrokes strokes = pipeline::CloseGaps(page, kMaxGap);
       std::vector<bool> fill(d.cut.bytes.size());
       for (size_t i = 0; i < fill.size(); ++i) fill[i] = page.pixels.data()[i] > 16;
       std::vector<int32_t> result = Components(fill);

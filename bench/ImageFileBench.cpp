@@ -8,12 +8,12 @@
 
 #include <boost/filesystem.hpp>
 
-#include "host/ImageFile.h"
+#include "io/ImageFile.h"
 #include "tests/support/LineArt.h"
 
 namespace {
 
-using namespace tessel::host;
+using namespace tessel;
 
 // A page file in the temp folder, removed when the benchmark is done with it.
 class PageFile {
@@ -29,27 +29,27 @@ class PageFile {
   std::string mPath;
 };
 
-ImageFile ComicPage() {
+io::ImageFile ComicPage() {
   const tessel::testing::Page page = tessel::testing::DrawComicPage(6600, 10200, 3, 200, 3);
-  ImageBuffer pixels({page.width, page.height, 3, PlaneLayout::Interleaved, 0});
+  base::ImageBuffer pixels({page.width, page.height, 3, base::PlaneLayout::Interleaved, 0});
   std::memcpy(pixels.data(), page.bytes.data(), page.bytes.size());
   return {std::move(pixels), plugInModeRGBColor, false, {}};
 }
 
 void BM_SavePage(benchmark::State& state, const char* extension) {
-  ImageFile page = ComicPage();
+  io::ImageFile page = ComicPage();
   const PageFile file(extension);
-  for (auto _ : state) SaveImageFile(page, file.path());
+  for (auto _ : state) io::SaveImageFile(page, file.path());
   state.SetItemsProcessed(state.iterations() * page.pixels.width() * page.pixels.height());
 }
 
 void BM_LoadPage(benchmark::State& state, const char* extension) {
   const PageFile file(extension);
   {
-    ImageFile page = ComicPage();
-    SaveImageFile(page, file.path());
+    io::ImageFile page = ComicPage();
+    io::SaveImageFile(page, file.path());
   }
-  for (auto _ : state) benchmark::DoNotOptimize(LoadImageFile(file.path()).pixels.data());
+  for (auto _ : state) benchmark::DoNotOptimize(io::LoadImageFile(file.path()).pixels.data());
   state.SetItemsProcessed(state.iterations() * 6600 * 10200);
 }
 

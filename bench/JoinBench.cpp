@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tests/FilterFixture.h"
+#include "tests/engine/FilterFixture.h"
 
 namespace tessel::testing {
 namespace {

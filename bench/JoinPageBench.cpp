@@ -19,11 +19,11 @@
 #include "bench/ParameterBlock.h"
 #include "engine/TesselParams.h"
 #include "host/FilterSession.h"
-#include "host/ImageFile.h"
+#include "io/ImageFile.h"
 
 namespace {
 
-using namespace tessel::host;
+using namespace tessel;
 namespace fs = boost::filesystem;
 
 constexpr int64_t kSide = 5000;
@@ -49,7 +49,7 @@ class Workspace {
 
 // White page, black square, `specks` white 2x2 specks in the black: the first
 // in the middle, the others at random places.
-void DrawPage(ImageBuffer& pixels, int specks) {
+void DrawPage(base::ImageBuffer& pixels, int specks) {
   for (int64_t y = 0; y < kSide; ++y) {
     uint8_t* row = pixels.data() + y * pixels.rowBytes();
     std::memset(row, 255, static_cast<size_t>(kSide * 3));
@@ -66,11 +66,11 @@ void DrawPage(ImageBuffer& pixels, int specks) {
 }
 
 std::string SavePage(const Workspace& space, int specks) {
-  ImageBuffer pixels({kSide, kSide, 3, PlaneLayout::Interleaved, 0});
+  base::ImageBuffer pixels({kSide, kSide, 3, base::PlaneLayout::Interleaved, 0});
   DrawPage(pixels, specks);
   const std::string path = (space.path() / ("page-" + std::to_string(specks) + ".png")).string();
-  ImageFile file{std::move(pixels), plugInModeRGBColor, false, {}};
-  SaveImageFile(file, path);
+  io::ImageFile file{std::move(pixels), plugInModeRGBColor, false, {}};
+  io::SaveImageFile(file, path);
   return path;
 }
 
@@ -140,16 +140,16 @@ BENCHMARK(BM_JoinOnBlackPage)
 
 // The filter pass alone, through the module as the editor drives it.
 void BM_FilterPassOnBlackPage(benchmark::State& state) {
-  ImageBuffer drawn({kSide, kSide, 3, PlaneLayout::Interleaved, 0});
+  base::ImageBuffer drawn({kSide, kSide, 3, base::PlaneLayout::Interleaved, 0});
   DrawPage(drawn, static_cast<int>(state.range(0)));
-  ImageBuffer page({kSide, kSide, 3, PlaneLayout::Interleaved, 0});
-  PluginModule module(DefaultModulePath());
-  FilterSession session(module);
+  base::ImageBuffer page({kSide, kSide, 3, base::PlaneLayout::Interleaved, 0});
+  host::PluginModule module(host::DefaultModulePath());
+  host::FilterSession session(module);
   CTesselParams params;
   params.joinAreas = 1;
   params.joinSize = 10;
   SetParameterBlock(session, params);
-  RunRequest request;
+  host::RunRequest request;
   request.image = &page;
   int16_t result = 0;
   for (auto _ : state) {

@@ -11,7 +11,7 @@
 #include <limits>
 #include <vector>
 
-#include "tests/FilterFixture.h"
+#include "tests/engine/FilterFixture.h"
 
 namespace tessel::testing {
 namespace {

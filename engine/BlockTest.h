@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "engine/FillTest.h"
+#include "interface/FillTest.h"
 
 // Bit i answers the fill test for pixel i of the 16 whose first plane-0 byte
 // is at `p`. The caller guarantees that a 17th pixel follows in the buffer,

@@ -6,7 +6,7 @@
 
 #include "engine/Messages.h"
 #include "engine/PSPalette.h"
-#include "plugin/HostFolders.h"
+#include "interface/FolderNames.h"
 #include "plugin/Tessel.h"
 
 namespace {

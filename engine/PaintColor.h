@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "engine/FillTest.h"
+#include "interface/FillTest.h"
 
 // Whether `color` may paint, as chosen (darkness) and as painted (fourth byte 255).
 bool CanPaint(const FillTest& test, const uint8_t (&color)[4], int16_t imageMode);

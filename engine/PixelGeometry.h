@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 struct PixelGeometry {
   uint8_t* data;

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "engine/BlockTest.h"
-#include "engine/FillTest.h"
 #include "engine/PixelGeometry.h"
+#include "interface/FillTest.h"
 
 template <class Blocks>
 class BasicPixelRows {

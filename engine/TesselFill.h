@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "engine/FillTest.h"
 #include "engine/PixelRegion.h"
+#include "interface/FillTest.h"
 #include "plugin/Tessel.h"
 
 // The fill test now in force: anti-aliased or the fill range, on mPlanes

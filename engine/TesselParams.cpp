@@ -1,6 +1,6 @@
 #include "engine/TesselParams.h"
 
-#include "engine/ParamDeclarations.h"
+#include "interface/ParamDeclarations.h"
 
 CTesselParams::CTesselParams() : _STesselParams() { Reset(); }
 

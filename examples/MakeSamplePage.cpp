@@ -4,7 +4,7 @@
 #include <cstring>
 #include <exception>
 
-#include "host/ImageFile.h"
+#include "io/ImageFile.h"
 #include "tests/support/LineArt.h"
 
 int main(int argc, char** argv) {
@@ -14,11 +14,11 @@ int main(int argc, char** argv) {
   }
   try {
     const tessel::testing::Page page = tessel::testing::DrawComicPage(1200, 1600, 3, 24, 7);
-    tessel::host::ImageBuffer pixels({page.width, page.height, page.planes, tessel::host::PlaneLayout::Interleaved, 0});
+    tessel::base::ImageBuffer pixels({page.width, page.height, page.planes, tessel::base::PlaneLayout::Interleaved, 0});
     std::memcpy(pixels.data(), page.bytes.data(), page.bytes.size());
-    tessel::host::ImageFile image{std::move(pixels), plugInModeRGBColor, false, {}};
+    tessel::io::ImageFile image{std::move(pixels), plugInModeRGBColor, false, {}};
     image.traits.xResolution = image.traits.yResolution = 150 / 25.4;
-    tessel::host::SaveImageFile(image, argv[1]);
+    tessel::io::SaveImageFile(image, argv[1]);
     return 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());

@@ -2,17 +2,11 @@
 // with colour under the line art, and the page multiplied over them.
 #pragma once
 
+#include "base/ImageBuffer.h"
+#include "base/Multiply.h"
 #include "flats/RegionMask.h"
-#include "host/ImageBuffer.h"
 
 namespace tessel::flats {
-
-// round(a * b / 255) for bytes, exactly, without a division: a * b / 255 is
-// never halfway between two integers, as 255 is odd.
-inline uint8_t MultiplyBytes(unsigned a, unsigned b) {
-  const unsigned t = a * b + 128;
-  return static_cast<uint8_t>((t + (t >> 8)) >> 8);
-}
 
 // Turns the filter's result into flats in place: every pixel outside the
 // regions takes the first `colourPlanes` planes of its nearest region pixel
@@ -20,11 +14,11 @@ inline uint8_t MultiplyBytes(unsigned a, unsigned b) {
 // are left as they are. Returns false, changing nothing, when the mask holds
 // no region. Throws std::invalid_argument for a mask of another size or
 // `colourPlanes` outside 1 to flats.planes().
-bool FillUnderLines(const RegionMask& mask, host::ImageBuffer& flats, int colourPlanes);
+bool FillUnderLines(const RegionMask& mask, base::ImageBuffer& flats, int colourPlanes);
 // The rows [firstRow, endRow) alone, as the whole page's fill leaves them, so
 // that a writer can take the rows above as they are done. The mask must
 // hold a region pixel.
-void FillUnderLines(const RegionMask& mask, host::ImageBuffer& flats, int colourPlanes, int64_t firstRow,
+void FillUnderLines(const RegionMask& mask, base::ImageBuffer& flats, int colourPlanes, int64_t firstRow,
                     int64_t endRow);
 
 // The page in Multiply mode over the flats, in place of the flats: each of
@@ -33,11 +27,11 @@ void FillUnderLines(const RegionMask& mask, host::ImageBuffer& flats, int colour
 // paper white: grey, RGB, and CMYK in the editor's convention (255 = no ink),
 // where it multiplies what light each ink lets through, so ink adds up.
 // Meaningless for Lab. Throws std::invalid_argument as FillUnderLines.
-void MultiplyOver(const host::ImageBuffer& page, host::ImageBuffer& flats, int colourPlanes);
+void MultiplyOver(const base::ImageBuffer& page, base::ImageBuffer& flats, int colourPlanes);
 // The rows [firstRow, endRow) alone, written to `out` (of the same size;
 // it may be `page` or `flats`), so that the flats can stay whole while rows
 // merged from them are written out.
-void MultiplyOver(const host::ImageBuffer& page, const host::ImageBuffer& flats, host::ImageBuffer& out,
+void MultiplyOver(const base::ImageBuffer& page, const base::ImageBuffer& flats, base::ImageBuffer& out,
                   int colourPlanes, int64_t firstRow, int64_t endRow);
 
 }  // namespace tessel::flats

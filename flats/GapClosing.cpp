@@ -26,7 +26,7 @@ class Skeleton {
  public:
   explicit Skeleton(const LineMask& mask)
       : mStride(mask.width + 2),
-        mBuffer({mask.width + 2, mask.height + 2, 1, host::PlaneLayout::Interleaved, 0}),
+        mBuffer({mask.width + 2, mask.height + 2, 1, base::PlaneLayout::Interleaved, 0}),
         mPixels(mBuffer.data()),
         mSize(static_cast<size_t>(mBuffer.sizeBytes())) {
     mOffsets = {-mStride, -mStride + 1, 1, mStride + 1, mStride, mStride - 1, -1, -mStride - 1};
@@ -111,7 +111,7 @@ class Skeleton {
 
   int64_t mStride;
   std::array<int64_t, 8> mOffsets;
-  host::ImageBuffer mBuffer;  // zeroed pages, cheaper to come by than a vector's
+  base::ImageBuffer mBuffer;  // zeroed pages, cheaper to come by than a vector's
   uint8_t* mPixels;
   size_t mSize;
 };

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/ImageBuffer.h"
+#include "base/ImageBuffer.h"
 
 namespace tessel::flats {
 
@@ -21,7 +21,7 @@ namespace tessel::flats {
 struct LineMask {
   int64_t width = 0;
   int64_t height = 0;
-  host::ImageBuffer line;
+  base::ImageBuffer line;
 };
 
 // The pixels of the strokes across gaps of at most `maxGap` pixels, as

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "base/ImageBuffer.h"
 #include "flats/RegionMask.h"
-#include "host/ImageBuffer.h"
 
 namespace tessel::flats {
 

@@ -4,8 +4,8 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "base/RowBands.h"
 #include "flats/NearestRegion.h"
-#include "flats/RowBands.h"
 
 namespace tessel::flats {
 
@@ -168,7 +168,7 @@ NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
   };
   std::vector<Band> bands;
   std::mutex adding;
-  InRowBands(map.height, [&](int64_t begin, int64_t end) {
+  base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
     Band band{begin, {}, {}, {}};
     // A gap under the lines between runs mostly goes to the two regions on either side.
     band.spans.reserve(2 * (map.rowStart[static_cast<size_t>(end)] - map.rowStart[static_cast<size_t>(begin)]) +

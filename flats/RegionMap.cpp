@@ -26,7 +26,7 @@ void PutInScanOrder(RegionMap& map, int32_t count) {
 
 }  // namespace
 
-RegionMap MapRegions(const RegionMask& mask, const host::ImageBuffer& after, int colourPlanes) {
+RegionMap MapRegions(const RegionMask& mask, const base::ImageBuffer& after, int colourPlanes) {
   RequireMatch(mask, after, colourPlanes);
   constexpr int64_t kLargestSide = std::numeric_limits<int>::max();
   const int64_t width = mask.width(), height = mask.height();

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/ImageBuffer.h"
 #include "flats/RegionMask.h"
-#include "host/ImageBuffer.h"
 
 namespace tessel::flats {
 
@@ -35,6 +35,6 @@ struct RegionMap {
 // from. Needs 5 bytes a pixel while it works, 4 after. Throws std::invalid_argument when the sizes
 // differ or `colourPlanes` is not 1 to after.planes(), and std::length_error
 // when a side exceeds what the labelling can address.
-RegionMap MapRegions(const RegionMask& mask, const host::ImageBuffer& after, int colourPlanes);
+RegionMap MapRegions(const RegionMask& mask, const base::ImageBuffer& after, int colourPlanes);
 
 }  // namespace tessel::flats

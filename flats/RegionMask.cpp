@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "flats/RowBands.h"
+#include "base/RowBands.h"
 
 namespace tessel::flats {
 
@@ -62,16 +62,17 @@ void ChangedInRow(const uint8_t* a, const uint8_t* b, int64_t width, uint64_t* w
 
 }  // namespace
 
-RegionMask ChangedPixels(const host::ImageBuffer& before, const host::ImageBuffer& after) {
+RegionMask ChangedPixels(const base::ImageBuffer& before, const base::ImageBuffer& after) {
   if (before.width() != after.width() || before.height() != after.height() || before.planes() != after.planes())
     throw std::invalid_argument("the page before and after the run differ in size");
   RegionMask mask(before.width(), before.height());
   // Rows are independent, and each row's bits are words of its own.
-  InRowBands(mask.height(), [&](int64_t begin, int64_t end) { MarkChangedPixels(before, after, mask, begin, end); });
+  base::InRowBands(mask.height(),
+                   [&](int64_t begin, int64_t end) { MarkChangedPixels(before, after, mask, begin, end); });
   return mask;
 }
 
-void MarkChangedPixels(const host::ImageBuffer& before, const host::ImageBuffer& after, RegionMask& mask,
+void MarkChangedPixels(const base::ImageBuffer& before, const base::ImageBuffer& after, RegionMask& mask,
                        int64_t firstRow, int64_t endRow) {
   const int planes = before.planes();
   const bool packed = before.columnBytes() == planes && after.columnBytes() == planes;
@@ -96,7 +97,7 @@ void MarkChangedPixels(const host::ImageBuffer& before, const host::ImageBuffer&
   }
 }
 
-void RequireMatch(const RegionMask& mask, const host::ImageBuffer& image, int colourPlanes) {
+void RequireMatch(const RegionMask& mask, const base::ImageBuffer& image, int colourPlanes) {
   if (mask.width() != image.width() || mask.height() != image.height())
     throw std::invalid_argument("the region mask and the image differ in size");
   if (colourPlanes < 1 || colourPlanes > image.planes())

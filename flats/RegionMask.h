@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/ImageBuffer.h"
+#include "base/ImageBuffer.h"
 
 namespace tessel::flats {
 
@@ -43,14 +43,14 @@ class RegionMask {
 // The pixels whose planes differ between the page as read and the filter's
 // result. Throws std::invalid_argument when the two differ in width, height
 // or planes; their layouts may differ.
-RegionMask ChangedPixels(const host::ImageBuffer& before, const host::ImageBuffer& after);
+RegionMask ChangedPixels(const base::ImageBuffer& before, const base::ImageBuffer& after);
 // The rows [firstRow, endRow) alone, into `mask`, whose pixels there must
 // all be outside the regions; the sizes must match, unchecked.
-void MarkChangedPixels(const host::ImageBuffer& before, const host::ImageBuffer& after, RegionMask& mask,
+void MarkChangedPixels(const base::ImageBuffer& before, const base::ImageBuffer& after, RegionMask& mask,
                        int64_t firstRow, int64_t endRow);
 
 // Throws std::invalid_argument unless `image` has the mask's size and
 // `colourPlanes` is 1 to image.planes().
-void RequireMatch(const RegionMask& mask, const host::ImageBuffer& image, int colourPlanes);
+void RequireMatch(const RegionMask& mask, const base::ImageBuffer& image, int colourPlanes);
 
 }  // namespace tessel::flats

@@ -6,7 +6,7 @@
 #include <numeric>
 #include <stdexcept>
 
-#include "flats/RowBands.h"
+#include "base/RowBands.h"
 
 namespace tessel::flats {
 
@@ -57,7 +57,7 @@ int32_t RegionRuns::RegionAt(int64_t x, int64_t y, size_t& hint) const {
   return runs[found].region;
 }
 
-RegionRuns FindRegionRuns(const RegionMask& mask, const host::ImageBuffer& after, int colourPlanes) {
+RegionRuns FindRegionRuns(const RegionMask& mask, const base::ImageBuffer& after, int colourPlanes) {
   RequireMatch(mask, after, colourPlanes);
   constexpr int64_t kLargest = std::numeric_limits<int32_t>::max();
   if (mask.width() > kLargest || mask.height() > kLargest) throw std::length_error("the page is too wide to label");
@@ -66,7 +66,7 @@ RegionRuns FindRegionRuns(const RegionMask& mask, const host::ImageBuffer& after
   map.height = mask.height();
   // Counted first, so that bands of rows can write their runs side by side.
   map.rowStart.assign(static_cast<size_t>(map.height) + 1, 0);
-  InRowBands(map.height, [&](int64_t begin, int64_t end) {
+  base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
     for (int64_t y = begin; y < end; ++y) map.rowStart[static_cast<size_t>(y) + 1] = static_cast<size_t>(mask.CountRuns(y));
   });
   for (size_t y = 0; y < static_cast<size_t>(map.height); ++y) map.rowStart[y + 1] += map.rowStart[y];
@@ -76,7 +76,7 @@ RegionRuns FindRegionRuns(const RegionMask& mask, const host::ImageBuffer& after
   // Each band's runs are joined among themselves, then the bands where they meet.
   std::vector<int64_t> bandStarts;
   std::mutex adding;
-  InRowBands(map.height, [&](int64_t begin, int64_t end) {
+  base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
     for (int64_t y = begin; y < end; ++y) {
       size_t i = map.rowStart[static_cast<size_t>(y)];
       for (int64_t a = mask.Next(0, y, true); a < map.width; a = mask.Next(a, y, true), ++i) {

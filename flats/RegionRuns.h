@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "flats/HugePageAllocator.h"
+#include "base/HugePageAllocator.h"
+#include "base/ImageBuffer.h"
 #include "flats/RegionMap.h"
 #include "flats/RegionMask.h"
-#include "host/ImageBuffer.h"
 
 namespace tessel::flats {
 
@@ -27,7 +27,7 @@ struct RegionRuns {
   int64_t width = 0;
   int64_t height = 0;
   std::vector<size_t> rowStart;  // row y's runs are [rowStart[y], rowStart[y + 1]), left to right
-  std::vector<Run, HugePageAllocator<Run>> runs;
+  std::vector<Run, base::HugePageAllocator<Run>> runs;
   std::vector<Region> regions;  // in the filter's order: by first pixel in a row-major scan
 
   // The region holding (x, y), or -1 outside every region. `hint`: a run
@@ -39,6 +39,6 @@ struct RegionRuns {
 // `colourPlanes` planes of `after`, the result the mask was made from.
 // Throws std::invalid_argument as MapRegions, std::length_error when a side
 // or the count of runs exceeds 32-bit labels.
-RegionRuns FindRegionRuns(const RegionMask& mask, const host::ImageBuffer& after, int colourPlanes);
+RegionRuns FindRegionRuns(const RegionMask& mask, const base::ImageBuffer& after, int colourPlanes);
 
 }  // namespace tessel::flats

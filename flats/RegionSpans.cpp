@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "flats/RowBands.h"
+#include "base/RowBands.h"
 
 namespace tessel::flats {
 
@@ -21,9 +21,9 @@ void PaintInterleaved(uint8_t* pixel, int64_t count, int64_t column, const uint8
 }  // namespace
 
 void PaintRegions(const RegionRuns& map, const RegionSpans& spans, const std::vector<std::vector<uint8_t>>& colours,
-                  const std::vector<bool>& repaint, host::ImageBuffer& flats, int colourPlanes) {
+                  const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes) {
   const int64_t column = flats.columnBytes(), plane = flats.planeBytes();
-  InRowBands(map.height, [&](int64_t first, int64_t last) {
+  base::InRowBands(map.height, [&](int64_t first, int64_t last) {
     for (int64_t y = first; y < last; ++y) {
       uint8_t* const row = &flats.at(0, y, 0);
       const auto paint = [&](int64_t begin, int64_t end, int32_t region) {

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "flats/HugePageAllocator.h"
+#include "base/HugePageAllocator.h"
+#include "base/ImageBuffer.h"
 #include "flats/RegionRuns.h"
-#include "host/ImageBuffer.h"
 
 namespace tessel::flats {
 
@@ -34,7 +34,7 @@ struct RegionSpans {
   RegionSpans(const RegionSpans&) = delete;  // a copy's rows would point into the original
   RegionSpans& operator=(const RegionSpans&) = delete;
 
-  using Band = std::vector<Span, HugePageAllocator<Span>>;
+  using Band = std::vector<Span, base::HugePageAllocator<Span>>;
   std::vector<Band> bands;  // the spans, row after row, in blocks of rows
   std::vector<Row> rows;    // into `bands`, whose blocks never move once filled
 };
@@ -44,6 +44,6 @@ struct RegionSpans {
 // and the runs of the regions that `repaint` marks. Bands of rows are
 // painted side by side.
 void PaintRegions(const RegionRuns& map, const RegionSpans& spans, const std::vector<std::vector<uint8_t>>& colours,
-                  const std::vector<bool>& repaint, host::ImageBuffer& flats, int colourPlanes);
+                  const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes);
 
 }  // namespace tessel::flats

@@ -1,6 +1,6 @@
 #include "gimp/DrawablePixels.h"
 
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 namespace tessel::gimp {
 
@@ -23,9 +23,9 @@ GeglRectangle Rectangle(const DrawableArea& area) { return {area.x, area.y, area
 
 }  // namespace
 
-host::ImageBuffer ReadPixels(const DrawableArea& area) {
+base::ImageBuffer ReadPixels(const DrawableArea& area) {
   const Babl* format = gimp_drawable_get_format(area.drawable);
-  host::ImageBuffer pixels({area.width, area.height, babl_format_get_n_components(format)});
+  base::ImageBuffer pixels({area.width, area.height, babl_format_get_n_components(format)});
   GeglBuffer* buffer = gimp_drawable_get_buffer(area.drawable);
   const GeglRectangle rectangle = Rectangle(area);
   gegl_buffer_get(buffer, &rectangle, 1.0, format, pixels.data(), static_cast<gint>(pixels.rowBytes()),
@@ -34,7 +34,7 @@ host::ImageBuffer ReadPixels(const DrawableArea& area) {
   return pixels;
 }
 
-void WritePixels(const DrawableArea& area, const host::ImageBuffer& pixels) {
+void WritePixels(const DrawableArea& area, const base::ImageBuffer& pixels) {
   GeglBuffer* shadow = gimp_drawable_get_shadow_buffer(area.drawable);
   const GeglRectangle rectangle = Rectangle(area);
   gegl_buffer_set(shadow, &rectangle, 0, gimp_drawable_get_format(area.drawable), pixels.data(),
@@ -47,7 +47,7 @@ void WritePixels(const DrawableArea& area, const host::ImageBuffer& pixels) {
   gimp_image_undo_group_end(area.image);
 }
 
-void AddLayerBelow(const DrawableArea& area, const char* name, const host::ImageBuffer& pixels) {
+void AddLayerBelow(const DrawableArea& area, const char* name, const base::ImageBuffer& pixels) {
   gint left = 0, top = 0;
   gimp_drawable_offsets(area.drawable, &left, &top);
   gimp_image_undo_group_start(area.image);

@@ -7,7 +7,7 @@
 
 #include <libgimp/gimp.h>
 
-#include "host/ImageBuffer.h"
+#include "base/ImageBuffer.h"
 
 namespace tessel::gimp {
 
@@ -31,17 +31,17 @@ struct DrawableArea {
 std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable);
 
 // The area's pixels, interleaved, in the drawable's own format (no colour
-// conversion). Throws host::ImageError when they cannot be held.
-host::ImageBuffer ReadPixels(const DrawableArea& area);
+// conversion). Throws base::ImageError when they cannot be held.
+base::ImageBuffer ReadPixels(const DrawableArea& area);
 
 // Writes `pixels` back as one undo step. Pixels outside the selection stay
 // as they were, those on a soft edge are blended, as with GIMP's own filters.
-void WritePixels(const DrawableArea& area, const host::ImageBuffer& pixels);
+void WritePixels(const DrawableArea& area, const base::ImageBuffer& pixels);
 
 inline constexpr const char* kFlatsLayerName = "Flats";
 
 // Adds `pixels`, in the drawable's format, as a new layer `name` over the
 // area, right under the drawable (a layer), as one undo step.
-void AddLayerBelow(const DrawableArea& area, const char* name, const host::ImageBuffer& pixels);
+void AddLayerBelow(const DrawableArea& area, const char* name, const base::ImageBuffer& pixels);
 
 }  // namespace tessel::gimp

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "host/ParamItems.h"
-#include "plugin/HostFolders.h"
+#include "base/ParamItems.h"
+#include "interface/FolderNames.h"
 
 namespace tessel::gimp {
 
@@ -22,7 +22,7 @@ GimpParamDef Def(GimpPDBArgType type, const char* name, const char* description)
 // colour option names, each byte repeated (x 257) as the command line's are,
 // so that (255 255 255) is exactly the command's white and a script's run
 // replays as the same action (the dialog's high-byte mapping differs; see
-// host/ParamOptions.cpp).
+// cli/ParamOptions.cpp).
 _t_ASRGBColor EditorColor(const GimpRGB& color) {
   const auto wide = [](double value) {
     return static_cast<uint16_t>(257 * std::lround(std::clamp(value, 0.0, 1.0) * 255));
@@ -75,17 +75,17 @@ const GimpParamDef* ProcedureArguments() {
   return kArguments;
 }
 
-host::Descriptor ActionFromArguments(const GimpParam* params) {
+base::Descriptor ActionFromArguments(const GimpParam* params) {
   using parameter::kKeyOf;
   using Record = _STesselParams;
-  host::Descriptor action;
+  base::Descriptor action;
   action.Put({kKeyOf<&Record::paintAntiAliased>, Switch(params, kAntiAliased)});
-  action.Put(host::params::ColorItem(kKeyOf<&Record::fillColor>, EditorColor(params[kFillColor].data.d_color)));
+  action.Put(base::params::ColorItem(kKeyOf<&Record::fillColor>, EditorColor(params[kFillColor].data.d_color)));
   action.Put({kKeyOf<&Record::tolerance>, Declared<&Record::tolerance>(params, kTolerance)});
   const gchar* palette = params[kPalette].data.d_string;
-  host::params::PutPalette(action, palette ? palette : "");
+  base::params::PutPalette(action, palette ? palette : "");
   action.Put({kKeyOf<&Record::flagAreas>, Switch(params, kFlag)});
-  action.Put(host::params::ColorItem(kKeyOf<&Record::flagColor>, EditorColor(params[kFlagColor].data.d_color)));
+  action.Put(base::params::ColorItem(kKeyOf<&Record::flagColor>, EditorColor(params[kFlagColor].data.d_color)));
   action.Put({kKeyOf<&Record::flagSize>, Declared<&Record::flagSize>(params, kFlagSize)});
   action.Put({kKeyOf<&Record::joinAreas>, Switch(params, kJoin)});
   action.Put({kKeyOf<&Record::joinSize>, Declared<&Record::joinSize>(params, kJoinSize)});

@@ -6,7 +6,7 @@
 
 #include <libgimp/gimp.h>
 
-#include "host/Descriptor.h"
+#include "base/Descriptor.h"
 
 namespace tessel::gimp {
 
@@ -42,6 +42,6 @@ const GimpParamDef* ProcedureArguments();
 
 // The action that `params` (kArgumentCount of them) describe, every
 // parameter given. Throws ArgumentError.
-host::Descriptor ActionFromArguments(const GimpParam* params);
+base::Descriptor ActionFromArguments(const GimpParam* params);
 
 }  // namespace tessel::gimp

@@ -9,8 +9,8 @@
 #include "gimp/Procedure.h"
 #include "host/FilterSession.h"
 #include "host/FilterTexts.h"
-#include "host/PagePass.h"
 #include "host/Presets.h"
+#include "pipeline/PagePass.h"
 
 namespace tessel::gimp {
 
@@ -59,14 +59,14 @@ host::ProgressServices::ProgressHook ProgressBar() {
 }
 
 // The action a non-interactive call replays; the message says what is wrong.
-std::optional<host::Descriptor> Action(const GimpParam* params, gint count, const std::string& presets,
+std::optional<base::Descriptor> Action(const GimpParam* params, gint count, const std::string& presets,
                                        std::string& problem) {
   if (count != kArgumentCount) {
     problem = "plug-in-tessel takes " + std::to_string(kArgumentCount) + " arguments, not " + std::to_string(count);
     return std::nullopt;
   }
   try {
-    host::Descriptor action = ActionFromArguments(params);
+    base::Descriptor action = ActionFromArguments(params);
     const gchar* palette = params[kPalette].data.d_string;
     if (palette && *palette) problem = host::SwatchFileProblem(presets, palette);
     if (problem.empty()) return action;
@@ -95,16 +95,16 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, boo
   if (flatsLayer && !gimp_item_is_layer(area->drawable))
     return Fail(GIMP_PDB_EXECUTION_ERROR, "Tessel Flats puts its flats under a layer; choose a layer, not a channel "
                                           "or a mask");
-  host::ImageFile page{ReadPixels(*area), area->imageMode, area->alpha, {}};
+  io::ImageFile page{ReadPixels(*area), area->imageMode, area->alpha, {}};
 
   host::FilterSession session(module);
   session.RestoreParameterBlock(LastValues());
   UseImageProfile(area->image, session.host().colorServices());
   session.host().progress().OnProgress(ProgressBar());
   host::FilterTexts texts;
-  host::PageTimings unused;
-  const host::PassResult pass = host::RunPagePass(
-      session, page, request, {flatsLayer ? host::FlatsOutput::kFlatsOnly : host::FlatsOutput::kNone}, unused);
+  pipeline::PageTimings unused;
+  const pipeline::PassResult pass = pipeline::RunPagePass(
+      session, page, request, {flatsLayer ? pipeline::FlatsOutput::kFlatsOnly : pipeline::FlatsOutput::kNone}, unused);
   const std::string said = texts.Collect();
   gimp_progress_end();
 

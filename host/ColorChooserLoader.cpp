@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "host/InstallLayout.h"
-#include "host/picker/ColorChooser.h"
+#include "interface/ColorChooser.h"
 
 namespace tessel::host {
 

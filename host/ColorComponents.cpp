@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 namespace tessel::host {
 

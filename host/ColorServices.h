@@ -13,7 +13,7 @@
 
 #include "host/ColorComponents.h"
 #include "host/ColorTransforms.h"
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 namespace tessel::host {
 

@@ -15,7 +15,7 @@ using DS = DescriptorServices;
 DescriptorServices* sCurrent = nullptr;
 
 // The item that the last getKeyProc named, or null.
-const DescriptorItem* CurrentItem(PIReadDescriptor token) {
+const base::DescriptorItem* CurrentItem(PIReadDescriptor token) {
   DS::Reader* reader = sCurrent ? sCurrent->FindReader(token) : nullptr;
   if (!reader || reader->next == 0 || reader->next > reader->descriptor.items.size()) return nullptr;
   return &reader->descriptor.items[reader->next - 1];
@@ -24,7 +24,7 @@ const DescriptorItem* CurrentItem(PIReadDescriptor token) {
 // Hands the current item's value, when it is a T, to `deliver`.
 template <typename T, typename Deliver>
 OSErr Get(PIReadDescriptor token, bool outputGiven, Deliver deliver) {
-  const DescriptorItem* item = CurrentItem(token);
+  const base::DescriptorItem* item = CurrentItem(token);
   if (!item) return DS::kErrNotFound;
   const T* value = std::get_if<T>(&item->value);
   if (!value) return DS::kErrWrongType;
@@ -45,7 +45,7 @@ bool Pin(double& value, const double* min, const double* max) {
   return value != original;
 }
 
-OSErr Put(PIWriteDescriptor token, DescriptorKeyID key, DescriptorValue value) {
+OSErr Put(PIWriteDescriptor token, DescriptorKeyID key, base::DescriptorValue value) {
   return sCurrent ? sCurrent->Put(token, key, std::move(value)) : DS::kErrNotFound;
 }
 
@@ -61,9 +61,9 @@ OSErr CloseRead(PIReadDescriptor token) { return sCurrent ? sCurrent->CloseReade
 Boolean GetKey(PIReadDescriptor token, DescriptorKeyID* key, DescType* type, int32_t* flags) {
   DS::Reader* reader = sCurrent ? sCurrent->FindReader(token) : nullptr;
   if (!reader || reader->next >= reader->descriptor.items.size()) return false;
-  const DescriptorItem& item = reader->descriptor.items[reader->next++];
+  const base::DescriptorItem& item = reader->descriptor.items[reader->next++];
   if (key) *key = item.key;
-  if (type) *type = TypeOf(item.value);
+  if (type) *type = base::TypeOf(item.value);
   if (flags) *flags = 0;
   return true;
 }
@@ -71,7 +71,7 @@ Boolean GetKey(PIReadDescriptor token, DescriptorKeyID* key, DescType* type, int
 OSErr GetInteger(PIReadDescriptor token, int32_t* out) { return GetValue(token, out); }
 OSErr GetFloat(PIReadDescriptor token, double* out) { return GetValue(token, out); }
 OSErr GetUnitFloat(PIReadDescriptor token, DescType* unit, double* out) {
-  return Get<UnitFloat>(token, out != nullptr, [&](const UnitFloat& v) {
+  return Get<base::UnitFloat>(token, out != nullptr, [&](const base::UnitFloat& v) {
     if (unit) *unit = v.unit;
     *out = v.value;
     return noErr;
@@ -87,13 +87,13 @@ OSErr GetText(PIReadDescriptor token, Handle* out) {
   });
 }
 OSErr GetEnumerated(PIReadDescriptor token, DescType* out) {
-  return Get<Enumerated>(token, out != nullptr, [&](const Enumerated& v) { return *out = v.value, noErr; });
+  return Get<base::Enumerated>(token, out != nullptr, [&](const base::Enumerated& v) { return *out = v.value, noErr; });
 }
 OSErr GetClass(PIReadDescriptor token, DescType* out) {
-  return Get<ClassRef>(token, out != nullptr, [&](const ClassRef& v) { return *out = v.classID, noErr; });
+  return Get<base::ClassRef>(token, out != nullptr, [&](const base::ClassRef& v) { return *out = v.classID, noErr; });
 }
 OSErr GetObject(PIReadDescriptor token, DescType* classID, PIDescriptorHandle* out) {
-  return Get<ObjectValue>(token, out != nullptr, [&](const ObjectValue& v) {
+  return Get<base::ObjectValue>(token, out != nullptr, [&](const base::ObjectValue& v) {
     if (classID) *classID = v.classID;
     *out = sCurrent->NewDescriptorHandle(v.descriptor);
     return *out ? OSErr(noErr) : HandleServices::kMemFullErr;
@@ -120,7 +120,7 @@ OSErr GetPinnedFloat(PIReadDescriptor token, const double* min, const double* ma
   });
 }
 OSErr GetPinnedUnitFloat(PIReadDescriptor token, const double* min, const double* max, DescType* unit, double* out) {
-  return Get<UnitFloat>(token, out != nullptr, [&](const UnitFloat& v) {
+  return Get<base::UnitFloat>(token, out != nullptr, [&](const base::UnitFloat& v) {
     if (unit) *unit = v.unit;
     *out = v.value;
     return Pin(*out, min, max) ? DS::kCoercedParam : OSErr(noErr);
@@ -142,7 +142,7 @@ OSErr PutFloat(PIWriteDescriptor token, DescriptorKeyID key, const double* value
   return value ? Put(token, key, *value) : DS::kErrParam;
 }
 OSErr PutUnitFloat(PIWriteDescriptor token, DescriptorKeyID key, DescType unit, const double* value) {
-  return value ? Put(token, key, UnitFloat{unit, *value}) : DS::kErrParam;
+  return value ? Put(token, key, base::UnitFloat{unit, *value}) : DS::kErrParam;
 }
 OSErr PutBoolean(PIWriteDescriptor token, DescriptorKeyID key, Boolean value) {
   return Put(token, key, value != 0);
@@ -152,15 +152,15 @@ OSErr PutText(PIWriteDescriptor token, DescriptorKeyID key, Handle text) {
   return Put(token, key, sCurrent->handles().Bytes(text));
 }
 OSErr PutEnumerated(PIWriteDescriptor token, DescriptorKeyID key, DescType type, DescType value) {
-  return Put(token, key, Enumerated{type, value});
+  return Put(token, key, base::Enumerated{type, value});
 }
 OSErr PutClass(PIWriteDescriptor token, DescriptorKeyID key, DescType classID) {
-  return Put(token, key, ClassRef{classID});
+  return Put(token, key, base::ClassRef{classID});
 }
 OSErr PutObject(PIWriteDescriptor token, DescriptorKeyID key, DescType classID, PIDescriptorHandle object) {
-  std::optional<Descriptor> nested = sCurrent ? sCurrent->ReadDescriptorHandle(object) : std::nullopt;
+  std::optional<base::Descriptor> nested = sCurrent ? sCurrent->ReadDescriptorHandle(object) : std::nullopt;
   if (!nested) return DS::kErrParam;
-  return Put(token, key, ObjectValue{classID, std::move(*nested)});
+  return Put(token, key, base::ObjectValue{classID, std::move(*nested)});
 }
 OSErr PutString(PIWriteDescriptor token, DescriptorKeyID key, const unsigned char* text) {
   return text ? Put(token, key, PascalText(text)) : DS::kErrParam;
@@ -228,29 +228,31 @@ DescriptorServices::~DescriptorServices() {
 
 void DescriptorServices::MakeCurrent() { sCurrent = this; }
 
-void DescriptorServices::SetReplay(const Descriptor& descriptor, int16_t playInfo) {
+void DescriptorServices::SetReplay(const base::Descriptor& descriptor, int16_t playInfo) {
   mHandles.Dispose(mParameters.descriptor);
   mParameters.descriptor = NewDescriptorHandle(descriptor);
   mParameters.playInfo = playInfo;
 }
 
-std::optional<Descriptor> DescriptorServices::Held() const { return ReadDescriptorHandle(mParameters.descriptor); }
+std::optional<base::Descriptor> DescriptorServices::Held() const {
+  return ReadDescriptorHandle(mParameters.descriptor);
+}
 
-std::optional<Descriptor> DescriptorServices::TakeRecorded() {
-  std::optional<Descriptor> recorded = Held();
+std::optional<base::Descriptor> DescriptorServices::TakeRecorded() {
+  std::optional<base::Descriptor> recorded = Held();
   mHandles.Dispose(mParameters.descriptor);
   mParameters.descriptor = nullptr;
   mParameters.playInfo = plugInDialogDisplay;
   return recorded;
 }
 
-Handle DescriptorServices::NewDescriptorHandle(const Descriptor& descriptor) {
-  return mHandles.FromBytes(PackDescriptor(descriptor));
+Handle DescriptorServices::NewDescriptorHandle(const base::Descriptor& descriptor) {
+  return mHandles.FromBytes(base::PackDescriptor(descriptor));
 }
 
-std::optional<Descriptor> DescriptorServices::ReadDescriptorHandle(Handle handle) const {
+std::optional<base::Descriptor> DescriptorServices::ReadDescriptorHandle(Handle handle) const {
   if (!mHandles.Owns(handle)) return std::nullopt;
-  return UnpackDescriptor(mHandles.Bytes(handle));
+  return base::UnpackDescriptor(mHandles.Bytes(handle));
 }
 
 DescriptorServices::Reader* DescriptorServices::FindReader(PIReadDescriptor token) {
@@ -267,7 +269,7 @@ PIReadDescriptor DescriptorServices::OpenReader(Handle handle, const DescriptorK
   // A list is the plug-in's, up to its 0 key; the editor reads it only as a hint.
   std::vector<DescriptorKeyID>& list = mKeyLists.emplace_back();
   for (size_t i = 0; keys && i < kMaxHintedKeys && keys[i] != 0; ++i) list.push_back(keys[i]);
-  std::optional<Descriptor> descriptor = ReadDescriptorHandle(handle);
+  std::optional<base::Descriptor> descriptor = ReadDescriptorHandle(handle);
   if (!descriptor) return nullptr;
   auto reader = std::make_unique<Reader>(Reader{std::move(*descriptor)});
   auto token = reinterpret_cast<PIReadDescriptor>(reader.get());
@@ -287,14 +289,14 @@ PIWriteDescriptor DescriptorServices::OpenWriter() {
 OSErr DescriptorServices::CloseWriter(PIWriteDescriptor token, PIDescriptorHandle* handle) {
   auto found = mWriters.find(token);
   if (found == mWriters.end()) return kErrNotFound;
-  const Descriptor descriptor = std::move(found->second->descriptor);
+  const base::Descriptor descriptor = std::move(found->second->descriptor);
   mWriters.erase(found);
   if (!handle) return kErrParam;
   *handle = NewDescriptorHandle(descriptor);
   return *handle ? OSErr(noErr) : HandleServices::kMemFullErr;
 }
 
-OSErr DescriptorServices::Put(PIWriteDescriptor token, DescriptorKeyID key, DescriptorValue value) {
+OSErr DescriptorServices::Put(PIWriteDescriptor token, DescriptorKeyID key, base::DescriptorValue value) {
   Writer* writer = FindWriter(token);
   if (!writer) return kErrNotFound;
   if (mRefusedPuts.count(key)) return kErrUnsupported;

@@ -15,7 +15,7 @@
 #include <set>
 #include <vector>
 
-#include "host/Descriptor.h"
+#include "base/Descriptor.h"
 #include "host/HandleServices.h"
 
 namespace tessel::host {
@@ -44,16 +44,16 @@ class DescriptorServices {
   // Hands `descriptor` to the next run for replay, replacing any held, with
   // playInfo: plugInDialogDisplay to show the dialog, plugInDialogDontDisplay
   // or plugInDialogSilent to run without it.
-  void SetReplay(const Descriptor& descriptor, int16_t playInfo);
+  void SetReplay(const base::Descriptor& descriptor, int16_t playInfo);
   // The descriptor the record holds now (the last one recorded), if any.
-  std::optional<Descriptor> Held() const;
+  std::optional<base::Descriptor> Held() const;
   // Takes the held descriptor away, as the editor files a recorded step in its
   // action: the next run is an ordinary one (no descriptor, dialog wanted).
-  std::optional<Descriptor> TakeRecorded();
+  std::optional<base::Descriptor> TakeRecorded();
 
   // A handle holding `descriptor`, owned by the caller, as getObjectProc gives.
-  Handle NewDescriptorHandle(const Descriptor& descriptor);
-  std::optional<Descriptor> ReadDescriptorHandle(Handle handle) const;
+  Handle NewDescriptorHandle(const base::Descriptor& descriptor);
+  std::optional<base::Descriptor> ReadDescriptorHandle(Handle handle) const;
 
   // Tests: make every put under `key` fail; count what is left open.
   void RefusePut(DescriptorKeyID key) { mRefusedPuts.insert(key); }
@@ -63,11 +63,11 @@ class DescriptorServices {
   const std::vector<std::vector<DescriptorKeyID>>& keyLists() const { return mKeyLists; }
 
   struct Reader {
-    Descriptor descriptor;
+    base::Descriptor descriptor;
     size_t next = 0;  // index of the item getKeyProc gives next
   };
   struct Writer {
-    Descriptor descriptor;
+    base::Descriptor descriptor;
   };
   // The open reader or writer behind a token; null for an unknown token.
   Reader* FindReader(PIReadDescriptor token);
@@ -76,7 +76,7 @@ class DescriptorServices {
   OSErr CloseReader(PIReadDescriptor token);
   PIWriteDescriptor OpenWriter();
   OSErr CloseWriter(PIWriteDescriptor token, PIDescriptorHandle* handle);
-  OSErr Put(PIWriteDescriptor token, DescriptorKeyID key, DescriptorValue value);
+  OSErr Put(PIWriteDescriptor token, DescriptorKeyID key, base::DescriptorValue value);
   HandleServices& handles() { return mHandles; }
 
  private:

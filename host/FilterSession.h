@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "host/Descriptor.h"
+#include "base/Descriptor.h"
+#include "base/ImageBuffer.h"
 #include "host/Host.h"
-#include "host/ImageBuffer.h"
 #include "host/PluginModule.h"
 
 namespace tessel::host {
@@ -25,12 +25,12 @@ class SessionError : public std::runtime_error {
 };
 
 struct RunRequest {
-  ImageBuffer* image = nullptr;  // painted in place; kept by the caller
+  base::ImageBuffer* image = nullptr;  // painted in place; kept by the caller
   int16_t imageMode = plugInModeRGBColor;
   bool layer = false;  // the image's last plane is a layer's transparency
   // The parameters of a recorded action, replayed; none: the filter takes
   // what the dialog gives, or the parameter block of an earlier run.
-  std::optional<Descriptor> replay;
+  std::optional<base::Descriptor> replay;
   // Whether the user sees the dialog (with a replay: the action's dialog toggle).
   bool showDialog = false;
   std::string presetsFolder;  // POSIX; empty: the host names no presets folder
@@ -41,7 +41,7 @@ struct RunReport {
   std::vector<SelectorCall> calls;  // this run's PluginMain calls, in order
   // The descriptor the host held after the run, taken away for an action:
   // the one the filter recorded, or the replayed one when it recorded nothing.
-  std::optional<Descriptor> recorded;
+  std::optional<base::Descriptor> recorded;
 };
 
 // What a run that failed with `result` is reported as.

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "plugin/HfsPath.h"
+#include "interface/HfsPath.h"
 
 namespace tessel::host {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "host/Suites.h"
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 namespace tessel::host {
 

@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "base/ImageBuffer.h"
 #include "host/ColorServices.h"
 #include "host/DescriptorServices.h"
 #include "host/FolderSuites.h"
 #include "host/HandleServices.h"
-#include "host/ImageBuffer.h"
 #include "host/ImageServices.h"
 #include "host/PluginModule.h"
 #include "host/ProgressServices.h"
 #include "host/Suites.h"
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 namespace tessel::host {
 
@@ -45,7 +45,9 @@ class Host {
   ColorServices& colorServices() { return mColor; }
 
   // Hands `image` (kept by the caller) to the filter; see ImageServices::Attach.
-  void SetImage(ImageBuffer& image, int16_t imageMode, bool layer = false) { mImage.Attach(image, imageMode, layer); }
+  void SetImage(base::ImageBuffer& image, int16_t imageMode, bool layer = false) {
+    mImage.Attach(image, imageMode, layer);
+  }
   HandleServices& handles() { return mHandles; }
   const HandleServices& handles() const { return mHandles; }
   DescriptorServices& descriptors() { return mDescriptors; }

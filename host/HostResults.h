@@ -2,7 +2,7 @@
 // with the filter in the host-interface header.
 #pragma once
 
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 namespace tessel::host {
 

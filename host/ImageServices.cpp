@@ -46,11 +46,12 @@ int ImageServices::ModeChannels(int16_t imageMode) {
   }
 }
 
-void ImageServices::Attach(ImageBuffer& image, int16_t imageMode, bool layer) {
+void ImageServices::Attach(base::ImageBuffer& image, int16_t imageMode, bool layer) {
   const int colourPlanes = image.planes() - (layer ? 1 : 0);
   if (colourPlanes < ModeChannels(imageMode))
-    throw ImageError("image mode " + std::to_string(imageMode) + " needs " + std::to_string(ModeChannels(imageMode)) +
-                     " colour planes, the image has " + std::to_string(colourPlanes));
+    throw base::ImageError("image mode " + std::to_string(imageMode) + " needs " +
+                           std::to_string(ModeChannels(imageMode)) + " colour planes, the image has " +
+                           std::to_string(colourPlanes));
   mImage = &image;
   const auto width = static_cast<int32_t>(image.width());
   const auto height = static_cast<int32_t>(image.height());

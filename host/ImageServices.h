@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "host/ImageBuffer.h"
-#include "plugin/PhotoshopHost.h"
+#include "base/ImageBuffer.h"
+#include "interface/PhotoshopHost.h"
 
 namespace tessel::host {
 
@@ -24,7 +24,7 @@ class ImageServices {
   // filterCase 4 with outLayerPlanes the colour planes; else a flat image,
   // filterCase 1. Throws ImageError when the colour planes are fewer than
   // the mode needs; the record is then unchanged.
-  void Attach(ImageBuffer& image, int16_t imageMode, bool layer);
+  void Attach(base::ImageBuffer& image, int16_t imageMode, bool layer);
 
   // Makes every later advanceState answer `code` (0 serves normally again).
   void ForceAdvanceStateError(OSErr code) { mForcedError = code; }
@@ -42,7 +42,7 @@ class ImageServices {
   bool ValidOutputRequest() const;
 
   FilterRecord& mRecord;
-  ImageBuffer* mImage = nullptr;
+  base::ImageBuffer* mImage = nullptr;
   OSErr mForcedError = noErr;
   int mCalls = 0;
 };

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 namespace tessel::host {
 

@@ -8,7 +8,7 @@
 #include <boost/filesystem.hpp>
 
 #include "host/InstallLayout.h"
-#include "plugin/HostFolders.h"
+#include "interface/FolderNames.h"
 
 namespace tessel::host {
 

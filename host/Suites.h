@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 namespace tessel::host {
 

@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <variant>
 
-#include "engine/ParamDeclarations.h"
+#include "interface/ParamDeclarations.h"
 #include "plugin/HostUtility.h"
 #include "plugin/Tessel.h"
 

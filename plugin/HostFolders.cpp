@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "plugin/HfsPath.h"
+#include "interface/HfsPath.h"
 #include "plugin/PSFilter.h"
 
 void CPSFilter::GetPresetsPath(char* buffer, short bufferSize) {

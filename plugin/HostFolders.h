@@ -5,12 +5,7 @@
 
 #include <string>
 
-// The filter's file and folder names: the preferences file in the
-// preferences folder, and the swatch folder below the presets folder.
-enum : int { kPrefsFileNameIndex = 0, kSwatchFolderNameIndex = 1 };
-inline const char* const kPrefsName[] = {"Tessel Prefs", "Color Swatches"};
-// The extension of a swatch file the dialog offers, matched exactly.
-inline const char* const kSwatchExtension = ".aco";
+#include "interface/FolderNames.h"
 
 // True with the user's preferences folder, created when missing, in `path`,
 // ending with exactly one '/'. False, leaving `path` unchanged, when the

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 // True when `procs` is version 1 with at least 8 procs and the first four
 // present. A version above 1 also sets *newerVersion (when given) to true;

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 namespace LocalHandles {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 
 class CPSPaletteColor;
 

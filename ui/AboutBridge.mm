@@ -1,7 +1,7 @@
 // The About box and the warning alert as the filter core reaches them.
 #import "ui/About.h"
-#import "ui/BridgeGuard.h"
 #include "ui/Bridge.h"
+#import "ui/BridgeGuard.h"
 #include "ui/ConsoleText.h"
 #import "ui/Platform.h"
 

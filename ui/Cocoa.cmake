@@ -62,7 +62,22 @@ if(EXISTS ${TESSEL_GNUSTEP_INCLUDE}/AppKit/AppKit.h AND GNUSTEP_GUI_LIBRARY AND 
     list(APPEND TESSEL_UI_RESOURCES ${target_file})
   endforeach()
   add_custom_target(tessel_ui_resources DEPENDS ${TESSEL_UI_RESOURCES})
+
+  # The host's own colour chooser, in a library of its own beside the
+  # module, so that the host programs link no window system.
+  add_library(tessel_picker SHARED ${CMAKE_CURRENT_LIST_DIR}/picker/ColorChooser.mm ${CMAKE_CURRENT_LIST_DIR}/ApplicationLoad.mm)
+  target_include_directories(tessel_picker PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(tessel_picker PRIVATE TESSEL_APPLICATION_DELEGATE=ComQuarnChooserApplicationDelegate)
+  target_link_libraries(tessel_picker PRIVATE tessel_ui_cocoa_flags)
+  target_link_options(tessel_picker PRIVATE -Wl,--no-undefined)
+  tessel_link_sanitizer_runtimes(tessel_picker)
+  set_target_properties(tessel_picker PROPERTIES
+    OUTPUT_NAME tessel_picker
+    OBJCXX_VISIBILITY_PRESET hidden
+    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+  set(TESSEL_CHOOSER_FILE_NAME $<TARGET_FILE_NAME:tessel_picker>)
 else()
+  set(TESSEL_CHOOSER_FILE_NAME "")
   message(STATUS "GNUstep or clang++ not found: the module gets the console interface")
   set(TESSEL_HAVE_COCOA OFF)
   set(TESSEL_UI_OBJECTS $<TARGET_OBJECTS:tessel_ui_console>)

@@ -1,8 +1,8 @@
 // The parameters dialog as the filter core reaches it.
 #include <cstdio>
 
-#import "ui/BridgeGuard.h"
 #include "ui/Bridge.h"
+#import "ui/BridgeGuard.h"
 #import "ui/Platform.h"
 #import "ui/TesselDialogController.h"
 

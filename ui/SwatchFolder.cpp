@@ -2,7 +2,7 @@
 
 #include <boost/filesystem.hpp>
 
-#include "plugin/HostFolders.h"
+#include "interface/FolderNames.h"
 
 namespace tessel::ui {
 

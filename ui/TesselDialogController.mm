@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/ParamDeclarations.h"
+#include "interface/ParamDeclarations.h"
 #import "ui/Maker.h"
 #import "ui/PSColorWell.h"
 #import "ui/Platform.h"
@@ -14,7 +14,7 @@ namespace {
 // Records and wells exchange colours by whole bytes: the well shows the high
 // byte of each 16-bit component and gives it back with a zero low byte, as the
 // editor's own dialog does (255 is 65280). The command line repeats the byte
-// instead (255 is 65535, host/ParamOptions.cpp); both paint the same 8-bit
+// instead (255 is 65535, cli/ParamOptions.cpp); both paint the same 8-bit
 // colour.
 void ShowColor(const _t_ASRGBColor& color, ComQuarnPSColorWell* well) {
   if (!well) return;

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <string>
 
-#include "host/AvailableMemory.h"
-#include "host/ImageFile.h"
+#include "base/AvailableMemory.h"
 #include "host/ImageServices.h"
+#include "io/ImageFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using tessel::fuzz::Require;
-using tessel::host::ImageFileError;
+using tessel::io::ImageFileError;
 
 // Well under tools/fuzz's memory limit, so that a page the machine could hold
 // but the fuzzer may not is refused as one beyond the machine is.
@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string path = folder.Write(kNames[data[0] % 3], data + 1, size - 1);
   try {
-    const tessel::host::ImageFile image =
-        tessel::host::LoadImageFile(path, std::min(tessel::host::AvailableMemory(), kFuzzMemory));
+    const tessel::io::ImageFile image =
+        tessel::io::LoadImageFile(path, std::min(tessel::base::AvailableMemory(), kFuzzMemory));
     const int colourPlanes = image.pixels.planes() - (image.hasTransparency ? 1 : 0);
     Require(image.pixels.width() > 0 && image.pixels.height() > 0, "a loaded page has pixels");
     Require(colourPlanes >= tessel::host::ImageServices::ModeChannels(image.imageMode),

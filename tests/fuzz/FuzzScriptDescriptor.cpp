@@ -8,13 +8,13 @@
 
 #include "host/DescriptorServices.h"
 #include "host/HandleServices.h"
-#include "plugin/FourCharCode.h"
+#include "interface/FourCharCode.h"
 #include "plugin/Tessel.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using tessel::fuzz::Require;
-using tessel::host::Descriptor;
-using tessel::host::DescriptorItem;
+using tessel::base::Descriptor;
+using tessel::base::DescriptorItem;
 
 namespace {
 
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CTessel filter;
   filter.init(&record, nullptr);
 
-  const std::optional<Descriptor> given = tessel::host::UnpackDescriptor(bytes);
+  const std::optional<Descriptor> given = tessel::base::UnpackDescriptor(bytes);
   CTesselParams params;
   const ExpectedNumbers expected = Expect(params, given.value_or(Descriptor{}));
   const bool wantsDialog = filter.ReadScript(params);

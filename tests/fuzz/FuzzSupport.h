@@ -9,7 +9,7 @@
 
 #include <boost/filesystem.hpp>
 
-#include "tests/TempFolders.h"
+#include "tests/support/TempFolders.h"
 
 namespace tessel::fuzz {
 

@@ -11,8 +11,8 @@
 #include <memory>
 #include <regex>
 
-#include "host/ImageFile.h"
-#include "tests/TesselCommand.h"
+#include "io/ImageFile.h"
+#include "tests/cli/TesselCommand.h"
 #include "tests/support/LineArt.h"
 
 namespace tessel::test {
@@ -64,10 +64,10 @@ const std::vector<Case>& Cases() {
   return cases;
 }
 
-host::ImageFile MakePage(int planes, uint32_t seed) {
+io::ImageFile MakePage(int planes, uint32_t seed) {
   const int colourPlanes = planes == 4 ? 3 : planes;
   const testing::Page art = testing::DrawComicPage(kWidth, kHeight, colourPlanes, 6, seed);
-  host::ImageBuffer pixels({kWidth, kHeight, planes});
+  base::ImageBuffer pixels({kWidth, kHeight, planes});
   for (int64_t y = 0; y < kHeight; ++y)
     for (int64_t x = 0; x < kWidth; ++x) {
       for (int p = 0; p < colourPlanes; ++p) pixels.at(x, y, p) = art.at(x, y, p);
@@ -77,14 +77,14 @@ host::ImageFile MakePage(int planes, uint32_t seed) {
   return {std::move(pixels), planes == 1 ? int16_t(plugInModeGrayScale) : int16_t(plugInModeRGBColor), planes == 4, {}};
 }
 
-host::ImageFile Crop(const host::ImageFile& page, const Selection& s) {
-  host::ImageBuffer pixels({s.width, s.height, page.pixels.planes()});
+io::ImageFile Crop(const io::ImageFile& page, const Selection& s) {
+  base::ImageBuffer pixels({s.width, s.height, page.pixels.planes()});
   for (int64_t y = 0; y < s.height; ++y)
     for (int64_t x = 0; x < s.width; ++x) pixels.SetPixel(x, y, page.pixels.Pixel(s.x + x, s.y + y));
   return {std::move(pixels), page.imageMode, page.hasTransparency, {}};
 }
 
-void Paste(host::ImageFile& page, const host::ImageFile& part, const Selection& s) {
+void Paste(io::ImageFile& page, const io::ImageFile& part, const Selection& s) {
   for (int64_t y = 0; y < s.height; ++y)
     for (int64_t x = 0; x < s.width; ++x) page.pixels.SetPixel(s.x + x, s.y + y, part.pixels.Pixel(x, y));
 }
@@ -101,10 +101,10 @@ class GimpPluginTest : public ::testing::Test {
                   sTessel->presets() / "Color Swatches/Comic.aco");
     uint32_t seed = 1;
     for (const Case& c : Cases()) {
-      host::ImageFile page = MakePage(c.planes, seed++);
-      host::SaveImageFile(page, In(c).string());
+      io::ImageFile page = MakePage(c.planes, seed++);
+      io::SaveImageFile(page, In(c).string());
       // SaveImageFile leaves the buffer in the file's conventions: reload.
-      page = host::LoadImageFile(In(c).string());
+      page = io::LoadImageFile(In(c).string());
       sExpected.emplace(c.name, Expected(c, page));
     }
     sLog = RunGimp();
@@ -120,20 +120,20 @@ class GimpPluginTest : public ::testing::Test {
   static fs::path Out(const Case& c) { return sWork->path() / (c.name + "-gimp.png"); }
 
   // What the tessel command makes of the page (of the selected part of it).
-  static host::ImageFile Expected(const Case& c, const host::ImageFile& page) {
+  static io::ImageFile Expected(const Case& c, const io::ImageFile& page) {
     const fs::path input = c.selection ? sWork->path() / (c.name + "-part.png") : In(c);
     if (c.selection) {
-      host::ImageFile part = Crop(page, *c.selection);
-      host::SaveImageFile(part, input.string());
+      io::ImageFile part = Crop(page, *c.selection);
+      io::SaveImageFile(part, input.string());
     }
     const fs::path output = sWork->path() / (c.name + "-tessel.png");
     std::vector<std::string> arguments{"run", input.string(), "-o", output.string()};
     arguments.insert(arguments.end(), c.options.begin(), c.options.end());
     const CommandResult run = sTessel->Run(arguments);
     EXPECT_EQ(run.exitCode, 0) << c.name << ": " << run.err;
-    host::ImageFile flat = host::LoadImageFile(output.string());
+    io::ImageFile flat = io::LoadImageFile(output.string());
     if (!c.selection || !c.savedLayer.empty()) return flat;
-    host::ImageFile whole = host::LoadImageFile(In(c).string());
+    io::ImageFile whole = io::LoadImageFile(In(c).string());
     Paste(whole, flat, *c.selection);
     return whole;
   }
@@ -189,13 +189,13 @@ class GimpPluginTest : public ::testing::Test {
 
   static std::unique_ptr<TesselCommand> sTessel;
   static std::unique_ptr<TempFolder> sWork;
-  static std::map<std::string, host::ImageFile> sExpected;
+  static std::map<std::string, io::ImageFile> sExpected;
   static std::string sLog;
 };
 
 std::unique_ptr<TesselCommand> GimpPluginTest::sTessel;
 std::unique_ptr<TempFolder> GimpPluginTest::sWork;
-std::map<std::string, host::ImageFile> GimpPluginTest::sExpected;
+std::map<std::string, io::ImageFile> GimpPluginTest::sExpected;
 std::string GimpPluginTest::sLog;
 
 TEST_F(GimpPluginTest, EveryCaseRanThroughAndTheFailingOneDidNot) {
@@ -215,14 +215,14 @@ TEST_F(GimpPluginTest, PixelsEqualTheCommandsForTheSameSettings) {
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(fs::exists(Out(c))) << sLog;
-    const host::ImageFile gimp = host::LoadImageFile(Out(c).string());
-    const host::ImageFile& expected = sExpected.at(c.name);
+    const io::ImageFile gimp = io::LoadImageFile(Out(c).string());
+    const io::ImageFile& expected = sExpected.at(c.name);
     EXPECT_EQ(gimp.imageMode, expected.imageMode);
     EXPECT_EQ(gimp.hasTransparency, expected.hasTransparency);
     const auto difference = gimp.pixels.FirstDifference(expected.pixels);
     EXPECT_FALSE(difference) << *difference;
     // And the filter did paint the page (the part under a new layer).
-    host::ImageFile original = host::LoadImageFile(In(c).string());
+    io::ImageFile original = io::LoadImageFile(In(c).string());
     if (!c.savedLayer.empty()) original = Crop(original, *c.selection);
     EXPECT_FALSE(gimp.pixels.SamePixels(original.pixels));
   }

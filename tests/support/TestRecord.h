@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/PhotoshopHost.h"
+#include "interface/PhotoshopHost.h"
 #include "tests/support/LineArt.h"
 
 namespace tessel::testing {

@@ -1,0 +1,31 @@
+#include "cli/Interrupt.h"
+
+#include <csignal>
+
+namespace tessel::cli {
+
+namespace {
+
+volatile std::sig_atomic_t sInterrupted = 0;
+
+void OnInterrupt(int signal) {
+  if (sInterrupted) {
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    return;
+  }
+  sInterrupted = 1;
+}
+
+}  // namespace
+
+void InstallInterruptHandler() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+bool InterruptRequested() { return sInterrupted != 0; }
+
+}  // namespace tessel::cli

@@ -1,0 +1,48 @@
+#include "io/LayeredOutput.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "io/OraFile.h"
+#include "io/PsdFile.h"
+
+namespace tessel::io {
+
+namespace {
+
+bool IsOra(const std::string& path) { return LowerExtension(path) == ".ora"; }
+
+[[noreturn]] void Refuse(const std::string& output, const std::string& reason) {
+  throw ImageFileError(output + ": " + reason);
+}
+
+}  // namespace
+
+bool IsLayeredOutput(const std::string& path) {
+  const std::string extension = LowerExtension(path);
+  return extension == ".psd" || extension == ".ora";
+}
+
+void CheckLayerable(const std::string& output, const ImageHeader& header) {
+  if (header.imageMode == plugInModeLabColor)
+    Refuse(output, "a Lab page cannot be layered, as multiplying has no meaning in Lab; write its flats alone with "
+                   "--flats-only to a .tif");
+  if (IsOra(output)) {
+    if (header.imageMode != plugInModeGrayScale && header.imageMode != plugInModeRGBColor)
+      Refuse(output, "OpenRaster holds grey and RGB pages only; write a CMYK page's layers to a .psd");
+    return;
+  }
+  if (header.width > kPsdMaxSide || header.height > kPsdMaxSide)
+    Refuse(output, "a PSD file holds pages of at most 30,000 pixels a side, and this page is " +
+                       std::to_string(header.width) + " x " + std::to_string(header.height) +
+                       "; write its layers to an .ora (grey or RGB), or its merged image to a .tif");
+}
+
+void WriteLayered(const base::ImageBuffer& asRead, const ImageFile& flats, const std::string& path,
+                  LayeredTimings& timings) {
+  const LayeredPage page{asRead, flats};
+  if (IsOra(path)) WriteOra(page, path, timings);
+  else WritePsd(page, path, timings);
+}
+
+}  // namespace tessel::io

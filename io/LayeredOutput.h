@@ -1,0 +1,27 @@
+// Outputs that keep the line art and the flats apart: a .psd or .ora file,
+// "Lines" (the page as read) in Multiply mode over "Flats", with the page
+// multiplied over the flats as the composite. See PsdFile.h and OraFile.h.
+#pragma once
+
+#include <string>
+
+#include "io/ImageFile.h"
+#include "io/LayeredPage.h"
+
+namespace tessel::io {
+
+// Whether `path` ends in .psd or .ora, in any case.
+bool IsLayeredOutput(const std::string& path);
+
+// Throws ImageFileError, naming `output` and what to do instead, when its
+// format cannot hold the page `header` describes: OpenRaster holds grey and
+// RGB; PSD grey, RGB and CMYK, at most 30,000 pixels a side. Lab is refused
+// in both, as multiplying has no meaning in Lab.
+void CheckLayerable(const std::string& output, const ImageHeader& header);
+
+// Writes `asRead` over `flats` as the layered file `path`'s extension names.
+// Throws ImageFileError; `path` may then hold a partial file.
+void WriteLayered(const base::ImageBuffer& asRead, const ImageFile& flats, const std::string& path,
+                  LayeredTimings& timings);
+
+}  // namespace tessel::io

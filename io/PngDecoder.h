@@ -1,0 +1,20 @@
+// PNG pixels decoded by libspng straight into the host's buffer: faster than
+// libvips' loader, which decodes into buffers of its own first. libvips still
+// reads the header and the metadata, and decodes every file this decoder
+// leaves to it.
+#pragma once
+
+#include <string>
+
+#include "base/ImageBuffer.h"
+
+namespace tessel::io {
+
+// Decodes the PNG at `path` into `pixels` (interleaved, without row padding)
+// as libvips reads it: palettes and transparency keys expanded, 16-bit
+// samples reduced to their high byte. False when the file is damaged, or of a
+// form whose channels would not match `pixels` or that is left to libvips
+// (16-bit interlaced); `pixels` may then hold part of the page.
+bool DecodePng(const std::string& path, base::ImageBuffer& pixels);
+
+}  // namespace tessel::io

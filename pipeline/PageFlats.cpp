@@ -1,0 +1,102 @@
+#include "pipeline/PageFlats.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <utility>
+
+#include "base/RowBands.h"
+#include "base/Stopwatch.h"
+#include "flats/Compose.h"
+#include "flats/RegionMask.h"
+
+namespace tessel::pipeline {
+
+namespace {
+
+// White paper in the editor's conventions: no ink in CMYK, a and b at zero in Lab.
+std::vector<uint8_t> PaperWhite(int16_t imageMode, int colourPlanes) {
+  std::vector<uint8_t> white(static_cast<size_t>(colourPlanes), 255);
+  if (imageMode == plugInModeLabColor) white[1] = white[2] = 128;
+  return white;
+}
+
+}  // namespace
+
+base::ImageBuffer KeepPage(const base::ImageBuffer& page, std::optional<base::ImageBuffer> mapped) {
+  const base::ImageGeometry &want = page.geometry(), &have = mapped ? mapped->geometry() : want;
+  const bool fits = mapped && have.width == want.width && have.height == want.height && have.planes == want.planes &&
+                    have.layout == want.layout && have.rowPadding == want.rowPadding;
+  base::ImageBuffer copy = fits ? std::move(*mapped) : base::ImageBuffer(want);
+  // The copy's fresh memory is mostly the kernel's to clear: faulting it in
+  // from every core shortens the wait. Bands of bytes, whatever the layout.
+  const int64_t size = page.sizeBytes(), height = page.height();
+  base::InRowBands(height, [&](int64_t begin, int64_t end) {
+    const int64_t from = size / height * begin, to = end == height ? size : size / height * end;
+    std::memcpy(copy.data() + from, page.data() + from, static_cast<size_t>(to - from));
+  });
+  return copy;
+}
+
+bool MergesOver(FlatsOutput kind) { return kind == FlatsOutput::kUnderLines; }
+
+std::string LabMergeRefusal(const std::string& page) {
+  return page + ": a Lab page cannot be multiplied over its flats; write its flats alone with --flats-only";
+}
+
+void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
+               PageTimings& timings, FlatsOverlap overlap) {
+  const int colourPlanes = result.pixels.planes() - (result.hasTransparency ? 1 : 0);
+
+  auto start = std::chrono::steady_clock::now();
+  if (!overlap.regions) overlap.regions = flats::ChangedPixels(asRead, result.pixels);
+  const flats::RegionMask& mask = *overlap.regions;
+  timings.regions += base::SecondsSince(start);
+
+  const bool painted = !mask.empty();
+  // Recoloured apart, the flats come whole from the regions' own search,
+  // under the lines too.
+  const bool recoloured = distinct && painted;
+  if (recoloured)
+    distinct->summary =
+        MakeDistinct(mask, result, colourPlanes, distinct->recorded, distinct->presetsFolder, timings);
+  if (!painted) {
+    start = std::chrono::steady_clock::now();
+    result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));
+    timings.underLines = base::SecondsSince(start);
+  }
+  const bool fills = painted && !recoloured;
+  const bool merges = MergesOver(kind);
+  const RowsFinal& rowsFinal = overlap.rowsFinal;
+  if (!rowsFinal) {
+    start = std::chrono::steady_clock::now();
+    if (fills) flats::FillUnderLines(mask, result.pixels, colourPlanes);
+    timings.underLines += base::SecondsSince(start);
+    if (!merges) return;
+    start = std::chrono::steady_clock::now();
+    flats::MultiplyOver(asRead, result.pixels, colourPlanes);
+    timings.multiply = base::SecondsSince(start);
+    return;
+  }
+  // Band after band on this one thread, while the writer encodes the bands
+  // done on the other core. Merged rows go into the page as read, whose rows
+  // no later band needs, so that the flats stay whole for the bands below to
+  // take colours from; the two trade places first, so that the result holds
+  // what is written.
+  if (merges) std::swap(result.pixels, asRead);
+  base::ImageBuffer& flats = merges ? asRead : result.pixels;
+  constexpr int64_t kBandRows = 256;
+  const int64_t height = flats.height();
+  for (int64_t begin = 0; begin < height; begin += kBandRows) {
+    const int64_t end = std::min(begin + kBandRows, height);
+    start = std::chrono::steady_clock::now();
+    if (fills) flats::FillUnderLines(mask, flats, colourPlanes, begin, end);
+    timings.underLines += base::SecondsSince(start);
+    start = std::chrono::steady_clock::now();
+    if (merges) flats::MultiplyOver(result.pixels, flats, result.pixels, colourPlanes, begin, end);
+    timings.multiply += base::SecondsSince(start);
+    rowsFinal(end);
+  }
+}
+
+}  // namespace tessel::pipeline
