@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/ExitCodes.h"
+#include "cli/ParamOptions.h"
 #include "host/Presets.h"
 #include "interface/FolderNames.h"
 #include "io/ImageFile.h"
@@ -103,7 +104,7 @@ void AddPageOptions(CLI::App& app, RunOptions& request) {
       ->type_name("PX")
       ->check(CLI::Range(0, 64))
       ->capture_default_str();
-  request.params.Register(app);
+  RegisterParamOptions(app, request.params);
 }
 
 CommandLine::CommandLine()

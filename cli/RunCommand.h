@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/TypedParams.h"
 #include "cli/Batch.h"
-#include "cli/ParamOptions.h"
 #include "pipeline/PageRun.h"
 
 namespace tessel::cli {
@@ -36,7 +36,7 @@ struct RunOptions {
   bool flatsOnly = false;   // the flats alone
   bool distinct = false;    // neighbouring regions recoloured apart (implies flats)
   int closeGaps = 0;        // the widest gap to close, in pixels; 0: none
-  ParamOptions params;
+  base::ParamValues params;
 };
 
 // The pages and their outputs. Throws CommandError for a request that would
