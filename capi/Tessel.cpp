@@ -1,17 +1,15 @@
 // The C interface: each call checks its arguments, reads the options as
-// `tessel run` reads them and runs the page through the host's page pass.
+// `tessel run` reads them (CallOptions.h) and runs the page through the
+// host's page pass.
 // No exception leaves a call; every failure is a status and a message.
 #include <cstdlib>
 #include <exception>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include <CLI/CLI.hpp>
-
+#include "capi/CallOptions.h"
 #include "capi/CallerImage.h"
 #include "capi/tessel.h"
-#include "cli/CommandLine.h"
 #include "host/FilterTexts.h"
 #include "host/Presets.h"
 #include "pipeline/PagePass.h"
@@ -27,21 +25,11 @@ int Fail(tessel_status status, std::string message) {
   return status;
 }
 
-// The settings the options name, as `tessel run` would take them.
+// The settings the options name, as `tessel run` would take them; no
+// dialog is shown in a caller's process.
 pipeline::RunSettings SettingsFrom(const char* const* options, int count) {
-  CLI::App app("tessel_flat");
-  app.set_help_flag();  // no help to print in a caller's process
-  cli::RunOptions request;
-  request.presetsFolder = host::DefaultPresetsFolder();
-  cli::AddPresetsOption(app, request.presetsFolder);
-  cli::AddPageOptions(app, request);
-  std::vector<std::string> arguments;
-  for (int i = count - 1; i >= 0; --i) {  // CLI11 takes them last first
-    if (!options[i]) throw CLI::ValidationError("option " + std::to_string(i) + " is null");
-    arguments.emplace_back(options[i]);
-  }
-  app.parse(arguments);
-  pipeline::RunSettings settings = cli::SettingsFor(request);
+  pipeline::RunSettings settings =
+      pipeline::SettingsFor(capi::ReadOptions(options, count, host::DefaultPresetsFolder()));
   settings.showDialog = false;
   return settings;
 }
@@ -79,9 +67,9 @@ int Flat(const tessel_image* page, const tessel_image* result, const char* const
   pipeline::RunSettings settings;
   try {
     settings = SettingsFrom(options, count);
-  } catch (const CLI::Error& e) {
+  } catch (const capi::OptionError& e) {
     return Fail(TESSEL_BAD_OPTION, e.what());
-  } catch (const cli::CommandError& e) {
+  } catch (const pipeline::SettingsError& e) {
     return Fail(TESSEL_BAD_OPTION, e.what());
   }
 

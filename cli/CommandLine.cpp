@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "cli/ExitCodes.h"
+#include "cli/ParamOptions.h"
 #include "host/Presets.h"
-#include "interface/FolderNames.h"
 #include "io/ImageFile.h"
 
 namespace tessel::cli {
@@ -37,6 +37,25 @@ std::string HelpLines(const std::vector<HelpEntry>& entries, size_t column, size
     text += "\n";
   }
   return text;
+}
+
+// One of the options that say how a page is flatted (pipeline/PageOptions.h),
+// bound to its member of `request`.
+void AddPageOption(CLI::App& app, const pipeline::PageOption& declared, pipeline::PageOptions& request) {
+  using Options = pipeline::PageOptions;
+  const std::string name = "--" + std::string(declared.name);
+  CLI::Option* added = std::visit(
+      parameter::Overloaded{
+          [&](bool Options::*member) { return app.add_flag(name, request.*member, declared.help); },
+          [&](std::string Options::*member) { return app.add_option(name, request.*member, declared.help); },
+          [&](int Options::*member) {
+            return app.add_option(name, request.*member, declared.help)->check(CLI::Range(declared.low, declared.high));
+          },
+      },
+      declared.member);
+  if (declared.valueName) added->type_name(declared.valueName);
+  if (declared.group) added->group(declared.group);
+  if (declared.showsDefault) added->capture_default_str();
 }
 
 std::string FooterText() {
@@ -73,47 +92,14 @@ const HelpFooter& Footer() {
   return kFooter;
 }
 
-void AddPresetsOption(CLI::App& app, std::string& presets) {
-  app.add_option("--presets", presets,
-                 "Presets folder; its \"" + std::string(kPrefsName[kSwatchFolderNameIndex]) + "\" subfolder holds the " +
-                     kSwatchExtension + " swatch files (default: "
-                 "$XDG_DATA_HOME/tessel/presets when it exists, else tessel/presets in $XDG_DATA_DIRS, else the "
-                 "installed swatches)")
-      ->capture_default_str()
-      ->type_name("DIR");
-}
-
-void AddPageOptions(CLI::App& app, RunOptions& request) {
-  app.add_option("--action", request.actionFile, "Replay the settings of a recorded action file")->type_name("FILE");
-  app.add_flag("--under-lines", request.underLines,
-               "Colour under the line art: every pixel outside the regions takes the colour of its nearest region, "
-               "and the output is the page multiplied over these flats (grey, RGB, CMYK; not Lab)")
-      ->group("Flats");
-  app.add_flag("--flats-only", request.flatsOnly,
-               "Write the flats alone: each region in its one colour, grown under the lines (implies --under-lines; "
-               "any mode)")
-      ->group("Flats");
-  app.add_flag("--distinct", request.distinct,
-               "Recolour the regions so that no neighbours share a colour (random colours: at least dE 20 apart); "
-               "implies --under-lines unless --flats-only")
-      ->group("Flats");
-  app.add_option("--close-gaps", request.closeGaps,
-                 "Close gaps in the line art up to PX pixels wide, so that a shape whose outline does not quite "
-                 "close keeps its own colour; the closing strokes take their regions' colours (0: off)")
-      ->type_name("PX")
-      ->check(CLI::Range(0, 64))
-      ->capture_default_str();
-  request.params.Register(app);
-}
-
 CommandLine::CommandLine()
     : app("tessel - flat line art: fill every region of one colour (white by default) with a colour of its own,\n"
           "running the Tessel filter module exactly as the image editor runs it.") {
   app.footer(FooterText());
   app.require_subcommand(1);
   app.fallthrough();  // --presets may follow the subcommand
-  presets = host::DefaultPresetsFolder();
-  AddPresetsOption(app, presets);
+  request.presetsFolder = host::DefaultPresetsFolder();
+  AddPageOption(app, pipeline::PresetsOption(), request);
 
   request.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   run = app.add_subcommand("run", "Flat image files (a file for one page, a folder for several)");
@@ -134,7 +120,8 @@ CommandLine::CommandLine()
   run->add_flag("--timings", request.timings,
                 "Report each page's reading, filter pass (wall and one-core CPU time) and writing times, and with "
                 "flats the time of each of their steps, and of a layered file's writing");
-  AddPageOptions(*run, request);
+  for (const pipeline::PageOption& option : pipeline::PageOptionList()) AddPageOption(*run, option, request);
+  RegisterParamOptions(*run, request.params);
 
   palettes = app.add_subcommand("palettes", "List the swatch files the dialog and --palette offer");
   about = app.add_subcommand("about", "Show the filter's About box (its text without a display)");

@@ -26,14 +26,6 @@ struct HelpFooter {
 };
 const HelpFooter& Footer();
 
-// --presets, the folder of the swatch files, filled into `presets`.
-void AddPresetsOption(CLI::App& app, std::string& presets);
-
-// The options that say how a page is flatted: an action to replay, the
-// filter's parameters and the flats. `tessel run` and the C interface take
-// them alike.
-void AddPageOptions(CLI::App& app, RunOptions& request);
-
 // The parser, bound to the values it fills. Defaults that depend on the
 // machine (the presets folder, the number of cores) are filled in when it is
 // made; the option descriptions say how they are chosen.
@@ -47,7 +39,6 @@ class CommandLine {
   CLI::App* run = nullptr;
   CLI::App* palettes = nullptr;
   CLI::App* about = nullptr;
-  std::string presets;
   RunOptions request;
 };
 

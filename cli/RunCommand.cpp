@@ -16,7 +16,6 @@
 #include "cli/ExitCodes.h"
 #include "cli/Interrupt.h"
 #include "cli/ProgressBar.h"
-#include "host/Presets.h"
 #include "io/ActionFile.h"
 #include "io/ImageFile.h"
 #include "io/LayeredOutput.h"
@@ -67,11 +66,6 @@ void RequireOutputFolder(const std::string& folder) {
   }
 }
 
-pipeline::FlatsOutput FlatsOf(const RunOptions& request) {
-  if (request.flatsOnly) return pipeline::FlatsOutput::kFlatsOnly;
-  return request.underLines || request.distinct ? pipeline::FlatsOutput::kUnderLines : pipeline::FlatsOutput::kNone;
-}
-
 // Refused before any page is filtered: a batch should not stop half done for
 // what its first look could tell. Pages that cannot be read are left to their
 // run, which reports them as it always does.
@@ -120,7 +114,7 @@ std::vector<PageJob> PlanPages(const RunOptions& request) {
     }
   }
 
-  RequireMergeable(inputs, FlatsOf(request));
+  RequireMergeable(inputs, pipeline::FlatsOf(request));
   const bool outputIsFolder = !request.inPlace && (severalPages || fs::is_directory(request.output));
   if (outputIsFolder && severalPages) RequireOutputFolder(request.output);
   std::vector<PageJob> pages;
@@ -151,35 +145,20 @@ std::vector<PageJob> PlanPages(const RunOptions& request) {
   return pages;
 }
 
+namespace {
+
+// The settings every page runs with, the dialog shown if asked for.
 pipeline::RunSettings SettingsFor(const RunOptions& request) {
   pipeline::RunSettings settings;
-  settings.presetsFolder = request.presetsFolder;
-  settings.flats = FlatsOf(request);
-  settings.distinct = request.distinct;
-  settings.closeGaps = request.closeGaps;
-  if (!request.actionFile.empty()) {
-    try {
-      io::Action action = io::LoadActionFile(request.actionFile);
-      settings.replay = std::move(action.descriptor);
-      settings.showDialog = action.showDialog;
-    } catch (const io::ActionFileError& e) {
-      // Settings that cannot be replayed are a command that cannot be carried out.
-      Usage(e.what());
-    }
+  try {
+    settings = pipeline::SettingsFor(request);
+  } catch (const pipeline::SettingsError& e) {
+    // Settings that cannot be replayed are a command that cannot be carried out.
+    Usage(e.what());
   }
-  request.params.Overlay(settings.replay);
   settings.showDialog = settings.showDialog || request.dialog;
-
-  const std::string& palette = request.params.palette();
-  if (!palette.empty()) {
-    const std::string problem = host::SwatchFileProblem(request.presetsFolder, palette);
-    if (!problem.empty())
-      Usage(problem + " (`tessel palettes` lists them; --presets names another presets folder)");
-  }
   return settings;
 }
-
-namespace {
 
 // Reports results and progress on standard error as pages finish.
 class Reporter {

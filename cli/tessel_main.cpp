@@ -41,10 +41,9 @@ int main(int argc, char** argv) {
   }
 
   try {
-    if (line.palettes->parsed()) return ListPalettes(line.presets);
+    if (line.palettes->parsed()) return ListPalettes(line.request.presetsFolder);
     host::PluginModule module(host::FindModulePath());
     if (line.about->parsed()) return ShowAbout(module);
-    line.request.presetsFolder = line.presets;
     return RunCommand(module, line.request);
   } catch (const CommandError& e) {
     std::fprintf(stderr, "tessel: %s\n", e.what());

@@ -22,7 +22,7 @@ GimpParamDef Def(GimpPDBArgType type, const char* name, const char* description)
 // colour option names, each byte repeated (x 257) as the command line's are,
 // so that (255 255 255) is exactly the command's white and a script's run
 // replays as the same action (the dialog's high-byte mapping differs; see
-// cli/ParamOptions.cpp).
+// base/TypedParams.cpp).
 _t_ASRGBColor EditorColor(const GimpRGB& color) {
   const auto wide = [](double value) {
     return static_cast<uint16_t>(257 * std::lround(std::clamp(value, 0.0, 1.0) * 255));

@@ -40,7 +40,7 @@ def image_of(buffer, width, height, stride, channels, order):
 
 
 def flat(page, result, options):
-    argv = (ctypes.c_char_p * max(1, len(options)))(*[o.encode() for o in options])
+    argv = (ctypes.c_char_p * max(1, len(options)))(*[o and o.encode() for o in options])
     return lib.tessel_flat(page, result, argv, len(options))
 
 
@@ -108,6 +108,15 @@ with tempfile.TemporaryDirectory() as folder:
     difference = first_difference(unpadded(flats, rgba, flats_stride, True), reference(rgba_file, options, folder))
     check(difference is None, "flats differ from tessel run --flats-only: %s" % difference)
 
+    # The library reads its options itself: the forms the command line also
+    # takes give the command's pixels.
+    options = ["--join=yes", "--join-size=0x1e", "--no-anti-aliased", "--tolerance", "010", "--under-lines=on"]
+    buffer, stride = padded(page, 0, False)
+    status = flat(image_of(buffer, page.width, page.height, stride, 3, TESSEL_RGB), None, options)
+    check(status == 0, "option forms: status %d: %s" % (status, lib.tessel_error_message()))
+    difference = first_difference(unpadded(buffer, page, stride, False), reference(PAGE, options, folder))
+    check(difference is None, "option forms differ from tessel run: %s" % difference)
+
     # A recorded action, replayed; its dialog toggle, which no library call
     # follows, does not stop it where there is no display.
     action = os.path.join(folder, "flat.action")
@@ -142,6 +151,14 @@ with tempfile.TemporaryDirectory() as folder:
         status = call()
         message = lib.tessel_error_message().decode()
         check(status == expected and message, "%s: status %d, message %r" % (what, status, message))
+    # Each option refused is named.
+    for options, named in [(["--close-gaps", "65"], "--close-gaps"),
+                           (["--tolerance", "1", "--tolerance=2"], "--tolerance"),
+                           (["--join=maybe"], "--join"), (["--no-random"], "--no-random"), (["--fill=nope"], "--fill"),
+                           (["--random", "--palette=Comic.aco"], "--palette"), (["--join", None], "option 1")]:
+        status = flat(good, None, options)
+        message = lib.tessel_error_message().decode()
+        check(status == 2 and named in message, "%s: status %d, message %r" % (options, status, message))
     check(small == bytearray(b"\xff" * 12), "a refused call wrote pixels")
 
 for failure in failures:

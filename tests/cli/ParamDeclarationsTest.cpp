@@ -22,8 +22,8 @@ namespace parameter = tessel::parameter;
 
 CTesselParams RecordFromOptions(std::vector<std::string> arguments) {
   CLI::App app;
-  cli::ParamOptions options;
-  options.Register(app);
+  base::ParamValues options;
+  cli::RegisterParamOptions(app, options);
   arguments.insert(arguments.begin(), "tessel");
   std::vector<const char*> argv;
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());

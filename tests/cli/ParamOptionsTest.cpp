@@ -10,8 +10,8 @@ namespace {
 
 base::Descriptor Parse(std::vector<std::string> arguments, base::Descriptor start = {}) {
   CLI::App app;
-  cli::ParamOptions options;
-  options.Register(app);
+  base::ParamValues options;
+  cli::RegisterParamOptions(app, options);
   arguments.insert(arguments.begin(), "tessel");
   std::vector<const char*> argv;
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
@@ -22,18 +22,18 @@ base::Descriptor Parse(std::vector<std::string> arguments, base::Descriptor star
 
 TEST(ParamOptions, ColoursAreReadInEveryFormAsFullRangeComponents) {
   _t_ASRGBColor color{};
-  ASSERT_TRUE(cli::ParseColor("#ff8000", color));
+  ASSERT_TRUE(base::ParseColor("#ff8000", color));
   EXPECT_EQ(color.red, 65535);
   EXPECT_EQ(color.green, 0x8080);
   EXPECT_EQ(color.blue, 0);
-  ASSERT_TRUE(cli::ParseColor("10,20,255", color));
+  ASSERT_TRUE(base::ParseColor("10,20,255", color));
   EXPECT_EQ(color.red, 10 * 257);
   EXPECT_EQ(color.blue, 65535);
-  ASSERT_TRUE(cli::ParseColor("magenta", color));
+  ASSERT_TRUE(base::ParseColor("magenta", color));
   EXPECT_EQ(color.green, 0);
   EXPECT_EQ(color.blue, 65535);
   for (const char* bad : {"", "#ff80", "ff80001", "256,0,0", "1,2", "1,2,3x", "-1,0,0", "#gg0000", "Magenta"})
-    EXPECT_FALSE(cli::ParseColor(bad, color)) << bad;
+    EXPECT_FALSE(base::ParseColor(bad, color)) << bad;
 }
 
 TEST(ParamOptions, OptionsGivenBecomeTheirItemsAndNothingElse) {

@@ -1,0 +1,58 @@
+// How a page is to be flatted, as `tessel run` and the C interface are told:
+// an action to replay, the presets folder, the flats, and the filter's
+// parameters (interface/ParamDeclarations.h). Both take the same options,
+// declared here once; each reads them in its own way.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "base/TypedParams.h"
+#include "pipeline/PageRun.h"
+
+namespace tessel::pipeline {
+
+struct PageOptions {
+  std::string actionFile;
+  std::string presetsFolder;
+  bool underLines = false;  // merged output over flats with colour under the lines
+  bool flatsOnly = false;   // the flats alone
+  bool distinct = false;    // neighbouring regions recoloured apart (implies flats)
+  int closeGaps = 0;        // the widest gap to close, in pixels; 0: none
+  base::ParamValues params;
+};
+
+// One of them: given as --name, with a value unless it is a flag.
+struct PageOption {
+  const char* name;
+  std::string help;
+  std::variant<std::string PageOptions::*, bool PageOptions::*, int PageOptions::*> member;
+  const char* valueName = nullptr;  // the value's placeholder; none for a flag
+  const char* group = nullptr;      // a heading of its own in the help, or none
+  int low = 0, high = 0;            // a number's accepted values
+  bool showsDefault = false;        // the help shows the value it starts with
+};
+
+// --presets, which the command also takes before its subcommand.
+const PageOption& PresetsOption();
+
+// The others, in the order the help lists them.
+const std::vector<PageOption>& PageOptionList();
+
+// What the page's output holds.
+FlatsOutput FlatsOf(const PageOptions& options);
+
+// Options that cannot be carried out: an action file that cannot be replayed,
+// a palette the presets folder lacks.
+class SettingsError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The settings a page runs with: the action file's, with the options over
+// them. Throws SettingsError.
+RunSettings SettingsFor(const PageOptions& options);
+
+}  // namespace tessel::pipeline
