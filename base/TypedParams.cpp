@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "base/ParamItems.h"
@@ -66,6 +68,20 @@ std::string ColorText(const _t_ASRGBColor& color) {
 
 std::string NotAColor(const std::string& text) {
   return "\"" + text + "\" is not a colour; use #rrggbb, r,g,b (0-255) or a name such as white";
+}
+
+std::optional<int64_t> FlagCount(const std::string& word) {
+  static const std::map<std::string, int64_t> kWords = {
+      {"true", 1},   {"on", 1},   {"yes", 1}, {"enable", 1},   {"t", 1},  {"y", 1},  {"+", 1},
+      {"false", -1}, {"off", -1}, {"no", -1}, {"disable", -1}, {"f", -1}, {"n", -1}, {"-", -1}, {"0", -1}};
+  std::string lower;
+  for (char c : word) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (const auto found = kWords.find(lower); found != kWords.end()) return found->second;
+  char* end = nullptr;
+  errno = 0;
+  const long long count = std::strtoll(word.c_str(), &end, 10);
+  if (*end != '\0' || errno == ERANGE) return std::nullopt;
+  return count;
 }
 
 bool Negatable(const parameter::Declaration& declared) {

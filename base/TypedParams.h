@@ -4,6 +4,8 @@
 // same options (interface/ParamDeclarations.h) and hold them here alike.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/Descriptor.h"
@@ -21,6 +23,10 @@ std::string ColorText(const _t_ASRGBColor& color);
 
 // Why `text` is refused as a colour.
 std::string NotAColor(const std::string& text);
+
+// A flag's value after "=", counted as the command line counts it: a yes
+// word 1, a no word -1, a number itself; nothing for any other word.
+std::optional<int64_t> FlagCount(const std::string& word);
 
 // An on/off flag that has a --no-name form besides --name.
 bool Negatable(const parameter::Declaration& declared);

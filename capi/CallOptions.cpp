@@ -49,22 +49,6 @@ const std::map<std::string, Kind>& Kinds() {
   return kKinds;
 }
 
-// A flag's word after "=", counted as the command line counts it: a yes is
-// 1, a no -1, a number itself.
-std::optional<int64_t> FlagCount(const std::string& word) {
-  static const std::map<std::string, int64_t> kWords = {
-      {"true", 1},   {"on", 1},   {"yes", 1}, {"enable", 1},   {"t", 1},  {"y", 1},  {"+", 1},
-      {"false", -1}, {"off", -1}, {"no", -1}, {"disable", -1}, {"f", -1}, {"n", -1}, {"-", -1}, {"0", -1}};
-  std::string lower;
-  for (char c : word) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (const auto found = kWords.find(lower); found != kWords.end()) return found->second;
-  char* end = nullptr;
-  errno = 0;
-  const long long count = std::strtoll(word.c_str(), &end, 10);
-  if (*end != '\0' || errno == ERANGE) return std::nullopt;
-  return count;
-}
-
 // A whole number as the command line reads it: decimal, 0x hexadecimal or
 // 0 octal, within low..high.
 int WholeNumber(const std::string& option, const std::string& text, int low, int high) {
@@ -105,7 +89,7 @@ std::map<std::string, Given> GivenIn(const char* const* options, int count) {
     Given& entry = given[kind->first];
 
     if (kind->second.flag) {
-      const std::optional<int64_t> counted = attached && !attached->empty() ? FlagCount(*attached) : 1;
+      const std::optional<int64_t> counted = attached && !attached->empty() ? base::FlagCount(*attached) : 1;
       if (!counted) Refuse(option, "\"" + *attached + "\" is neither a yes nor a no");
       entry.counts.push_back(negated ? -*counted : *counted);
       continue;

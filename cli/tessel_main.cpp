@@ -2,7 +2,10 @@
 // image files.
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
+#include <string>
 
+#include "base/TypedParams.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitCodes.h"
 #include "cli/RunCommand.h"
@@ -24,6 +27,21 @@ int ListPalettes(const std::string& presets) {
   return kExitOk;
 }
 
+// The --flag=value arguments of `command` whose value is neither a number
+// nor a word the command line reads as on or off.
+std::string UnreadFlagValues(const CLI::App& command, int argc, char** argv) {
+  std::string named;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    const size_t equals = argument.find('=');
+    if (argument.rfind("--", 0) != 0 || equals == std::string::npos) continue;
+    const CLI::Option* option = command.get_option_no_throw(argument.substr(0, equals));
+    if (option && option->get_expected_max() == 0 && !tessel::base::FlagCount(argument.substr(equals + 1)))
+      named += (named.empty() ? "" : ", ") + argument;
+  }
+  return named;
+}
+
 int ShowAbout(const host::PluginModule& module) {
   host::Host host(module);
   return host.About() == 0 ? kExitOk : kExitFailed;
@@ -38,6 +56,11 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     const int code = line.app.exit(e);
     return code == 0 ? kExitOk : kExitUsage;
+  } catch (const std::logic_error&) {
+    // CLI11 lets a flag's value that is neither a number nor a word it knows
+    // (--join=maybe) escape as the number reader's own exception.
+    std::fprintf(stderr, "tessel: %s\nRun with --help for more information.\n", (UnreadFlagValues(*line.run, argc, argv) + ": a flag\'s value is a number or one of true/false, yes/no, on/off").c_str());
+    return kExitUsage;
   }
 
   try {

@@ -90,6 +90,7 @@ TEST_F(TesselCommandTest, CommandLineMistakesAreUsageErrors) {
       {{"run", page, "-o", Path("no/such/folder/out.png")}, "cannot write into"},
       {{"run", page, "-o", Path("out.png"), "--tolerance", "300"}, "--tolerance"},
       {{"run", page, "-o", Path("out.png"), "--fill", "chartreuse-ish"}, "not a colour"},
+      {{"run", page, "-o", Path("out.png"), "--join=maybe"}, "--join=maybe: a flag's value"},
       {{"run", page, "-o", Path("out.png"), "--palette", "Nowhere.aco"}, "tessel palettes"},
       {{"run", page, "-o", Path("out.png"), "--dialog"}, "display"},
       {{"run", page, "-o", Path("out.png"), "--random", "--palette", "A.aco"}, "excludes"},
