@@ -1,8 +1,10 @@
 #include "pipeline/PaintRules.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "base/ParamItems.h"
+#include "interface/RandomPaint.h"
 
 namespace tessel::pipeline {
 
@@ -44,8 +46,6 @@ std::optional<std::pair<int16_t, host::Components>> SwatchComponents(const io::S
   }
 }
 
-constexpr uint8_t kNearWhite = 250, kDarkestGrey = 16, kGreySpread = 1, kDarkLevel = 90, kLightestBlackInk = 200;
-
 }  // namespace
 
 RunParameters ParametersOf(const base::Descriptor& recorded) {
@@ -65,16 +65,11 @@ RunParameters ParametersOf(const base::Descriptor& recorded) {
 
 PaintRules::PaintRules(int16_t imageMode, int planes, const RunParameters& parameters,
                        host::ColorTransforms& transforms)
-    : mMode(imageMode),
-      mSpace(SpaceOfMode(imageMode)),
-      mPlanes(std::clamp(planes, 1, 4)),
-      mAntiAliased(parameters.antiAliased),
-      mTransforms(transforms) {
+    : mMode(imageMode), mSpace(SpaceOfMode(imageMode)), mTransforms(transforms) {
+  mTest.planes = std::clamp(planes, 1, 4);
+  mTest.antiAliased = parameters.antiAliased;
   const PaintBytes fill = FromRgb(parameters.fill).value_or(PaintBytes{});
-  for (int k = 0; k < mPlanes; ++k) {
-    mLow[k] = static_cast<uint8_t>(std::max(fill[k] - parameters.tolerance, 0));
-    mHigh[k] = static_cast<uint8_t>(std::min(fill[k] + parameters.tolerance, 255));
-  }
+  FillTest::SetRange(fill.data(), parameters.tolerance, mTest.planes, mTest.low, mTest.high);
 }
 
 std::optional<PaintBytes> PaintRules::Convert(int16_t space, const host::Components& components) {
@@ -96,28 +91,10 @@ std::optional<PaintBytes> PaintRules::FromSwatch(const io::Swatch& swatch) {
   return Convert(source->first, source->second);
 }
 
-bool PaintRules::PassesFillTest(const PaintBytes& c) const {
-  if (mAntiAliased) {
-    const auto [lo, hi] = std::minmax_element(c.begin(), c.begin() + mPlanes);
-    return *lo > kNearWhite || (*hi > kDarkestGrey && *hi - *lo <= kGreySpread);
-  }
-  for (int k = 0; k < mPlanes; ++k)
-    if (c[k] < mLow[k] || c[k] > mHigh[k]) return false;
-  return true;
-}
-
-bool PaintRules::CanPaint(const PaintBytes& color) const {
-  bool tooDark = true;
-  if (mMode == plugInModeCMYKColor) {
-    tooDark = color[3] < kLightestBlackInk;
-  } else {
-    for (int k = 0; k < mPlanes; ++k) tooDark = tooDark && color[k] <= kDarkLevel;
-  }
-  return !tooDark && !PassesFillTest(color) && !PassesFillTest(Painted(color));
-}
+bool PaintRules::CanPaint(const PaintBytes& color) const { return ::CanPaint(mTest, color.data(), mMode); }
 
 PaintBytes PaintRules::Painted(PaintBytes color) {
-  color[3] = 255;
+  color[3] = kNoBlackInk;
   return color;
 }
 
@@ -130,14 +107,10 @@ std::optional<flats::Lab> PaintRules::ToLab(const PaintBytes& color) {
 
 std::optional<PaintBytes> PaintRules::DrawPaint(std::mt19937& random) {
   constexpr int kTries = 100;
-  int shade = static_cast<int>(random() % 255);
+  AlternatingColors colors(std::ref(random));
   for (int t = 0; t < kTries; ++t) {
-    PaintBytes color{0, 0, 0, 255};
-    for (int k = 0; k < 3; ++k) {
-      const auto r = static_cast<int>(random() % 192);
-      color[static_cast<size_t>(k)] = static_cast<uint8_t>(shade < 128 ? 63 + r : r);
-      shade = color[static_cast<size_t>(k)];
-    }
+    PaintBytes color{0, 0, 0, kNoBlackInk};
+    colors.Draw(color);
     if (CanPaint(color)) return color;
   }
   return std::nullopt;
