@@ -22,9 +22,9 @@ int16_t SpaceOfMode(int16_t mode) {
 int16_t HighByte(uint16_t component) { return static_cast<int16_t>(component >> 8); }
 
 // The swatch's components scaled as the filter hands them to the host.
-std::optional<std::pair<int16_t, host::Components>> SwatchComponents(const io::Swatch& swatch) {
+std::optional<std::pair<int16_t, host::Components>> SwatchComponents(const SwatchRecord& swatch) {
   const auto& c = swatch.components;
-  switch (swatch.space) {
+  switch (swatch.colorSpace) {
     case 0:
       return std::pair{int16_t{plugIncolorServicesRGBSpace},
                        host::Components{HighByte(c[0]), HighByte(c[1]), HighByte(c[2]), 0}};
@@ -85,7 +85,7 @@ std::optional<PaintBytes> PaintRules::FromRgb(const _t_ASRGBColor& color) {
   return Convert(plugIncolorServicesRGBSpace, {HighByte(color.red), HighByte(color.green), HighByte(color.blue), 0});
 }
 
-std::optional<PaintBytes> PaintRules::FromSwatch(const io::Swatch& swatch) {
+std::optional<PaintBytes> PaintRules::FromSwatch(const SwatchRecord& swatch) {
   const auto source = SwatchComponents(swatch);
   if (!source) return std::nullopt;
   return Convert(source->first, source->second);

@@ -14,7 +14,7 @@
 #include "flats/DistinctColours.h"
 #include "host/ColorTransforms.h"
 #include "interface/FillTest.h"
-#include "io/SwatchFile.h"
+#include "interface/SwatchFile.h"
 
 namespace tessel::pipeline {
 
@@ -47,7 +47,7 @@ class PaintRules {
 
   // A colour as the filter would get it from the host; nothing when it cannot be converted.
   std::optional<PaintBytes> FromRgb(const _t_ASRGBColor& color);
-  std::optional<PaintBytes> FromSwatch(const io::Swatch& swatch);
+  std::optional<PaintBytes> FromSwatch(const SwatchRecord& swatch);
   // Whether the filter would paint with `color`: not too dark, and failing the
   // fill test as chosen and as painted (fourth byte 255).
   bool CanPaint(const PaintBytes& color) const;
