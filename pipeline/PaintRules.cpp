@@ -5,6 +5,7 @@
 
 #include "base/ParamItems.h"
 #include "interface/RandomPaint.h"
+#include "interface/ServicesColor.h"
 
 namespace tessel::pipeline {
 
@@ -16,33 +17,6 @@ int16_t SpaceOfMode(int16_t mode) {
     case plugInModeCMYKColor: return plugIncolorServicesCMYKSpace;
     case plugInModeLabColor: return plugIncolorServicesLabSpace;
     default: return plugIncolorServicesRGBSpace;
-  }
-}
-
-int16_t HighByte(uint16_t component) { return static_cast<int16_t>(component >> 8); }
-
-// The swatch's components scaled as the filter hands them to the host.
-std::optional<std::pair<int16_t, host::Components>> SwatchComponents(const SwatchRecord& swatch) {
-  const auto& c = swatch.components;
-  switch (swatch.colorSpace) {
-    case 0:
-      return std::pair{int16_t{plugIncolorServicesRGBSpace},
-                       host::Components{HighByte(c[0]), HighByte(c[1]), HighByte(c[2]), 0}};
-    case 1:
-      return std::pair{int16_t{plugIncolorServicesHSBSpace},
-                       host::Components{static_cast<int16_t>(c[0] / 182), HighByte(c[1]), HighByte(c[2]), 0}};
-    case 2:
-      return std::pair{int16_t{plugIncolorServicesCMYKSpace},
-                       host::Components{HighByte(c[0]), HighByte(c[1]), HighByte(c[2]), HighByte(c[3])}};
-    case 7: {
-      const auto chroma = [](uint16_t v) { return static_cast<int16_t>(static_cast<int16_t>(v) / 100 + 128); };
-      return std::pair{int16_t{plugIncolorServicesLabSpace},
-                       host::Components{static_cast<int16_t>(c[0] / 39), chroma(c[1]), chroma(c[2]), 0}};
-    }
-    case 8:
-      return std::pair{int16_t{plugIncolorServicesGraySpace},
-                       host::Components{static_cast<int16_t>(std::clamp((10000 - int{c[0]}) / 39, 0, 255)), 0, 0, 0}};
-    default: return std::nullopt;  // colour books
   }
 }
 
@@ -72,8 +46,9 @@ PaintRules::PaintRules(int16_t imageMode, int planes, const RunParameters& param
   FillTest::SetRange(fill.data(), parameters.tolerance, mTest.planes, mTest.low, mTest.high);
 }
 
-std::optional<PaintBytes> PaintRules::Convert(int16_t space, const host::Components& components) {
-  const auto converted = mTransforms.Convert(host::DecodeComponents(space, components), host::DeviceSpaceOf(mSpace));
+std::optional<PaintBytes> PaintRules::Convert(int16_t space, const int16_t (&components)[4]) {
+  const host::Components in{components[0], components[1], components[2], components[3]};
+  const auto converted = mTransforms.Convert(host::DecodeComponents(space, in), host::DeviceSpaceOf(mSpace));
   if (!converted) return std::nullopt;
   const host::Components out = host::EncodeComponents(mSpace, *converted);
   PaintBytes bytes{};
@@ -82,13 +57,17 @@ std::optional<PaintBytes> PaintRules::Convert(int16_t space, const host::Compone
 }
 
 std::optional<PaintBytes> PaintRules::FromRgb(const _t_ASRGBColor& color) {
-  return Convert(plugIncolorServicesRGBSpace, {HighByte(color.red), HighByte(color.green), HighByte(color.blue), 0});
+  int16_t components[4];
+  ServicesColor::FromRgb(color, components);
+  return Convert(plugIncolorServicesRGBSpace, components);
 }
 
 std::optional<PaintBytes> PaintRules::FromSwatch(const SwatchRecord& swatch) {
-  const auto source = SwatchComponents(swatch);
-  if (!source) return std::nullopt;
-  return Convert(source->first, source->second);
+  const int16_t space = ServicesColor::SwatchSpace(swatch.colorSpace);
+  if (space == ServicesColor::kNoSpace) return std::nullopt;
+  int16_t components[4];
+  ServicesColor::FromSwatch(space, swatch.components, components);
+  return Convert(space, components);
 }
 
 bool PaintRules::CanPaint(const PaintBytes& color) const { return ::CanPaint(mTest, color.data(), mMode); }

@@ -60,7 +60,7 @@ class PaintRules {
   std::optional<PaintBytes> DrawPaint(std::mt19937& random);
 
  private:
-  std::optional<PaintBytes> Convert(int16_t space, const host::Components& components);
+  std::optional<PaintBytes> Convert(int16_t space, const int16_t (&components)[4]);
 
   int16_t mMode;
   int16_t mSpace;
