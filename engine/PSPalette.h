@@ -2,22 +2,16 @@
 #pragma once
 
 #include <cstdint>
-#include <istream>
 #include <vector>
 
-// One swatch: the swatch format's colour-space id and four components in host
-// byte order (Lab's a and b are signed values stored in the same bits).
-class CPSPaletteColor {
- public:
-  uint16_t colorSpace = 0;
-  uint16_t components[4] = {0, 0, 0, 0};
+#include "interface/SwatchFile.h"
 
+// One swatch as the file holds it.
+class CPSPaletteColor : public SwatchRecord {
+ public:
   // The host colour-services space of this swatch's colour space, or -1.
   int16_t GetColorServicesSpace() const;
 };
-
-// Reads one 10-byte record as stored (big-endian); returns `in`.
-std::istream& operator>>(std::istream& in, CPSPaletteColor& color);
 
 class CPSPalette {
  public:

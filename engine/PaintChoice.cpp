@@ -1,10 +1,10 @@
 // The fill range, the paint-colour check and the choice of each region's colour.
-#include <algorithm>
 #include <cstdlib>
 
 #include "engine/PSPalette.h"
 #include "engine/PaintColor.h"
 #include "engine/TesselFill.h"
+#include "interface/RandomPaint.h"
 
 namespace {
 
@@ -13,28 +13,12 @@ constexpr int kPaletteTries = 9;
 // Attempts the palette is counted as after all its tries failed.
 constexpr int kAttemptsAfterPalette = 10;
 constexpr int kAttemptBudget = 100;
-constexpr uint8_t kNoBlackInk = 255;
-
-// Random colour bytes alternate: a dark byte is followed by a light one and a
-// light byte by a dark one; `shade` carries the previous byte over.
-void DrawRandomColor(uint8_t (&color)[4], int& shade) {
-  for (int k = 0; k < 3; ++k) {
-    const int r = std::rand();
-    color[k] = static_cast<uint8_t>(shade < 128 ? 63 + r % 192 : r % 192);
-    shade = color[k];
-  }
-}
 
 }  // namespace
 
 void CTessel::SetFillColor(_t_ASRGBColor& color, unsigned int tolerance) {
   ConvertColor(color, mFillLow);
-  const int64_t reach = tolerance;
-  for (int k = 0; k < std::min<int>(mPlanes, 4); ++k) {
-    const int64_t v = mFillLow[k];
-    mFillHigh[k] = static_cast<uint8_t>(std::min<int64_t>(v + reach, 255));
-    mFillLow[k] = static_cast<uint8_t>(std::max<int64_t>(v - reach, 0));
-  }
+  FillTest::SetRange(mFillLow, tolerance, mPlanes, mFillLow, mFillHigh);
 }
 
 bool CTessel::ValidatePaintColor(bool allowDark) {
@@ -63,9 +47,9 @@ void CTessel::NextColor() {
     }
   }
   if (!chosen) {
-    int shade = std::rand() % 255;
+    AlternatingColors randomColors([] { return std::rand(); });
     do {
-      DrawRandomColor(mPaintColor, shade);
+      randomColors.Draw(mPaintColor);
       chosen = CanPaint(test, mPaintColor, mode);
     } while (!chosen && ++attempts < kAttemptBudget);
   }

@@ -2,16 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-constexpr uint8_t kNoBlackInk = 255;
-}
-
-bool CanPaint(const FillTest& test, const uint8_t (&color)[4], int16_t imageMode) {
-  if (test.Passes(color, 1) || DarknessRule::IsTooDark(color, test.planes, imageMode)) return false;
-  const uint8_t painted[4] = {color[0], color[1], color[2], kNoBlackInk};
-  return !test.Passes(painted, 1);
-}
-
 bool FindPaintColor(const FillTest& test, int16_t imageMode, uint8_t (&color)[4]) {
   const int freeBytes = std::clamp(test.planes, 0, 3);
   uint8_t candidate[4] = {color[0], color[1], color[2], kNoBlackInk};

@@ -97,11 +97,13 @@ DistinctSummary MakeDistinct(const flats::RegionMask& mask, io::ImageFile& resul
   // The palette the filter read, as it converted it.
   std::vector<std::optional<PaintBytes>> swatches;
   std::vector<bool> usable;
-  if (!parameters.random && !parameters.palette.empty() && !presetsFolder.empty())
-    for (const io::Swatch& swatch : io::ReadSwatchFile(host::SwatchFolder(presetsFolder) + "/" + parameters.palette)) {
+  if (!parameters.random && !parameters.palette.empty() && !presetsFolder.empty()) {
+    const std::string path = host::SwatchFolder(presetsFolder) + "/" + parameters.palette;
+    SwatchFile::Read(path.c_str(), [&](const SwatchRecord& swatch) {
       swatches.push_back(rules.FromSwatch(swatch));
       usable.push_back(swatches.back() && rules.CanPaint(*swatches.back()));
-    }
+    });
+  }
   summary.paletteSize = swatches.size();
   summary.usable = static_cast<size_t>(std::count(usable.begin(), usable.end(), true));
 

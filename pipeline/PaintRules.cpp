@@ -1,8 +1,11 @@
 #include "pipeline/PaintRules.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "base/ParamItems.h"
+#include "interface/RandomPaint.h"
+#include "interface/ServicesColor.h"
 
 namespace tessel::pipeline {
 
@@ -16,35 +19,6 @@ int16_t SpaceOfMode(int16_t mode) {
     default: return plugIncolorServicesRGBSpace;
   }
 }
-
-int16_t HighByte(uint16_t component) { return static_cast<int16_t>(component >> 8); }
-
-// The swatch's components scaled as the filter hands them to the host.
-std::optional<std::pair<int16_t, host::Components>> SwatchComponents(const io::Swatch& swatch) {
-  const auto& c = swatch.components;
-  switch (swatch.space) {
-    case 0:
-      return std::pair{int16_t{plugIncolorServicesRGBSpace},
-                       host::Components{HighByte(c[0]), HighByte(c[1]), HighByte(c[2]), 0}};
-    case 1:
-      return std::pair{int16_t{plugIncolorServicesHSBSpace},
-                       host::Components{static_cast<int16_t>(c[0] / 182), HighByte(c[1]), HighByte(c[2]), 0}};
-    case 2:
-      return std::pair{int16_t{plugIncolorServicesCMYKSpace},
-                       host::Components{HighByte(c[0]), HighByte(c[1]), HighByte(c[2]), HighByte(c[3])}};
-    case 7: {
-      const auto chroma = [](uint16_t v) { return static_cast<int16_t>(static_cast<int16_t>(v) / 100 + 128); };
-      return std::pair{int16_t{plugIncolorServicesLabSpace},
-                       host::Components{static_cast<int16_t>(c[0] / 39), chroma(c[1]), chroma(c[2]), 0}};
-    }
-    case 8:
-      return std::pair{int16_t{plugIncolorServicesGraySpace},
-                       host::Components{static_cast<int16_t>(std::clamp((10000 - int{c[0]}) / 39, 0, 255)), 0, 0, 0}};
-    default: return std::nullopt;  // colour books
-  }
-}
-
-constexpr uint8_t kNearWhite = 250, kDarkestGrey = 16, kGreySpread = 1, kDarkLevel = 90, kLightestBlackInk = 200;
 
 }  // namespace
 
@@ -65,20 +39,16 @@ RunParameters ParametersOf(const base::Descriptor& recorded) {
 
 PaintRules::PaintRules(int16_t imageMode, int planes, const RunParameters& parameters,
                        host::ColorTransforms& transforms)
-    : mMode(imageMode),
-      mSpace(SpaceOfMode(imageMode)),
-      mPlanes(std::clamp(planes, 1, 4)),
-      mAntiAliased(parameters.antiAliased),
-      mTransforms(transforms) {
+    : mMode(imageMode), mSpace(SpaceOfMode(imageMode)), mTransforms(transforms) {
+  mTest.planes = std::clamp(planes, 1, 4);
+  mTest.antiAliased = parameters.antiAliased;
   const PaintBytes fill = FromRgb(parameters.fill).value_or(PaintBytes{});
-  for (int k = 0; k < mPlanes; ++k) {
-    mLow[k] = static_cast<uint8_t>(std::max(fill[k] - parameters.tolerance, 0));
-    mHigh[k] = static_cast<uint8_t>(std::min(fill[k] + parameters.tolerance, 255));
-  }
+  FillTest::SetRange(fill.data(), parameters.tolerance, mTest.planes, mTest.low, mTest.high);
 }
 
-std::optional<PaintBytes> PaintRules::Convert(int16_t space, const host::Components& components) {
-  const auto converted = mTransforms.Convert(host::DecodeComponents(space, components), host::DeviceSpaceOf(mSpace));
+std::optional<PaintBytes> PaintRules::Convert(int16_t space, const int16_t (&components)[4]) {
+  const host::Components in{components[0], components[1], components[2], components[3]};
+  const auto converted = mTransforms.Convert(host::DecodeComponents(space, in), host::DeviceSpaceOf(mSpace));
   if (!converted) return std::nullopt;
   const host::Components out = host::EncodeComponents(mSpace, *converted);
   PaintBytes bytes{};
@@ -87,37 +57,23 @@ std::optional<PaintBytes> PaintRules::Convert(int16_t space, const host::Compone
 }
 
 std::optional<PaintBytes> PaintRules::FromRgb(const _t_ASRGBColor& color) {
-  return Convert(plugIncolorServicesRGBSpace, {HighByte(color.red), HighByte(color.green), HighByte(color.blue), 0});
+  int16_t components[4];
+  ServicesColor::FromRgb(color, components);
+  return Convert(plugIncolorServicesRGBSpace, components);
 }
 
-std::optional<PaintBytes> PaintRules::FromSwatch(const io::Swatch& swatch) {
-  const auto source = SwatchComponents(swatch);
-  if (!source) return std::nullopt;
-  return Convert(source->first, source->second);
+std::optional<PaintBytes> PaintRules::FromSwatch(const SwatchRecord& swatch) {
+  const int16_t space = ServicesColor::SwatchSpace(swatch.colorSpace);
+  if (space == ServicesColor::kNoSpace) return std::nullopt;
+  int16_t components[4];
+  ServicesColor::FromSwatch(space, swatch.components, components);
+  return Convert(space, components);
 }
 
-bool PaintRules::PassesFillTest(const PaintBytes& c) const {
-  if (mAntiAliased) {
-    const auto [lo, hi] = std::minmax_element(c.begin(), c.begin() + mPlanes);
-    return *lo > kNearWhite || (*hi > kDarkestGrey && *hi - *lo <= kGreySpread);
-  }
-  for (int k = 0; k < mPlanes; ++k)
-    if (c[k] < mLow[k] || c[k] > mHigh[k]) return false;
-  return true;
-}
-
-bool PaintRules::CanPaint(const PaintBytes& color) const {
-  bool tooDark = true;
-  if (mMode == plugInModeCMYKColor) {
-    tooDark = color[3] < kLightestBlackInk;
-  } else {
-    for (int k = 0; k < mPlanes; ++k) tooDark = tooDark && color[k] <= kDarkLevel;
-  }
-  return !tooDark && !PassesFillTest(color) && !PassesFillTest(Painted(color));
-}
+bool PaintRules::CanPaint(const PaintBytes& color) const { return ::CanPaint(mTest, color.data(), mMode); }
 
 PaintBytes PaintRules::Painted(PaintBytes color) {
-  color[3] = 255;
+  color[3] = kNoBlackInk;
   return color;
 }
 
@@ -130,14 +86,10 @@ std::optional<flats::Lab> PaintRules::ToLab(const PaintBytes& color) {
 
 std::optional<PaintBytes> PaintRules::DrawPaint(std::mt19937& random) {
   constexpr int kTries = 100;
-  int shade = static_cast<int>(random() % 255);
+  AlternatingColors colors(std::ref(random));
   for (int t = 0; t < kTries; ++t) {
-    PaintBytes color{0, 0, 0, 255};
-    for (int k = 0; k < 3; ++k) {
-      const auto r = static_cast<int>(random() % 192);
-      color[static_cast<size_t>(k)] = static_cast<uint8_t>(shade < 128 ? 63 + r : r);
-      shade = color[static_cast<size_t>(k)];
-    }
+    PaintBytes color{0, 0, 0, kNoBlackInk};
+    colors.Draw(color);
     if (CanPaint(color)) return color;
   }
   return std::nullopt;

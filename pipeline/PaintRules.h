@@ -1,7 +1,8 @@
 // The filter's choice of paint colours, reproduced in the host from the
 // run's parameters (as the filter recorded them) and the page's mode: which
-// colours it may paint with, and how colours reach the page's bytes, through
-// the same conversions the host's colour services make for it.
+// colours it may paint with, by the filter's own rules, and how colours reach
+// the page's bytes, through the same conversions the host's colour services
+// make for it.
 #pragma once
 
 #include <array>
@@ -12,7 +13,8 @@
 #include "base/Descriptor.h"
 #include "flats/DistinctColours.h"
 #include "host/ColorTransforms.h"
-#include "io/SwatchFile.h"
+#include "interface/FillTest.h"
+#include "interface/SwatchFile.h"
 
 namespace tessel::pipeline {
 
@@ -45,7 +47,7 @@ class PaintRules {
 
   // A colour as the filter would get it from the host; nothing when it cannot be converted.
   std::optional<PaintBytes> FromRgb(const _t_ASRGBColor& color);
-  std::optional<PaintBytes> FromSwatch(const io::Swatch& swatch);
+  std::optional<PaintBytes> FromSwatch(const SwatchRecord& swatch);
   // Whether the filter would paint with `color`: not too dark, and failing the
   // fill test as chosen and as painted (fourth byte 255).
   bool CanPaint(const PaintBytes& color) const;
@@ -58,14 +60,11 @@ class PaintRules {
   std::optional<PaintBytes> DrawPaint(std::mt19937& random);
 
  private:
-  bool PassesFillTest(const PaintBytes& color) const;
-  std::optional<PaintBytes> Convert(int16_t space, const host::Components& components);
+  std::optional<PaintBytes> Convert(int16_t space, const int16_t (&components)[4]);
 
   int16_t mMode;
   int16_t mSpace;
-  int mPlanes;  // tested: at most 4
-  bool mAntiAliased;
-  PaintBytes mLow{}, mHigh{};
+  FillTest mTest{};
   host::ColorTransforms& mTransforms;
 };
 

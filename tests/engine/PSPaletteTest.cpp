@@ -112,13 +112,12 @@ TEST_F(SwatchFile, RecordsAreHeldInHostOrder) {
   EXPECT_EQ(ColoursOf(Write(rgb)), (std::vector<Words>{{0, 4660, 43981, 65280, 0}}));
 }
 
-TEST(SwatchRecord, ReadsTenBytesAsStored) {
+TEST(SwatchRecord, ReadsTenBigEndianBytes) {
   std::istringstream in(std::string("\x00\x08\x01\x02\x03\x04\x05\x06\x07\x08\x09", 11));
-  CPSPaletteColor color;
-  ASSERT_TRUE(in >> color);
-  const auto* raw = reinterpret_cast<const unsigned char*>(&color.colorSpace);
-  EXPECT_EQ(raw[0], 0x00);
-  EXPECT_EQ(raw[1], 0x08);
+  SwatchRecord record;
+  ASSERT_TRUE(::SwatchFile::ReadRecord(in, record));
+  EXPECT_EQ(record.colorSpace, 8);
+  EXPECT_EQ(record.components[3], 0x0708);
   EXPECT_EQ(static_cast<char>(in.get()), '\x09');
 }
 
