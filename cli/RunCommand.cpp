@@ -18,6 +18,7 @@
 #include "cli/ProgressBar.h"
 #include "host/Presets.h"
 #include "io/ActionFile.h"
+#include "io/FileFormats.h"
 #include "io/ImageFile.h"
 #include "io/LayeredOutput.h"
 #include "io/PendingOutput.h"
@@ -89,7 +90,8 @@ void RequireMergeable(const std::vector<std::string>& inputs, pipeline::FlatsOut
 // is filtered; a page that cannot be read is left to its run.
 void RequireLayerable(const PageJob& page, const RunOptions& request) {
   if (request.flatsOnly)
-    Usage(page.output + ": a .psd or .ora output holds the lines over the flats; write --flats-only to a .png or .tif");
+    Usage(page.output + ": a " + io::LayeredExtensions() +
+          " output holds the lines over the flats; write --flats-only to a .png or .tif");
   std::optional<io::ImageHeader> header;
   try {
     header = io::ReadImageHeader(page.input);

@@ -4,13 +4,12 @@
 #include <vips/vips.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
-#include <iterator>
 #include <memory>
 #include <mutex>
 
 #include "base/PagesMappedAhead.h"
+#include "io/FileFormats.h"
 #include "io/PngDecoder.h"
 #include "io/PngEncoder.h"
 
@@ -21,8 +20,6 @@ const char kSupportedImages[] =
     "CMYK (TIFF, JPEG) or Lab (TIFF); grey, RGB and CMYK may have transparency (PNG, TIFF)";
 
 namespace {
-
-enum class Format { kPng, kTiff, kJpeg };
 
 struct VipsUnref {
   void operator()(void* object) const { g_object_unref(object); }
@@ -56,26 +53,6 @@ std::string TakeVipsError() {
   throw ImageFileError(path + ": " + reason);
 }
 
-
-// The page files read and written, by extension, in the order messages name them.
-struct PageExtension {
-  const char* extension;
-  Format format;
-};
-constexpr PageExtension kPageExtensions[] = {
-    {".png", Format::kPng}, {".tif", Format::kTiff}, {".tiff", Format::kTiff},
-    {".jpg", Format::kJpeg}, {".jpeg", Format::kJpeg},
-};
-
-bool FormatOfExtension(const std::string& path, Format& format) {
-  const std::string extension = LowerExtension(path);
-  for (const PageExtension& known : kPageExtensions)
-    if (extension == known.extension) {
-      format = known.format;
-      return true;
-    }
-  return false;
-}
 
 const char* ModeName(int16_t imageMode) {
   switch (imageMode) {
@@ -323,28 +300,6 @@ VipsImagePtr WrapPixels(const ImageFile& image, base::RowGate* gate) {
 
 }  // namespace
 
-std::string LowerExtension(const std::string& path) {
-  const auto dot = path.rfind('.');
-  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return {};
-  std::string extension = path.substr(dot);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension;
-}
-
-bool IsImageFileName(const std::string& path) {
-  Format format;
-  return FormatOfExtension(path, format);
-}
-
-std::string ImageFileExtensions() {
-  std::string list;
-  const size_t count = std::size(kPageExtensions);
-  for (size_t i = 0; i < count; ++i)
-    list += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + kPageExtensions[i].extension;
-  return list;
-}
-
 std::string IccProfileOf(const ImageFile& image) {
   for (const ImageFileTraits::Field& field : image.traits.fields)
     if (field.name == VIPS_META_ICC_NAME && field.kind == ImageFileTraits::Field::kBlob) return field.bytes;
@@ -352,15 +307,15 @@ std::string IccProfileOf(const ImageFile& image) {
 }
 
 void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparency) {
-  Format format;
-  if (!FormatOfExtension(path, format))
-    Fail(path, "the output's extension must be " + ImageFileExtensions() + ", or .psd or .ora for layers");
+  if (!IsImageFileName(path))
+    Fail(path, "the output's extension must be " + ImageFileExtensions() + ", or " + LayeredExtensions() + " for layers");
+  const FileFormat format = *FormatOf(path);
   const bool cmykOrLab = imageMode == plugInModeCMYKColor || imageMode == plugInModeLabColor;
-  if (format == Format::kPng && cmykOrLab)
+  if (format == FileFormat::kPng && cmykOrLab)
     Fail(path, std::string("PNG cannot hold ") + ModeName(imageMode) + " images; write a .tif instead");
-  if (format == Format::kJpeg && imageMode == plugInModeLabColor)
+  if (format == FileFormat::kJpeg && imageMode == plugInModeLabColor)
     Fail(path, "JPEG cannot hold Lab images here; write a .tif instead");
-  if (format == Format::kJpeg && hasTransparency)
+  if (format == FileFormat::kJpeg && hasTransparency)
     Fail(path, "JPEG cannot hold transparency; write a .png or .tif instead");
 }
 
@@ -423,8 +378,7 @@ ImageHeader ReadImageHeader(const std::string& path) {
 
 void SaveImageFile(ImageFile& image, const std::string& path, base::RowGate* gate) {
   CheckSavable(path, image.imageMode, image.hasTransparency);
-  Format format = Format::kPng;
-  FormatOfExtension(path, format);
+  const FileFormat format = *FormatOf(path);
   StartVips();
   if (NeedsFlipping(image.imageMode)) {
     // Turned in place, so only once the page is whole.
@@ -435,16 +389,19 @@ void SaveImageFile(ImageFile& image, const std::string& path, base::RowGate* gat
   if (!out) Fail(path, TakeVipsError());
   int failed = 0;
   switch (format) {
-    case Format::kPng:
+    case FileFormat::kPng:
       failed = vips_pngsave(out.get(), path.c_str(), "compression", kPngCompression, "filter",
                             VIPS_FOREIGN_PNG_FILTER_NONE, nullptr);
       break;
-    case Format::kTiff:
+    case FileFormat::kTiff:
       failed = vips_tiffsave(out.get(), path.c_str(), "compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW, nullptr);
       break;
-    case Format::kJpeg:
+    case FileFormat::kJpeg:
       failed = vips_jpegsave(out.get(), path.c_str(), "Q", 95, nullptr);
       break;
+    case FileFormat::kPsd:
+    case FileFormat::kOra:
+      break;  // refused by CheckSavable
   }
   if (failed) Fail(path, "cannot be written: " + TakeVipsError());
 }

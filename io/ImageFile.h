@@ -94,16 +94,6 @@ void SaveImageFile(ImageFile& image, const std::string& path, base::RowGate* gat
 // ImageFileError as SaveImageFile.
 std::string OnePixelPng(const ImageFile& image);
 
-// The extension of `path` in lower case with its dot; empty when it has none.
-std::string LowerExtension(const std::string& path);
-
-// Whether `path`'s extension names a page file this host reads and writes
-// (.png, .tif, .tiff, .jpg, .jpeg; in any case).
-bool IsImageFileName(const std::string& path);
-
-// Those extensions for messages: ".png, .tif, .tiff, .jpg or .jpeg".
-std::string ImageFileExtensions();
-
 // Names the supported formats, depths and modes, for messages and help.
 extern const char kSupportedImages[];
 

@@ -1,8 +1,6 @@
 #include "io/LayeredOutput.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "io/FileFormats.h"
 #include "io/OraFile.h"
 #include "io/PsdFile.h"
 
@@ -10,18 +8,13 @@ namespace tessel::io {
 
 namespace {
 
-bool IsOra(const std::string& path) { return LowerExtension(path) == ".ora"; }
+bool IsOra(const std::string& path) { return FormatOf(path) == FileFormat::kOra; }
 
 [[noreturn]] void Refuse(const std::string& output, const std::string& reason) {
   throw ImageFileError(output + ": " + reason);
 }
 
 }  // namespace
-
-bool IsLayeredOutput(const std::string& path) {
-  const std::string extension = LowerExtension(path);
-  return extension == ".psd" || extension == ".ora";
-}
 
 void CheckLayerable(const std::string& output, const ImageHeader& header) {
   if (header.imageMode == plugInModeLabColor)

@@ -10,16 +10,14 @@
 
 namespace tessel::io {
 
-// Whether `path` ends in .psd or .ora, in any case.
-bool IsLayeredOutput(const std::string& path);
-
 // Throws ImageFileError, naming `output` and what to do instead, when its
 // format cannot hold the page `header` describes: OpenRaster holds grey and
 // RGB; PSD grey, RGB and CMYK, at most 30,000 pixels a side. Lab is refused
 // in both, as multiplying has no meaning in Lab.
 void CheckLayerable(const std::string& output, const ImageHeader& header);
 
-// Writes `asRead` over `flats` as the layered file `path`'s extension names.
+// Writes `asRead` over `flats` as the layered file `path`'s extension names
+// (see FileFormats.h).
 // Throws ImageFileError; `path` may then hold a partial file.
 void WriteLayered(const base::ImageBuffer& asRead, const ImageFile& flats, const std::string& path,
                   LayeredTimings& timings);

@@ -7,6 +7,7 @@
 #include "base/ParamItems.h"
 #include "base/RowGate.h"
 #include "base/Stopwatch.h"
+#include "io/FileFormats.h"
 #include "host/FilterSession.h"
 #include "io/ImageFile.h"
 #include "io/LayeredOutput.h"

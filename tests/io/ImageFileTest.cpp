@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "io/FileFormats.h"
 #include "io/ImageFile.h"
 #include "tests/support/TempFolders.h"
 
@@ -170,6 +171,12 @@ TEST_F(ImageFileTest, OutputFormatsRefuseWhatTheyCannotHold) {
     EXPECT_EQ(refusal(path, plugInModeRGBColor, false), "") << path;
   EXPECT_EQ(refusal("a.tif", plugInModeCMYKColor, true), "");
   EXPECT_EQ(refusal("a.tif", plugInModeLabColor, false), "");
+  // Layered names are no pages: refused here, naming what they are for, and taken by the layered writers.
+  for (const char* path : {"a.psd", "a.ORA"}) {
+    EXPECT_NE(refusal(path, plugInModeRGBColor, false).find(", or .psd or .ora for layers"), std::string::npos) << path;
+    EXPECT_TRUE(io::IsLayeredOutput(path) && !io::IsImageFileName(path)) << path;
+  }
+  EXPECT_FALSE(io::IsLayeredOutput("a.png") || io::IsLayeredOutput("dir.psd/a"));
 }
 
 }  // namespace
