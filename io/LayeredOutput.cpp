@@ -25,9 +25,10 @@ void CheckLayerable(const std::string& output, const ImageHeader& header) {
       Refuse(output, "OpenRaster holds grey and RGB pages only; write a CMYK page's layers to a .psd");
     return;
   }
-  if (header.width > kPsdMaxSide || header.height > kPsdMaxSide)
+  const base::ImageGeometry& page = header.geometry;
+  if (page.width > kPsdMaxSide || page.height > kPsdMaxSide)
     Refuse(output, "a PSD file holds pages of at most 30,000 pixels a side, and this page is " +
-                       std::to_string(header.width) + " x " + std::to_string(header.height) +
+                       std::to_string(page.width) + " x " + std::to_string(page.height) +
                        "; write its layers to an .ora (grey or RGB), or its merged image to a .tif");
 }
 

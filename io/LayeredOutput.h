@@ -7,6 +7,7 @@
 
 #include "io/ImageFile.h"
 #include "io/LayeredPage.h"
+#include "io/PageFile.h"
 
 namespace tessel::io {
 
