@@ -7,6 +7,8 @@
 
 #include "io/FileFormats.h"
 #include "io/ImageFile.h"
+#include "io/PageFile.h"
+#include "tests/support/FileOpens.h"
 #include "tests/support/TempFolders.h"
 
 namespace tessel::host {
@@ -129,6 +131,21 @@ TEST_F(ImageFileTest, ResolutionAndProfileSurvive) {
   bool profileKept = false;
   for (const auto& field : again.traits.fields) profileKept |= field.name == "icc-profile-data" && field.bytes == profile;
   EXPECT_TRUE(profileKept);
+}
+
+TEST_F(ImageFileTest, APageIsOpenedOnceFromItsHeaderToItsPixels) {
+  // The PNG decoder's way, a PNG it leaves to libvips (16 bits, interlaced), and libvips' own.
+  for (const std::string& path : {Convert("-size 9x7 xc:red", "rgb.png"),
+                                  Convert("-size 9x7 xc:red -depth 16 -interlace PNG", "deep.png"),
+                                  Convert("-size 9x7 xc:red", "rgb.tif")}) {
+    test::FileOpens opens(path);
+    io::PageFile page(path);
+    const base::ImageGeometry header = page.header().geometry;
+    const base::ImageBuffer pixels = page.Load().pixels;
+    EXPECT_EQ(opens.Count(), 1) << path;
+    EXPECT_TRUE(pixels.width() == header.width && pixels.height() == header.height && pixels.planes() == header.planes)
+        << path;
+  }
 }
 
 TEST_F(ImageFileTest, UnsupportedOrDamagedFilesAreRefusedWithTheReason) {
