@@ -18,8 +18,8 @@ namespace tessel::io {
 void CheckLayerable(const std::string& output, const ImageHeader& header);
 
 // Writes `asRead` over `flats` as the layered file `path`'s extension names
-// (see FileFormats.h).
-// Throws ImageFileError; `path` may then hold a partial file.
+// (see FileFormats.h). Throws ImageFileError; `path` may then hold a partial
+// file.
 void WriteLayered(const base::ImageBuffer& asRead, const ImageFile& flats, const std::string& path,
                   LayeredTimings& timings);
 
