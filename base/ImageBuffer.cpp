@@ -1,9 +1,9 @@
 #include "base/ImageBuffer.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <limits>
+
+#include "base/HugePages.h"
 
 namespace tessel::base {
 
@@ -22,24 +22,10 @@ std::string Sized(int64_t bytes) {
   return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + (shift == 20 ? " MiB" : " GiB");
 }
 
-constexpr size_t kHugePage = size_t{2} << 20;
-
-// Zeroed pixels in huge pages, aligned to one; the pixels and the mapping
-// to release, or nothing when the memory cannot be had.
-uint8_t* MapHuge(size_t bytes, void*& mapping, size_t& mappedBytes) {
-  mappedBytes = (bytes + kHugePage - 1) / kHugePage * kHugePage + kHugePage;
-  mapping = mmap(nullptr, mappedBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapping == MAP_FAILED) return nullptr;
-  const auto start = reinterpret_cast<uintptr_t>(mapping);
-  auto* pixels = reinterpret_cast<uint8_t*>((start + kHugePage - 1) / kHugePage * kHugePage);
-  madvise(pixels, mappedBytes - kHugePage, MADV_HUGEPAGE);  // a hint: no harm when refused
-  return pixels;
-}
-
 }  // namespace
 
 void ImageBuffer::Release::operator()(uint8_t* pixels) const {
-  if (mapping) munmap(mapping, mappedBytes);
+  if (mappedBytes > 0) UnmapHugePages(pixels, mappedBytes);
   else std::free(pixels);
 }
 
@@ -68,10 +54,9 @@ ImageBuffer::ImageBuffer(const ImageGeometry& geometry, int64_t availableBytes) 
                      " of memory available");
 
   const auto bytes = static_cast<size_t>(mSizeBytes);
-  if (bytes >= 2 * kHugePage) {
-    Release release;
-    uint8_t* pixels = MapHuge(bytes, release.mapping, release.mappedBytes);
-    if (pixels) mPixels = std::unique_ptr<uint8_t, Release>(pixels, release);
+  if (bytes >= 2 * kHugePageBytes) {
+    if (void* pixels = MapHugePages(bytes))
+      mPixels = std::unique_ptr<uint8_t, Release>(static_cast<uint8_t*>(pixels), Release(bytes));
   } else {
     mPixels.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
   }

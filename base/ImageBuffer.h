@@ -84,10 +84,10 @@ class ImageBuffer {
   // virtual machines each first touch of a small page costs several times
   // what copying it does, and a page is touched whole as soon as it is read.
   struct Release {
-    Release() noexcept : mapping(nullptr), mappedBytes(0) {}
+    Release() noexcept : mappedBytes(0) {}
+    explicit Release(size_t mapped) noexcept : mappedBytes(mapped) {}
     void operator()(uint8_t* pixels) const;
-    void* mapping;  // the whole mapping to unmap; none: the pixels came from calloc
-    size_t mappedBytes;
+    size_t mappedBytes;  // what was asked of MapHugePages; none: the pixels came from calloc
   };
 
   ImageGeometry mGeometry;

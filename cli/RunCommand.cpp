@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -17,8 +18,10 @@
 #include "cli/Interrupt.h"
 #include "cli/ProgressBar.h"
 #include "io/ActionFile.h"
+#include "io/FileFormats.h"
 #include "io/ImageFile.h"
 #include "io/LayeredOutput.h"
+#include "io/PageFile.h"
 #include "io/PendingOutput.h"
 #include "pipeline/PageFlats.h"
 
@@ -66,30 +69,45 @@ void RequireOutputFolder(const std::string& folder) {
   }
 }
 
+// The pages' headers, each read once however many checks ask for it; none for
+// a page that cannot be read, which is left to its run to report as it
+// always does. The run opens the page again: the planned pages are not held
+// open, as a batch may have more of them than a process may hold.
+class Headers {
+ public:
+  const io::ImageHeader* Of(const std::string& input) {
+    const auto [known, added] = mRead.try_emplace(input);
+    if (added) {
+      try {
+        known->second = io::PageFile(input).header();
+      } catch (const io::ImageFileError&) {
+      }
+    }
+    return known->second ? &*known->second : nullptr;
+  }
+
+ private:
+  std::map<std::string, std::optional<io::ImageHeader>> mRead;
+};
+
 // Refused before any page is filtered: a batch should not stop half done for
-// what its first look could tell. Pages that cannot be read are left to their
-// run, which reports them as it always does.
-void RequireMergeable(const std::vector<std::string>& inputs, pipeline::FlatsOutput flats) {
+// what its first look could tell.
+void RequireMergeable(const std::vector<std::string>& inputs, pipeline::FlatsOutput flats, Headers& headers) {
   if (!pipeline::MergesOver(flats)) return;
   for (const std::string& input : inputs) {
-    try {
-      if (io::ImageModeOf(input) == plugInModeLabColor) Usage(pipeline::LabMergeRefusal(input));
-    } catch (const io::ImageFileError&) {
-    }
+    const io::ImageHeader* header = headers.Of(input);
+    if (header && header->imageMode == plugInModeLabColor) Usage(pipeline::LabMergeRefusal(input));
   }
 }
 
 // A layered output is checked against its page's header, before any page
-// is filtered; a page that cannot be read is left to its run.
-void RequireLayerable(const PageJob& page, const RunOptions& request) {
+// is filtered.
+void RequireLayerable(const PageJob& page, const RunOptions& request, Headers& headers) {
   if (request.flatsOnly)
-    Usage(page.output + ": a .psd or .ora output holds the lines over the flats; write --flats-only to a .png or .tif");
-  std::optional<io::ImageHeader> header;
-  try {
-    header = io::ReadImageHeader(page.input);
-  } catch (const io::ImageFileError&) {
-    return;
-  }
+    Usage(page.output + ": a " + io::LayeredExtensions() +
+          " output holds the lines over the flats; write --flats-only to a .png or .tif");
+  const io::ImageHeader* header = headers.Of(page.input);
+  if (!header) return;
   try {
     io::CheckLayerable(page.output, *header);
   } catch (const io::ImageFileError& e) {
@@ -114,7 +132,8 @@ std::vector<PageJob> PlanPages(const RunOptions& request) {
     }
   }
 
-  RequireMergeable(inputs, pipeline::FlatsOf(request));
+  Headers headers;
+  RequireMergeable(inputs, pipeline::FlatsOf(request), headers);
   const bool outputIsFolder = !request.inPlace && (severalPages || fs::is_directory(request.output));
   if (outputIsFolder && severalPages) RequireOutputFolder(request.output);
   std::vector<PageJob> pages;
@@ -131,7 +150,7 @@ std::vector<PageJob> PlanPages(const RunOptions& request) {
   }
   for (const PageJob& page : pages) {
     if (io::IsLayeredOutput(page.output)) {
-      RequireLayerable(page, request);
+      RequireLayerable(page, request, headers);
     } else {
       try {
         // RGB fits every format: this checks only that the extension names one.

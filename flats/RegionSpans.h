@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/HugePageAllocator.h"
+#include "base/HugePages.h"
 #include "base/ImageBuffer.h"
 #include "flats/RegionRuns.h"
 

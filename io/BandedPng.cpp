@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "io/FileFormats.h"
 #include "io/PngEncoder.h"
 #include "io/WrittenFile.h"
 
@@ -158,7 +159,7 @@ std::string ZlibHeader() {
 
 bool CanSavePngInBands(const ImageFile& image, const std::string& path) {
   const base::ImageBuffer& pixels = image.pixels;
-  return LowerExtension(path) == ".png" &&
+  return FormatOf(path) == FileFormat::kPng &&
          (image.imageMode == plugInModeGrayScale || image.imageMode == plugInModeRGBColor) &&
          pixels.columnBytes() == pixels.planes() && pixels.rowBytes() == pixels.width() * pixels.planes();
 }

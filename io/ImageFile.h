@@ -55,29 +55,12 @@ std::string IccProfileOf(const ImageFile& image);
 // JPEG), or when the extension names no supported format.
 void CheckSavable(const std::string& path, int16_t imageMode, bool hasTransparency);
 
-// Reads the whole of `path`. Throws ImageFileError for a file that is
-// missing, unreadable, damaged, of several pages, or of a format, depth or
-// mode not supported, and for pixels that cannot be held: more than
-// `availableBytes`, the memory the machine can give, are refused before any
-// is allocated.
+// Reads the whole of `path`, as a PageFile opened and loaded. Throws
+// ImageFileError for a file that is missing, unreadable, damaged, of several
+// pages, or of a format, depth or mode not supported, and for pixels that
+// cannot be held: more than `availableBytes`, the memory the machine can
+// give, are refused before any is allocated.
 ImageFile LoadImageFile(const std::string& path, int64_t availableBytes = base::AvailableMemory());
-
-// The editor's mode `path` would be read in, from its header alone. Throws
-// ImageFileError as LoadImageFile.
-int16_t ImageModeOf(const std::string& path);
-
-// What the header tells of `path`: the editor's mode, transparency, size.
-// Throws ImageFileError as LoadImageFile.
-struct ImageHeader {
-  int16_t imageMode;
-  bool hasTransparency;
-  int64_t width;
-  int64_t height;
-};
-ImageHeader ReadImageHeader(const std::string& path);
-// The buffer LoadImageFile lays the file's pixels out in, from its header
-// alone. Throws ImageFileError as LoadImageFile.
-base::ImageGeometry ReadPageGeometry(const std::string& path);
 
 // Writes `image` to `path` in the format its extension names. Turns the
 // pixels back into the file's conventions in place first, so the buffer is
@@ -93,16 +76,6 @@ void SaveImageFile(ImageFile& image, const std::string& path, base::RowGate* gat
 // around the image data that the whole page's file carries too. Throws
 // ImageFileError as SaveImageFile.
 std::string OnePixelPng(const ImageFile& image);
-
-// The extension of `path` in lower case with its dot; empty when it has none.
-std::string LowerExtension(const std::string& path);
-
-// Whether `path`'s extension names a page file this host reads and writes
-// (.png, .tif, .tiff, .jpg, .jpeg; in any case).
-bool IsImageFileName(const std::string& path);
-
-// Those extensions for messages: ".png, .tif, .tiff, .jpg or .jpeg".
-std::string ImageFileExtensions();
 
 // Names the supported formats, depths and modes, for messages and help.
 extern const char kSupportedImages[];

@@ -1,8 +1,6 @@
 #include "io/LayeredOutput.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "io/FileFormats.h"
 #include "io/OraFile.h"
 #include "io/PsdFile.h"
 
@@ -10,18 +8,13 @@ namespace tessel::io {
 
 namespace {
 
-bool IsOra(const std::string& path) { return LowerExtension(path) == ".ora"; }
+bool IsOra(const std::string& path) { return FormatOf(path) == FileFormat::kOra; }
 
 [[noreturn]] void Refuse(const std::string& output, const std::string& reason) {
   throw ImageFileError(output + ": " + reason);
 }
 
 }  // namespace
-
-bool IsLayeredOutput(const std::string& path) {
-  const std::string extension = LowerExtension(path);
-  return extension == ".psd" || extension == ".ora";
-}
 
 void CheckLayerable(const std::string& output, const ImageHeader& header) {
   if (header.imageMode == plugInModeLabColor)
@@ -32,9 +25,10 @@ void CheckLayerable(const std::string& output, const ImageHeader& header) {
       Refuse(output, "OpenRaster holds grey and RGB pages only; write a CMYK page's layers to a .psd");
     return;
   }
-  if (header.width > kPsdMaxSide || header.height > kPsdMaxSide)
+  const base::ImageGeometry& page = header.geometry;
+  if (page.width > kPsdMaxSide || page.height > kPsdMaxSide)
     Refuse(output, "a PSD file holds pages of at most 30,000 pixels a side, and this page is " +
-                       std::to_string(header.width) + " x " + std::to_string(header.height) +
+                       std::to_string(page.width) + " x " + std::to_string(page.height) +
                        "; write its layers to an .ora (grey or RGB), or its merged image to a .tif");
 }
 

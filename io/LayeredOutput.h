@@ -7,11 +7,9 @@
 
 #include "io/ImageFile.h"
 #include "io/LayeredPage.h"
+#include "io/PageFile.h"
 
 namespace tessel::io {
-
-// Whether `path` ends in .psd or .ora, in any case.
-bool IsLayeredOutput(const std::string& path);
 
 // Throws ImageFileError, naming `output` and what to do instead, when its
 // format cannot hold the page `header` describes: OpenRaster holds grey and
@@ -19,8 +17,9 @@ bool IsLayeredOutput(const std::string& path);
 // in both, as multiplying has no meaning in Lab.
 void CheckLayerable(const std::string& output, const ImageHeader& header);
 
-// Writes `asRead` over `flats` as the layered file `path`'s extension names.
-// Throws ImageFileError; `path` may then hold a partial file.
+// Writes `asRead` over `flats` as the layered file `path`'s extension names
+// (see FileFormats.h). Throws ImageFileError; `path` may then hold a partial
+// file.
 void WriteLayered(const base::ImageBuffer& asRead, const ImageFile& flats, const std::string& path,
                   LayeredTimings& timings);
 

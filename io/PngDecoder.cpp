@@ -1,8 +1,9 @@
 #include "io/PngDecoder.h"
 
 #include <spng.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <memory>
 #include <vector>
 
@@ -13,9 +14,28 @@ namespace {
 struct ContextFree {
   void operator()(spng_ctx* context) const { spng_ctx_free(context); }
 };
-struct FileClose {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+
+// Where the decoder has read the file to.
+struct Reading {
+  int descriptor;
+  off_t offset;
 };
+
+// Read at the decoder's own offset: the descriptor's is shared with libvips'
+// duplicate of it.
+int ReadOn(spng_ctx*, void* reading, void* destination, size_t length) {
+  auto& at = *static_cast<Reading*>(reading);
+  auto* bytes = static_cast<uint8_t*>(destination);
+  while (length > 0) {
+    const ssize_t got = pread(at.descriptor, bytes, length, at.offset);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return got == 0 ? SPNG_IO_EOF : SPNG_IO_ERROR;
+    bytes += got;
+    length -= static_cast<size_t>(got);
+    at.offset += got;
+  }
+  return 0;
+}
 
 // What libspng is asked for: the format, its channels, 16 bits a sample.
 struct Output {
@@ -68,12 +88,12 @@ bool DecodeRows(spng_ctx* context, const Output& output, base::ImageBuffer& pixe
 
 }  // namespace
 
-bool DecodePng(const std::string& path, base::ImageBuffer& pixels) {
-  const std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "rb"));
+bool DecodePng(int descriptor, base::ImageBuffer& pixels) {
+  Reading reading{descriptor, 0};
   // The zlib stream's own checksum is left unchecked: every chunk's CRC still
   // is, and it covers the same bytes; skipping it shortens the read by a pass.
   const std::unique_ptr<spng_ctx, ContextFree> context(spng_ctx_new(SPNG_CTX_IGNORE_ADLER32));
-  if (!file || !context || spng_set_png_file(context.get(), file.get()) != 0) return false;
+  if (!context || spng_set_png_stream(context.get(), ReadOn, &reading) != 0) return false;
   spng_ihdr header{};
   if (spng_get_ihdr(context.get(), &header) != 0) return false;
   spng_trns key{};

@@ -4,17 +4,17 @@
 // leaves to it.
 #pragma once
 
-#include <string>
-
 #include "base/ImageBuffer.h"
 
 namespace tessel::io {
 
-// Decodes the PNG at `path` into `pixels` (interleaved, without row padding)
-// as libvips reads it: palettes and transparency keys expanded, 16-bit
-// samples reduced to their high byte. False when the file is damaged, or of a
-// form whose channels would not match `pixels` or that is left to libvips
-// (16-bit interlaced); `pixels` may then hold part of the page.
-bool DecodePng(const std::string& path, base::ImageBuffer& pixels);
+// Decodes the PNG open on `descriptor` into `pixels` (interleaved, without
+// row padding) as libvips reads it: palettes and transparency keys expanded,
+// 16-bit samples reduced to their high byte. Reads from the file's start at
+// offsets of its own, leaving the descriptor's as it was. False when the
+// file is damaged, or of a form whose channels would not match `pixels` or
+// that is left to libvips (16-bit interlaced); `pixels` may then hold part of
+// the page.
+bool DecodePng(int descriptor, base::ImageBuffer& pixels);
 
 }  // namespace tessel::io

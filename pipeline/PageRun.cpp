@@ -8,9 +8,11 @@
 #include "base/RowGate.h"
 #include "base/Stopwatch.h"
 #include "host/FilterSession.h"
+#include "io/FileFormats.h"
 #include "io/ImageFile.h"
 #include "io/LayeredOutput.h"
 #include "io/OverlappedWrite.h"
+#include "io/PageFile.h"
 #include "io/PendingOutput.h"
 #include "pipeline/PageFlats.h"
 #include "pipeline/PagePass.h"
@@ -68,23 +70,23 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
     PassOverlap overlap;
     try {
       const auto reading = std::chrono::steady_clock::now();
+      io::PageFile page(input);
       std::optional<base::PagesMappedAhead> mapping;
       if (flats != FlatsOutput::kNone || settings.closeGaps > 0) {
         // The page to be kept is mapped in beside the decoder, which leaves a
         // core mostly idle. Only a head start: when the memory cannot be had,
         // the page is read as ever, and keeping it fails as it always did.
         try {
-          overlap.keep.emplace(io::ReadPageGeometry(input));
+          overlap.keep.emplace(page.header().geometry);
           mapping.emplace(overlap.keep->data(), static_cast<size_t>(overlap.keep->sizeBytes()));
         } catch (const base::ImageError&) {
         }
       }
-      image.emplace(io::LoadImageFile(input));
+      image.emplace(page.Load());
       mapping.reset();
       timings.read = base::SecondsSince(reading);
       timings.pixels = image->pixels.width() * image->pixels.height();
-      if (layered) io::CheckLayerable(output, {image->imageMode, image->hasTransparency, image->pixels.width(),
-                                           image->pixels.height()});
+      if (layered) io::CheckLayerable(output, page.header());
       else io::CheckSavable(output, image->imageMode, image->hasTransparency);
       if (MergesOver(flats) && image->imageMode == plugInModeLabColor)
         return Failure(PageOutcome::kBadInput, LabMergeRefusal(input));

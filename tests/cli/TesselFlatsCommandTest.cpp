@@ -12,6 +12,7 @@
 #include <set>
 
 #include "tests/cli/TesselCommand.h"
+#include "tests/support/FileOpens.h"
 #include "tests/support/LineArt.h"
 
 namespace tessel::test {
@@ -228,6 +229,23 @@ TEST_F(TesselFlatsCommandTest, ColoursUsedCountOnlyThePalettesOwn) {
   size_t used = 0;
   for (const auto& colour : shown) used += paletteColours.count(colour);
   EXPECT_THAT(result.err, HasSubstr(": " + std::to_string(used) + " of the palette's 6 colours used")) << result.err;
+}
+
+// The run opens its page once; the plan opens it once more, and only when
+// it must look at it before any page is filtered.
+TEST_F(TesselFlatsCommandTest, APageIsOpenedOnceByItsRunAndOnceMoreForThePlansChecks) {
+  const std::string page = DrawPage("page.png");
+  const std::pair<std::vector<std::string>, int> runs[] = {{{"-o", Path("out.png")}, 1},
+                                                           {{"-o", Path("flats.png"), "--flats-only"}, 1},
+                                                           {{"-o", Path("merged.png"), "--under-lines"}, 2},
+                                                           {{"-o", Path("layers.psd"), "--under-lines"}, 2}};
+  for (const auto& [options, opens] : runs) {
+    FileOpens counted(page);
+    std::vector<std::string> arguments{"run", page};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    ASSERT_EQ(tessel.Run(arguments).exitCode, 0) << options.back();
+    EXPECT_EQ(counted.Count(), opens) << options.back();
+  }
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "io/FileFormats.h"
 #include "io/ImageFile.h"
+#include "io/PageFile.h"
+#include "tests/support/FileOpens.h"
 #include "tests/support/TempFolders.h"
 
 namespace tessel::host {
@@ -130,6 +133,21 @@ TEST_F(ImageFileTest, ResolutionAndProfileSurvive) {
   EXPECT_TRUE(profileKept);
 }
 
+TEST_F(ImageFileTest, APageIsOpenedOnceFromItsHeaderToItsPixels) {
+  // The PNG decoder's way, a PNG it leaves to libvips (16 bits, interlaced), and libvips' own.
+  for (const std::string& path : {Convert("-size 9x7 xc:red", "rgb.png"),
+                                  Convert("-size 9x7 xc:red -depth 16 -interlace PNG", "deep.png"),
+                                  Convert("-size 9x7 xc:red", "rgb.tif")}) {
+    test::FileOpens opens(path);
+    io::PageFile page(path);
+    const base::ImageGeometry header = page.header().geometry;
+    const base::ImageBuffer pixels = page.Load().pixels;
+    EXPECT_EQ(opens.Count(), 1) << path;
+    EXPECT_TRUE(pixels.width() == header.width && pixels.height() == header.height && pixels.planes() == header.planes)
+        << path;
+  }
+}
+
 TEST_F(ImageFileTest, UnsupportedOrDamagedFilesAreRefusedWithTheReason) {
   EXPECT_NE(LoadError(Path("missing.png")).find("No such file"), std::string::npos);
   EXPECT_NE(LoadError(folder.path().string()).find("is a folder"), std::string::npos);
@@ -170,6 +188,12 @@ TEST_F(ImageFileTest, OutputFormatsRefuseWhatTheyCannotHold) {
     EXPECT_EQ(refusal(path, plugInModeRGBColor, false), "") << path;
   EXPECT_EQ(refusal("a.tif", plugInModeCMYKColor, true), "");
   EXPECT_EQ(refusal("a.tif", plugInModeLabColor, false), "");
+  // Layered names are no pages: refused here, naming what they are for, and taken by the layered writers.
+  for (const char* path : {"a.psd", "a.ORA"}) {
+    EXPECT_NE(refusal(path, plugInModeRGBColor, false).find(", or .psd or .ora for layers"), std::string::npos) << path;
+    EXPECT_TRUE(io::IsLayeredOutput(path) && !io::IsImageFileName(path)) << path;
+  }
+  EXPECT_FALSE(io::IsLayeredOutput("a.png") || io::IsLayeredOutput("dir.psd/a"));
 }
 
 }  // namespace
