@@ -154,7 +154,7 @@ class RowSpans {
 
 }  // namespace
 
-NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
+NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, bool withPairs) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
   NearestRegions found;
@@ -181,7 +181,7 @@ NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
     const int64_t first = std::max<int64_t>(begin - 1, 0);
     int64_t next = first;  // the first row not yet taken in
     const auto takeIn = [&](int64_t y) {
-      pairs.AddRow(row, y == first ? nullptr : &above);
+      if (withPairs) pairs.AddRow(row, y == first ? nullptr : &above);
       if (y >= begin) {
         band.rowStart.push_back(band.spans.size());
         for (const Span& span : row)
