@@ -1,11 +1,13 @@
-// Each flats stage alone on the filter's result for a 32 MP comic page, so
-// that the whole-run ratios in FlatsRunBench can be traced to their steps.
+// Each flats stage alone on the filter's result for the 32 MP comic page, so
+// that the whole-run ratios in FlatsRunBench can be traced to their steps;
+// those whose cost goes with the regions also on the dense 67 MP page.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 
+#include "bench/DensePage.h"
 #include "bench/FlatsPage.h"
 #include "bench/ParameterBlock.h"
 #include "flats/Compose.h"
@@ -13,6 +15,8 @@
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
 #include "host/FilterSession.h"
+#include "base/RowBands.h"
+#include "pipeline/DistinctFlats.h"
 #include "pipeline/PageFlats.h"
 
 namespace {
@@ -21,11 +25,20 @@ using namespace tessel;
 
 
 using tessel::bench::kFlatsPageHeight;
-using tessel::bench::kFlatsPageWidth;
+
+enum PageKind { kSparse, kDense };
+
+base::ImageBuffer Draw(PageKind kind) {
+  if (kind == kSparse) return tessel::bench::DrawFlatsPage();
+  const testing::Page art = tessel::bench::DrawDensePage();
+  base::ImageBuffer pixels({art.width, art.height, 3, base::PlaneLayout::Interleaved, 0});
+  std::memcpy(pixels.data(), art.bytes.data(), art.bytes.size());
+  return pixels;
+}
 
 // The page as read and the filter's random-colour result on it, made once.
 struct Flatted {
-  Flatted() : asRead(tessel::bench::DrawFlatsPage()), result(pipeline::KeepPage(asRead)) {
+  explicit Flatted(PageKind kind) : asRead(Draw(kind)), result(pipeline::KeepPage(asRead)) {
     host::PluginModule module(host::DefaultModulePath());
     host::FilterSession session(module);
     CTesselParams params;
@@ -38,21 +51,24 @@ struct Flatted {
     host::RunReport report = session.Run(request);
     ok = report.result == 0 && report.recorded;
     if (ok) recorded = std::move(*report.recorded);
+    mask.emplace(flats::ChangedPixels(asRead, result));
   }
   base::ImageBuffer asRead, result;
   std::optional<base::Descriptor> recorded;
+  std::optional<flats::RegionMask> mask;
   bool ok = false;
 };
 
-const Flatted& Page() {
-  static const Flatted page;
-  return page;
+const Flatted& Page(PageKind kind = kSparse) {
+  static const Flatted sparse(kSparse);
+  if (kind == kSparse) return sparse;
+  static const Flatted dense(kDense);
+  return dense;
 }
 
-const flats::RegionMask& Mask() {
-  static const flats::RegionMask mask = flats::ChangedPixels(Page().asRead, Page().result);
-  return mask;
-}
+const flats::RegionMask& Mask(PageKind kind = kSparse) { return *Page(kind).mask; }
+
+PageKind KindOf(const benchmark::State& state) { return static_cast<PageKind>(state.range(0)); }
 
 void BM_KeepPage(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(pipeline::KeepPage(Page().asRead).data());
@@ -65,14 +81,15 @@ void BM_ChangedPixels(benchmark::State& state) {
 BENCHMARK(BM_ChangedPixels)->Unit(benchmark::kMillisecond);
 
 void BM_FillUnderLines(benchmark::State& state) {
+  const Flatted& page = Page(KindOf(state));
   for (auto _ : state) {
     state.PauseTiming();
-    base::ImageBuffer flats = pipeline::KeepPage(Page().result);
+    base::ImageBuffer flats = pipeline::KeepPage(page.result);
     state.ResumeTiming();
-    flats::FillUnderLines(Mask(), flats, 3);
+    flats::FillUnderLines(*page.mask, flats, 3);
   }
 }
-BENCHMARK(BM_FillUnderLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillUnderLines)->ArgName("dense")->Arg(kSparse)->Arg(kDense)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 // Band after band on one thread, as when the rows are written as they are done.
 void BM_FillUnderLinesInBands(benchmark::State& state) {
@@ -93,32 +110,40 @@ void BM_MultiplyOver(benchmark::State& state) {
 BENCHMARK(BM_MultiplyOver)->Unit(benchmark::kMillisecond);
 
 void BM_FindRegionRuns(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(flats::FindRegionRuns(Mask(), Page().result, 3).runs.data());
+  const Flatted& page = Page(KindOf(state));
+  for (auto _ : state) benchmark::DoNotOptimize(flats::FindRegionRuns(*page.mask, page.result, 3).runs.data());
 }
-BENCHMARK(BM_FindRegionRuns)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindRegionRuns)->ArgName("dense")->Arg(kSparse)->Arg(kDense)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 void BM_FindNeighbours(benchmark::State& state) {
-  const flats::RegionRuns map = flats::FindRegionRuns(Mask(), Page().result, 3);
-  for (auto _ : state) benchmark::DoNotOptimize(flats::FindNeighbours(Mask(), map).neighbours.size());
+  const Flatted& page = Page(KindOf(state));
+  const flats::RegionRuns map = flats::FindRegionRuns(*page.mask, page.result, 3);
+  for (auto _ : state) benchmark::DoNotOptimize(flats::FindNeighbours(*page.mask, map).neighbours.size());
 }
-BENCHMARK(BM_FindNeighbours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindNeighbours)->ArgName("dense")->Arg(kSparse)->Arg(kDense)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 // Recolouring apart as a whole, random colours: its regions, neighbours,
 // colouring, and painting under the lines, which takes FillUnderLines' place.
-void BM_MakeDistinct(benchmark::State& state) {
-  if (!Page().ok) {
+void BM_RecolourApart(benchmark::State& state) {
+  const Flatted& page = Page(KindOf(state));
+  if (!page.ok) {
     state.SkipWithError("the filter's run failed");
     return;
   }
-  io::ImageFile file{base::ImageBuffer({kFlatsPageWidth, kFlatsPageHeight, 3}), plugInModeRGBColor, false, {}};
+  io::ImageFile file{base::ImageBuffer(page.result.geometry()), plugInModeRGBColor, false, {}};
   pipeline::PageTimings timings;
+  const pipeline::RecolourRequest apart{true, &*page.recorded, "", nullptr};
   for (auto _ : state) {
     state.PauseTiming();
-    std::memcpy(file.pixels.data(), Page().result.data(), static_cast<size_t>(Page().result.sizeBytes()));
+    std::memcpy(file.pixels.data(), page.result.data(), static_cast<size_t>(page.result.sizeBytes()));
     state.ResumeTiming();
-    benchmark::DoNotOptimize(pipeline::MakeDistinct(Mask(), file, 3, *Page().recorded, "", timings).used);
+    pipeline::RecolourSummary summary;
+    const pipeline::RecolouredRegions recoloured =
+        pipeline::RecolourRegions(*page.mask, file, 3, apart, summary, timings);
+    base::InRowBands(file.pixels.height(),
+                     [&](int64_t begin, int64_t end) { recoloured.Paint(file.pixels, begin, end); });
   }
 }
-BENCHMARK(BM_MakeDistinct)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecolourApart)->ArgName("dense")->Arg(kSparse)->Arg(kDense)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -36,13 +36,19 @@ const std::vector<PageOption>& PageOptionList() {
        "Close gaps in the line art up to PX pixels wide, so that a shape whose outline does not quite close keeps "
        "its own colour; the closing strokes take their regions' colours (0: off)",
        &PageOptions::closeGaps, "PX", nullptr, 0, 64, true},
+      {"hints",
+       "Colour the regions as an image of the page's size asks: a region holding pixels of it that are at least "
+       "half opaque (or, without transparency, not white) takes the colour most of them have. A folder gives each "
+       "page the image of its name, if any. Implies --under-lines unless --flats-only",
+       &PageOptions::hints, "FILE|DIR", "Flats"},
   };
   return kOptions;
 }
 
 FlatsOutput FlatsOf(const PageOptions& options) {
   if (options.flatsOnly) return FlatsOutput::kFlatsOnly;
-  return options.underLines || options.distinct ? FlatsOutput::kUnderLines : FlatsOutput::kNone;
+  return options.underLines || options.distinct || !options.hints.empty() ? FlatsOutput::kUnderLines
+                                                                          : FlatsOutput::kNone;
 }
 
 RunSettings SettingsFor(const PageOptions& options) {
@@ -51,6 +57,7 @@ RunSettings SettingsFor(const PageOptions& options) {
   settings.flats = FlatsOf(options);
   settings.distinct = options.distinct;
   settings.closeGaps = options.closeGaps;
+  settings.hints = options.hints;
   if (!options.actionFile.empty()) {
     try {
       io::Action action = io::LoadActionFile(options.actionFile);

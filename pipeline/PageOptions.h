@@ -21,6 +21,7 @@ struct PageOptions {
   bool flatsOnly = false;   // the flats alone
   bool distinct = false;    // neighbouring regions recoloured apart (implies flats)
   int closeGaps = 0;        // the widest gap to close, in pixels; 0: none
+  std::string hints;        // a hints image, or a folder of them by page name (implies flats); none
   base::ParamValues params;
 };
 

@@ -20,12 +20,14 @@ struct PassSteps {
   FlatsOutput flats = FlatsOutput::kNone;
   bool distinct = false;  // flats recoloured apart (needs flats and a replayed action)
   int closeGaps = 0;      // the widest gap to close, in pixels; 0: none
+  PendingHints* hints = nullptr;  // colours for the flats' regions (needs flats); none
 };
 
 struct PassResult {
   host::RunReport report;                    // the filter's run; nothing after it was done when it failed
   std::optional<base::ImageBuffer> asRead;   // the page as read, kept when flats were made
   std::optional<DistinctSummary> distinct;
+  std::optional<HintsSummary> hints;  // none also for hints without a hint pixel
 };
 
 // What `tessel run` does beside the pass.
@@ -43,7 +45,7 @@ struct PassOverlap {
 // Runs `page` through `session` in place with the parameters `request` names
 // (its image, mode and layer are taken from `page`), seeding the paint
 // colours as every page run does. Throws as FilterSession::Run and as the
-// flats steps do when memory runs out.
+// flats steps do when memory runs out, and HintsError.
 PassResult RunPagePass(host::FilterSession& session, io::ImageFile& page, host::RunRequest request,
                        const PassSteps& steps, PageTimings& timings, PassOverlap overlap = {});
 

@@ -15,6 +15,7 @@
 #include "io/PageFile.h"
 #include "io/PendingOutput.h"
 #include "pipeline/PageFlats.h"
+#include "pipeline/PageHints.h"
 #include "pipeline/PagePass.h"
 
 namespace tessel::pipeline {
@@ -68,9 +69,15 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
     const FlatsOutput flats = layered ? FlatsOutput::kFlatsOnly : settings.flats;
     std::optional<io::ImageFile> image;
     PassOverlap overlap;
+    std::string hintsFile;
+    std::optional<PendingHints> hints;
     try {
+      if (!settings.hints.empty()) hintsFile = HintsFileFor(settings.hints, input);
       const auto reading = std::chrono::steady_clock::now();
       io::PageFile page(input);
+      // Read beside the page, on the core its decoder leaves mostly idle.
+      if (!hintsFile.empty())
+        hints.emplace(hintsFile, page.header().geometry.width, page.header().geometry.height);
       std::optional<base::PagesMappedAhead> mapping;
       if (flats != FlatsOutput::kNone || settings.closeGaps > 0) {
         // The page to be kept is mapped in beside the decoder, which leaves a
@@ -91,6 +98,8 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
       if (MergesOver(flats) && image->imageMode == plugInModeLabColor)
         return Failure(PageOutcome::kBadInput, LabMergeRefusal(input));
     } catch (const io::ImageFileError& e) {
+      return Failure(PageOutcome::kBadInput, e.what());
+    } catch (const HintsError& e) {
       return Failure(PageOutcome::kBadInput, e.what());
     }
     // Claimed before the filter runs, so an output that cannot be written
@@ -132,26 +141,40 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
         if (!overlapped) overlapped.emplace(*image, pending.temporaryPath(), true);
         overlapped->RowsFinal(rows);
       };
-    PassResult pass = RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings,
-                                  std::move(overlap));
+    std::optional<PassResult> passed;
+    try {
+      passed.emplace(RunPagePass(session, *image, request,
+                                 {flats, settings.distinct, settings.closeGaps, hints ? &*hints : nullptr}, timings,
+                                 std::move(overlap)));
+      if (hints) hints->Get();  // read through, whether the flats needed them or not
+    } catch (const HintsError& e) {
+      return Failure(PageOutcome::kBadInput, input + ": " + e.what() + "; the output was not written");
+    }
+    PassResult& pass = *passed;
     if (pass.report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
     if (pass.report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, pass.report.result));
 
     TimeStart(pass.report.calls, timings);
     std::string notice;
-    if (pass.distinct) notice = input + ": distinct flats: " + DescribeDistinct(*pass.distinct);
+    const auto addNotice = [&notice](const std::string& line) { notice += (notice.empty() ? "" : "\n") + line; };
+    if (pass.distinct) addNotice(input + ": distinct flats: " + DescribeDistinct(*pass.distinct));
+    if (hints && hints->Get().empty()) addNotice(input + ": " + hintsFile + " holds no hint pixels; the flats are plain");
+    else if (pass.hints) addNotice(input + ": hints: " + DescribeHints(*pass.hints));
     if (!layered) pass.asRead.reset();  // the writer's buffers need room more
 
     const auto writing = std::chrono::steady_clock::now();
-    if (layered) io::WriteLayered(*pass.asRead, *image, pending.temporaryPath(), timings.layered);
+    if (layered && hints) ConvertHints(hints->Get(), image->imageMode);
+    if (layered)
+      io::WriteLayered(*pass.asRead, *image, pending.temporaryPath(), timings.layered,
+                       hints ? HintsLayer(hints->Get(), image->pixels.planes() - (image->hasTransparency ? 1 : 0))
+                             : io::HintsRows());
     else if (overlapped) overlapped->Finish();
     else io::SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
     timings.write = base::SecondsSince(writing);
     if (image->reducedFromSixteenBits)
-      notice += (notice.empty() ? "" : "\n") + input +
-                ": 16 bits per channel, flatted and written with 8 as the filter works on 8-bit pages";
+      addNotice(input + ": 16 bits per channel, flatted and written with 8 as the filter works on 8-bit pages");
     return {PageOutcome::kDone, std::move(notice), std::move(pass.report.recorded), timings};
   } catch (const std::exception& e) {
     return Failure(PageOutcome::kFailed, e.what());

@@ -26,6 +26,7 @@ struct RunSettings {
   FlatsOutput flats = FlatsOutput::kNone;
   bool distinct = false;  // neighbouring flats recoloured apart (see DistinctFlats.h)
   int closeGaps = 0;  // the widest gap in the line art to close, in pixels; 0: none
+  std::string hints;  // a hints image, or a folder of them by page name (see PageHints.h); none
 };
 
 struct PageHooks {
@@ -50,6 +51,7 @@ struct PageTimings {
   double underLines = 0;
   double multiply = 0;
   double distinct = 0;  // recolouring the regions apart
+  double hints = 0;     // waiting for the hints and colouring the regions they hint
   // Layered files only: within `write`.
   io::LayeredTimings layered;
   // Gap closing only: finding and drawing the strokes, taking them out.

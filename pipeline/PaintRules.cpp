@@ -70,6 +70,11 @@ std::optional<PaintBytes> PaintRules::FromSwatch(const SwatchRecord& swatch) {
   return Convert(space, components);
 }
 
+std::optional<PaintBytes> PaintRules::FromPixel(int16_t imageMode, const PaintBytes& planes) {
+  const int16_t components[4] = {planes[0], planes[1], planes[2], planes[3]};
+  return Convert(SpaceOfMode(imageMode), components);
+}
+
 bool PaintRules::CanPaint(const PaintBytes& color) const { return ::CanPaint(mTest, color.data(), mMode); }
 
 PaintBytes PaintRules::Painted(PaintBytes color) {
@@ -93,6 +98,12 @@ std::optional<PaintBytes> PaintRules::DrawPaint(std::mt19937& random) {
     if (CanPaint(color)) return color;
   }
   return std::nullopt;
+}
+
+std::vector<uint8_t> PaperWhite(int16_t imageMode, int colourPlanes) {
+  std::vector<uint8_t> white(static_cast<size_t>(colourPlanes), 255);
+  if (imageMode == plugInModeLabColor) white[1] = white[2] = 128;
+  return white;
 }
 
 }  // namespace tessel::pipeline
