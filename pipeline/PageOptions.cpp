@@ -45,10 +45,10 @@ const std::vector<PageOption>& PageOptionList() {
   return kOptions;
 }
 
-FlatsOutput FlatsOf(const PageOptions& options) {
+FlatsOutput FlatsOf(const PageOptions& options, bool hinted) {
   if (options.flatsOnly) return FlatsOutput::kFlatsOnly;
-  return options.underLines || options.distinct || !options.hints.empty() ? FlatsOutput::kUnderLines
-                                                                          : FlatsOutput::kNone;
+  return options.underLines || options.distinct || hinted || !options.hints.empty() ? FlatsOutput::kUnderLines
+                                                                                    : FlatsOutput::kNone;
 }
 
 RunSettings SettingsFor(const PageOptions& options) {

@@ -42,8 +42,9 @@ const PageOption& PresetsOption();
 // The others, in the order the help lists them.
 const std::vector<PageOption>& PageOptionList();
 
-// What the page's output holds.
-FlatsOutput FlatsOf(const PageOptions& options);
+// What the page's output holds; `hinted`: hints are given another way than
+// --hints (a caller's image), and imply flats as the option does.
+FlatsOutput FlatsOf(const PageOptions& options, bool hinted = false);
 
 // Options that cannot be carried out: an action file that cannot be replayed,
 // a palette the presets folder lacks.
