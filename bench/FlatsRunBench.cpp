@@ -1,16 +1,20 @@
-// The whole `tessel run` on a 32 MP comic page, plain, with flats, with
-// distinct flats, to layered files and with gap closing, each a child process
-// as a user runs it: wall time against the plain run, and peak memory against
-// the decoded page (3 bytes a pixel).
+// The whole `tessel run` on the 32 MP comic page and on the dense 67 MP one,
+// plain, with flats, with distinct flats, with hints in a fifth of the
+// regions, to layered files and with gap closing, each a child process as a
+// user runs it: wall time against the plain run, and peak memory against the
+// decoded page (3 bytes a pixel).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include <boost/filesystem.hpp>
 
+#include "bench/DensePage.h"
 #include "bench/FlatsPage.h"
+#include "bench/HintsPage.h"
 #include "bench/TimedCommand.h"
 #include "io/ImageFile.h"
 
@@ -19,38 +23,57 @@ namespace {
 namespace fs = boost::filesystem;
 using namespace tessel;
 
-constexpr double kDecodedBytes = tessel::bench::kFlatsPageWidth * tessel::bench::kFlatsPageHeight * 3.0;
+enum PageKind { kSparse, kDense };
 
-// A scratch folder with the page in it, made once and removed at exit.
+// A scratch folder with the pages and their hints in it, each made on first
+// use, and removed at exit.
 class Scratch {
  public:
   Scratch() : mFolder(fs::temp_directory_path() / fs::unique_path("tessel-flats-bench-%%%%%%")) {
     fs::create_directories(mFolder / "config");
-    io::ImageFile page{tessel::bench::DrawFlatsPage(), plugInModeRGBColor, false, {}};
-    io::SaveImageFile(page, pagePath());
   }
   ~Scratch() {
     boost::system::error_code ignored;
     fs::remove_all(mFolder, ignored);
   }
-  std::string pagePath() const { return (mFolder / "page.png").string(); }
+  std::string pagePath(PageKind kind) {
+    const std::string page = path(kind == kSparse ? "page.png" : "dense.png");
+    if (fs::exists(page)) return page;
+    io::ImageFile image{Draw(kind), plugInModeRGBColor, false, {}};
+    io::ImageFile hints = tessel::bench::DrawHints(image.pixels);
+    mDecodedBytes[kind] = static_cast<double>(image.pixels.width() * image.pixels.height() * 3);
+    io::SaveImageFile(hints, hintsPath(kind));
+    io::SaveImageFile(image, page);
+    return page;
+  }
+  std::string hintsPath(PageKind kind) const { return path(kind == kSparse ? "hints.png" : "dense-hints.png"); }
+  double decodedBytes(PageKind kind) const { return mDecodedBytes[kind]; }
   std::string path(const char* name) const { return (mFolder / name).string(); }
   std::string config() const { return (mFolder / "config").string(); }
 
  private:
+  static base::ImageBuffer Draw(PageKind kind) {
+    if (kind == kSparse) return tessel::bench::DrawFlatsPage();
+    const testing::Page art = tessel::bench::DrawDensePage();
+    base::ImageBuffer pixels({art.width, art.height, 3});
+    std::memcpy(pixels.data(), art.bytes.data(), art.bytes.size());
+    return pixels;
+  }
+
   fs::path mFolder;
+  double mDecodedBytes[2] = {0, 0};
 };
 
-const Scratch& Page() {
-  static const Scratch scratch;
+Scratch& Pages() {
+  static Scratch scratch;
   return scratch;
 }
 
-tessel::bench::TimedRun RunTessel(const char* output, const std::vector<std::string>& extra) {
-  std::vector<std::string> arguments = {TESSEL_BINARY_DIR "/tessel", "run", Page().pagePath(), "-o",
-                                        Page().path(output)};
+tessel::bench::TimedRun RunTessel(PageKind kind, const char* output, const std::vector<std::string>& extra) {
+  std::vector<std::string> arguments = {TESSEL_BINARY_DIR "/tessel", "run", Pages().pagePath(kind), "-o",
+                                        Pages().path(output)};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
-  return tessel::bench::RunTimed(arguments, {"XDG_CONFIG_HOME=" + Page().config()});
+  return tessel::bench::RunTimed(arguments, {"XDG_CONFIG_HOME=" + Pages().config()});
 }
 
 struct RunKind {
@@ -63,17 +86,22 @@ struct RunKind {
 // changes over the benchmark weighs on each alike. Timed: the run with flats
 // under the lines.
 void BM_FlatsAgainstPlainRun(benchmark::State& state) {
-  Page();
+  const auto kind = static_cast<PageKind>(state.range(0));
+  Pages().pagePath(kind);  // drawn with its hints on first use
+  const std::string hints = Pages().hintsPath(kind);
   const std::vector<RunKind> kinds = {{"plain", "out.png", {}},
                                       {"under_lines", "out.png", {"--under-lines"}},
                                       {"flats_only", "out.png", {"--flats-only"}},
                                       {"distinct", "out.png", {"--distinct"}},
+                                      {"hints", "out.png", {"--hints", hints}},
+                                      {"flats_only_hints", "out.png", {"--flats-only", "--hints", hints}},
                                       {"psd", "out.psd", {}},
                                       {"ora", "out.ora", {}}};
   std::vector<double> seconds(kinds.size(), 0), peak(kinds.size(), 0);
+  const double loadBefore = tessel::bench::LoadAverage();
   for (auto _ : state) {
     for (size_t k = 0; k < kinds.size(); ++k) {
-      const tessel::bench::TimedRun run = RunTessel(kinds[k].output, kinds[k].options);
+      const tessel::bench::TimedRun run = RunTessel(kind, kinds[k].output, kinds[k].options);
       if (!run.ok) {
         state.SkipWithError("tessel run failed");
         return;
@@ -87,20 +115,30 @@ void BM_FlatsAgainstPlainRun(benchmark::State& state) {
   for (size_t k = 0; k < kinds.size(); ++k) {
     const std::string name = kinds[k].name;
     if (k > 0) state.counters[name + "_x_plain"] = seconds[k] / seconds[0];
-    state.counters[name + "_peak_x_page"] = peak[k] / kDecodedBytes;
+    state.counters[name + "_peak_x_page"] = peak[k] / Pages().decodedBytes(kind);
   }
-  // What recolouring apart adds to the flats it builds on, against the plain run.
+  // What recolouring apart, and colouring by hints, add to the flats they
+  // build on, against the plain run; and hints against the flats alone.
   state.counters["distinct_extra_x_plain"] = (seconds[3] - seconds[1]) / seconds[0];
+  state.counters["hints_extra_x_plain"] = (seconds[4] - seconds[1]) / seconds[0];
+  state.counters["flats_only_hints_x_flats_only"] = seconds[5] / seconds[2];
+  state.counters["load"] = (loadBefore + tessel::bench::LoadAverage()) / 2;
 }
-BENCHMARK(BM_FlatsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+BENCHMARK(BM_FlatsAgainstPlainRun)
+    ->ArgName("dense")
+    ->Arg(kSparse)
+    ->Arg(kDense)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseManualTime();
 
 // Gap closing up to 10 pixels against the plain run, taking turns likewise.
 // Timed: the run closing gaps.
 void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
-  Page();
   double plain = 0, closing = 0;
   for (auto _ : state) {
-    const tessel::bench::TimedRun without = RunTessel("out.png", {}), with = RunTessel("out.png", {"--close-gaps", "10"});
+    const tessel::bench::TimedRun without = RunTessel(kSparse, "out.png", {}),
+                                  with = RunTessel(kSparse, "out.png", {"--close-gaps", "10"});
     if (!without.ok || !with.ok) {
       state.SkipWithError("tessel run failed");
       return;

@@ -140,6 +140,7 @@ void BM_RecolourApart(benchmark::State& state) {
     pipeline::RecolourSummary summary;
     const pipeline::RecolouredRegions recoloured =
         pipeline::RecolourRegions(*page.mask, file, 3, apart, summary, timings);
+    recoloured.Prepare(file.pixels);
     base::InRowBands(file.pixels.height(),
                      [&](int64_t begin, int64_t end) { recoloured.Paint(file.pixels, begin, end); });
   }

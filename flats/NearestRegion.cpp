@@ -139,6 +139,25 @@ void VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& v
   }
 }
 
+void NearestInRun(const RegionMask& mask, int64_t y, int64_t a, int64_t b, int32_t* fromX, int32_t* fromY) {
+  Envelope envelope;
+  for (int64_t c = std::max<int64_t>(a - 1, 0); c <= std::min(b + 1, mask.width() - 1); ++c) {
+    // Columns mask.at answers for at once: nothing is carried from a row before.
+    int64_t above = y - 1, below = y + 1;
+    if (mask.at(c, y)) {
+      above = below = y;
+    } else {
+      while (above >= 0 && !mask.at(c, above)) --above;
+      while (below < mask.height() && !mask.at(c, below)) ++below;
+    }
+    const int64_t up = above >= 0 ? y - above : kFar, down = below < mask.height() ? below - y : kFar;
+    if (up == kFar && down == kFar) continue;
+    const int64_t distance = std::min(up, down);
+    envelope.Add(c, distance * distance, static_cast<int32_t>(up <= down ? above : below));
+  }
+  for (int64_t x = a; x <= b; ++x) envelope.Lowest(x, fromX[x], fromY[x]);
+}
+
 bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit) {
   if (mask.empty()) return false;
   VisitNearestRegionPixels(mask, visit, 0, mask.height());

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
 #include "flats/RegionSpans.h"
 
@@ -35,5 +36,9 @@ struct HintRuns {
 // tie, the colour met first in a row-major scan of the region. Throws
 // std::invalid_argument when `hints` is not of the map's size.
 std::vector<int32_t> MajorityHints(const RegionRuns& map, const RegionSpans& spans, const HintRuns& hints);
+// The same where the map under the lines is not at hand: the nearest region
+// pixels of the hint pixels under the lines alone are searched for, in the
+// region mask `map` was made from.
+std::vector<int32_t> MajorityHints(const RegionRuns& map, const RegionMask& mask, const HintRuns& hints);
 
 }  // namespace tessel::flats

@@ -67,5 +67,9 @@ void PaintRegions(const RegionRuns& map, const RegionSpans& spans, const std::ve
 void PaintRegions(const RegionRuns& map, const RegionSpans& spans, const std::vector<std::vector<uint8_t>>& colours,
                   const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes, int64_t firstRow,
                   int64_t endRow);
+// The runs of the regions `repaint` marks alone, without a map under the
+// lines, bands of rows side by side.
+void PaintRegionRuns(const RegionRuns& map, const std::vector<std::vector<uint8_t>>& colours,
+                     const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes);
 
 }  // namespace tessel::flats

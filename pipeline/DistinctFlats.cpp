@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "base/Stopwatch.h"
+#include "flats/Compose.h"
 #include "flats/DistinctColours.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionRuns.h"
@@ -183,11 +184,13 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
   return summary;
 }
 
-// Each region's hint colour, from the hints converted into the page's mode.
-Hinted HintedRegions(const flats::RegionRuns& map, const flats::RegionSpans& spans, Hints& hints, int16_t pageMode,
-                     HintsSummary& summary) {
+// Each region's hint colour, from the hints converted into the page's mode;
+// with `spans`, the map under the lines, else from the mask.
+Hinted HintedRegions(const flats::RegionRuns& map, const std::optional<flats::RegionSpans>& spans,
+                     const flats::RegionMask& mask, Hints& hints, int16_t pageMode, HintsSummary& summary) {
   ConvertHints(hints, pageMode);
-  Hinted hinted{flats::MajorityHints(map, spans, hints.runs), hints.colours};
+  Hinted hinted{spans ? flats::MajorityHints(map, *spans, hints.runs) : flats::MajorityHints(map, mask, hints.runs),
+                hints.colours};
   std::vector<bool> shown(hints.colours.size(), false);
   for (const int32_t colour : hinted.colour) {
     if (colour < 0) continue;
@@ -201,22 +204,32 @@ Hinted HintedRegions(const flats::RegionRuns& map, const flats::RegionSpans& spa
 
 }  // namespace
 
-RecolouredRegions::RecolouredRegions(flats::RegionRuns map, flats::RegionSpans spans,
-                                     std::vector<std::vector<uint8_t>> colours, int colourPlanes)
-    : mMap(std::move(map)), mSpans(std::move(spans)), mColours(std::move(colours)), mChanged(mColours.size()),
-      mColourPlanes(colourPlanes) {
+RecolouredRegions::RecolouredRegions(flats::RegionRuns map, std::optional<flats::RegionSpans> spans,
+                                     const flats::RegionMask& mask, std::vector<std::vector<uint8_t>> colours,
+                                     int colourPlanes)
+    : mMap(std::move(map)), mSpans(std::move(spans)), mMask(mask), mColours(std::move(colours)),
+      mChanged(mColours.size()), mColourPlanes(colourPlanes) {
   for (size_t i = 0; i < mColours.size(); ++i) mChanged[i] = mColours[i] != mMap.regions[i].colour;
 }
 
+void RecolouredRegions::Prepare(base::ImageBuffer& flats) const {
+  if (!mSpans) flats::PaintRegionRuns(mMap, mColours, mChanged, flats, mColourPlanes);
+}
+
 void RecolouredRegions::Paint(base::ImageBuffer& flats, int64_t firstRow, int64_t endRow) const {
-  flats::PaintRegions(mMap, mSpans, mColours, mChanged, flats, mColourPlanes, firstRow, endRow);
+  if (mSpans) flats::PaintRegions(mMap, *mSpans, mColours, mChanged, flats, mColourPlanes, firstRow, endRow);
+  else flats::FillUnderLines(mMask, flats, mColourPlanes, firstRow, endRow);
 }
 
 RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
                                   const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings) {
   auto start = std::chrono::steady_clock::now();
   flats::RegionRuns map = flats::FindRegionRuns(mask, result.pixels, colourPlanes);
-  flats::NearestRegions nearest = flats::FindNeighbours(mask, map, request.distinct);
+  // The map under the lines and the neighbours read from it, only to recolour apart.
+  flats::NearestRegions nearest;
+  if (request.distinct) nearest = flats::FindNeighbours(mask, map);
+  std::optional<flats::RegionSpans> spans;
+  if (request.distinct) spans = std::move(nearest.spans);
   std::vector<std::vector<uint8_t>> colours(map.regions.size());
   for (size_t i = 0; i < colours.size(); ++i) colours[i] = map.regions[i].colour;
   const double found = base::SecondsSince(start);
@@ -225,7 +238,7 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
   if (request.hints) {
     start = std::chrono::steady_clock::now();
     summary.hints.emplace();
-    hinted = HintedRegions(map, nearest.spans, request.hints->Get(), result.imageMode, *summary.hints);
+    hinted = HintedRegions(map, spans, mask, request.hints->Get(), result.imageMode, *summary.hints);
     for (size_t i = 0; i < colours.size(); ++i)
       if (hinted.colour[i] >= 0) colours[i] = Planes(hinted.colours[static_cast<size_t>(hinted.colour[i])], colourPlanes);
     timings.hints += base::SecondsSince(start);
@@ -241,7 +254,7 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
   }
   // Finding the regions is counted with the recolouring apart when it runs, else with the hints.
   (request.distinct ? timings.distinct : timings.hints) += found;
-  return {std::move(map), std::move(nearest.spans), std::move(colours), colourPlanes};
+  return {std::move(map), std::move(spans), mask, std::move(colours), colourPlanes};
 }
 
 std::string DescribeDistinct(const DistinctSummary& s) {

@@ -41,20 +41,26 @@ struct RecolourSummary {
   std::optional<HintsSummary> hints;
 };
 
-// The regions' new colours, painted a band of rows at a time.
+// The regions' new colours, painted a band of rows at a time: from the map
+// under the lines when it was made (for the neighbours), else as
+// FillUnderLines grows the flats from the regions, repainted first.
 class RecolouredRegions {
  public:
-  RecolouredRegions(flats::RegionRuns map, flats::RegionSpans spans, std::vector<std::vector<uint8_t>> colours,
-                    int colourPlanes);
+  // `mask` (the regions' mask) must outlive this object without `spans`.
+  RecolouredRegions(flats::RegionRuns map, std::optional<flats::RegionSpans> spans, const flats::RegionMask& mask,
+                    std::vector<std::vector<uint8_t>> colours, int colourPlanes);
 
-  // Paints rows [firstRow, endRow) of `flats` (the filter's result, or rows
-  // of it): every pixel under the lines in its region's colour, and the
-  // regions whose colour changed.
+  // Before any band: repaints the regions whose colour changed in `flats`
+  // (the filter's result), where the bands take colours under the lines from.
+  void Prepare(base::ImageBuffer& flats) const;
+  // Paints rows [firstRow, endRow) of `flats`, prepared: every pixel under
+  // the lines in its region's colour, and the regions whose colour changed.
   void Paint(base::ImageBuffer& flats, int64_t firstRow, int64_t endRow) const;
 
  private:
   flats::RegionRuns mMap;
-  flats::RegionSpans mSpans;
+  std::optional<flats::RegionSpans> mSpans;
+  const flats::RegionMask& mMask;
   std::vector<std::vector<uint8_t>> mColours;
   std::vector<bool> mChanged;
   int mColourPlanes;
@@ -72,7 +78,8 @@ class RecolouredRegions {
 // in the filter's order, preferring one not joined itself), or keeps its own
 // when none had; a hinted region has its hint colour all the same. The
 // nearest regions are searched for once, for the neighbours and the
-// painting. Times the steps as `hints` and `distinct`. Throws HintsError.
+// painting; for hints alone, only those of hint pixels under the lines.
+// Times the steps as `hints` and `distinct`. Throws HintsError.
 RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
                                   const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings);
 

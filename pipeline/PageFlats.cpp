@@ -77,6 +77,7 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   const RowsFinal& rowsFinal = overlap.rowsFinal;
   if (!rowsFinal) {
     start = std::chrono::steady_clock::now();
+    if (recoloured) recoloured->Prepare(result.pixels);
     // Only pixels outside the regions and repainted ones are written, and
     // only region pixels read from, so bands of rows go side by side.
     base::InRowBands(result.pixels.height(),
@@ -95,6 +96,9 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   // what is written.
   if (merges) std::swap(result.pixels, asRead);
   base::ImageBuffer& flats = merges ? asRead : result.pixels;
+  start = std::chrono::steady_clock::now();
+  if (recoloured) recoloured->Prepare(flats);
+  timings.underLines += base::SecondsSince(start);
   constexpr int64_t kBandRows = 256;
   const int64_t height = flats.height();
   for (int64_t begin = 0; begin < height; begin += kBandRows) {
