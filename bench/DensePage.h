@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
+#include "base/ImageBuffer.h"
 #include "tests/support/LineArt.h"
 
 namespace tessel::bench {
@@ -39,6 +41,14 @@ inline testing::Page DrawDensePage(int shapesPerPanel = kDenseShapesPerPanel, ui
     for (int64_t x = 0; x < page.width; ++x)
       for (int k = 0; k < 3; ++k) page.at(x, y, k) = std::min(page.at(x, y, k), paper[k]);
   return page;
+}
+
+// The whole page's RGB pixels, interleaved, in a buffer of the host's.
+inline base::ImageBuffer DrawDensePagePixels() {
+  const testing::Page art = DrawDensePage();
+  base::ImageBuffer pixels({art.width, art.height, 3});
+  std::memcpy(pixels.data(), art.bytes.data(), art.bytes.size());
+  return pixels;
 }
 
 }  // namespace tessel::bench

@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -53,11 +52,7 @@ class Scratch {
 
  private:
   static base::ImageBuffer Draw(PageKind kind) {
-    if (kind == kSparse) return tessel::bench::DrawFlatsPage();
-    const testing::Page art = tessel::bench::DrawDensePage();
-    base::ImageBuffer pixels({art.width, art.height, 3});
-    std::memcpy(pixels.data(), art.bytes.data(), art.bytes.size());
-    return pixels;
+    return kind == kSparse ? tessel::bench::DrawFlatsPage() : tessel::bench::DrawDensePagePixels();
   }
 
   fs::path mFolder;

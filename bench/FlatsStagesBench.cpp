@@ -7,8 +7,11 @@
 #include <cstring>
 #include <optional>
 
+#include <boost/filesystem.hpp>
+
 #include "bench/DensePage.h"
 #include "bench/FlatsPage.h"
+#include "bench/HintsPage.h"
 #include "bench/ParameterBlock.h"
 #include "flats/Compose.h"
 #include "flats/Neighbours.h"
@@ -18,6 +21,7 @@
 #include "base/RowBands.h"
 #include "pipeline/DistinctFlats.h"
 #include "pipeline/PageFlats.h"
+#include "pipeline/PageHints.h"
 
 namespace {
 
@@ -29,11 +33,7 @@ using tessel::bench::kFlatsPageHeight;
 enum PageKind { kSparse, kDense };
 
 base::ImageBuffer Draw(PageKind kind) {
-  if (kind == kSparse) return tessel::bench::DrawFlatsPage();
-  const testing::Page art = tessel::bench::DrawDensePage();
-  base::ImageBuffer pixels({art.width, art.height, 3, base::PlaneLayout::Interleaved, 0});
-  std::memcpy(pixels.data(), art.bytes.data(), art.bytes.size());
-  return pixels;
+  return kind == kSparse ? tessel::bench::DrawFlatsPage() : tessel::bench::DrawDensePagePixels();
 }
 
 // The page as read and the filter's random-colour result on it, made once.
@@ -52,8 +52,17 @@ struct Flatted {
     ok = report.result == 0 && report.recorded;
     if (ok) recorded = std::move(*report.recorded);
     mask.emplace(flats::ChangedPixels(asRead, result));
+    io::ImageFile hints = tessel::bench::DrawHints(asRead);
+    io::SaveImageFile(hints, hintsFile.string());
+  }
+  ~Flatted() {
+    boost::system::error_code ignored;
+    boost::filesystem::remove(hintsFile, ignored);
   }
   base::ImageBuffer asRead, result;
+  // Dabs in a fifth of the regions, as the whole runs have them.
+  boost::filesystem::path hintsFile =
+      boost::filesystem::temp_directory_path() / boost::filesystem::unique_path("tessel-hints-%%%%%%.png");
   std::optional<base::Descriptor> recorded;
   std::optional<flats::RegionMask> mask;
   bool ok = false;
@@ -69,6 +78,12 @@ const Flatted& Page(PageKind kind = kSparse) {
 const flats::RegionMask& Mask(PageKind kind = kSparse) { return *Page(kind).mask; }
 
 PageKind KindOf(const benchmark::State& state) { return static_cast<PageKind>(state.range(0)); }
+
+// A stage whose cost goes with the regions, on both pages, its CPU time that
+// of all the threads it runs on.
+void OnBothPages(benchmark::internal::Benchmark* stage) {
+  stage->ArgName("dense")->Arg(kSparse)->Arg(kDense)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+}
 
 void BM_KeepPage(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(pipeline::KeepPage(Page().asRead).data());
@@ -89,7 +104,7 @@ void BM_FillUnderLines(benchmark::State& state) {
     flats::FillUnderLines(*page.mask, flats, 3);
   }
 }
-BENCHMARK(BM_FillUnderLines)->ArgName("dense")->Arg(kSparse)->Arg(kDense)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillUnderLines)->Apply(OnBothPages);
 
 // Band after band on one thread, as when the rows are written as they are done.
 void BM_FillUnderLinesInBands(benchmark::State& state) {
@@ -113,14 +128,14 @@ void BM_FindRegionRuns(benchmark::State& state) {
   const Flatted& page = Page(KindOf(state));
   for (auto _ : state) benchmark::DoNotOptimize(flats::FindRegionRuns(*page.mask, page.result, 3).runs.data());
 }
-BENCHMARK(BM_FindRegionRuns)->ArgName("dense")->Arg(kSparse)->Arg(kDense)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindRegionRuns)->Apply(OnBothPages);
 
 void BM_FindNeighbours(benchmark::State& state) {
   const Flatted& page = Page(KindOf(state));
   const flats::RegionRuns map = flats::FindRegionRuns(*page.mask, page.result, 3);
   for (auto _ : state) benchmark::DoNotOptimize(flats::FindNeighbours(*page.mask, map).neighbours.size());
 }
-BENCHMARK(BM_FindNeighbours)->ArgName("dense")->Arg(kSparse)->Arg(kDense)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindNeighbours)->Apply(OnBothPages);
 
 // Recolouring apart as a whole, random colours: its regions, neighbours,
 // colouring, and painting under the lines, which takes FillUnderLines' place.
@@ -145,6 +160,39 @@ void BM_RecolourApart(benchmark::State& state) {
                      [&](int64_t begin, int64_t end) { recoloured.Paint(file.pixels, begin, end); });
   }
 }
-BENCHMARK(BM_RecolourApart)->ArgName("dense")->Arg(kSparse)->Arg(kDense)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecolourApart)->Apply(OnBothPages);
+
+// Reading the hints file into runs of hint pixels, as a page run does beside
+// the page's own reading.
+void BM_ReadHints(benchmark::State& state) {
+  const Flatted& page = Page(KindOf(state));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(pipeline::ReadHints(page.hintsFile.string(), page.asRead.width(), page.asRead.height())
+                                 .runs.runs.size());
+}
+BENCHMARK(BM_ReadHints)->Apply(OnBothPages);
+
+// Colouring by hints as a whole, without --distinct: the regions, the hinted
+// ones' colours, and the flats grown under the lines from them.
+void BM_RecolourByHints(benchmark::State& state) {
+  const Flatted& page = Page(KindOf(state));
+  io::ImageFile file{base::ImageBuffer(page.result.geometry()), plugInModeRGBColor, false, {}};
+  pipeline::PageTimings timings;
+  pipeline::PendingHints hints(
+      pipeline::ReadHints(page.hintsFile.string(), page.asRead.width(), page.asRead.height()));
+  const pipeline::RecolourRequest hinted{false, nullptr, "", &hints};
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::memcpy(file.pixels.data(), page.result.data(), static_cast<size_t>(page.result.sizeBytes()));
+    state.ResumeTiming();
+    pipeline::RecolourSummary summary;
+    const pipeline::RecolouredRegions recoloured =
+        pipeline::RecolourRegions(*page.mask, file, 3, hinted, summary, timings);
+    recoloured.Prepare(file.pixels);
+    base::InRowBands(file.pixels.height(),
+                     [&](int64_t begin, int64_t end) { recoloured.Paint(file.pixels, begin, end); });
+  }
+}
+BENCHMARK(BM_RecolourByHints)->Apply(OnBothPages);
 
 }  // namespace

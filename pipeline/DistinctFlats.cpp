@@ -222,9 +222,11 @@ void RecolouredRegions::Paint(base::ImageBuffer& flats, int64_t firstRow, int64_
 }
 
 RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
-                                  const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings) {
+                                  const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings,
+                                  std::optional<flats::RegionRuns> runs) {
   auto start = std::chrono::steady_clock::now();
-  flats::RegionRuns map = flats::FindRegionRuns(mask, result.pixels, colourPlanes);
+  if (runs) flats::LabelRegionRuns(*runs, mask, result.pixels, colourPlanes);
+  flats::RegionRuns map = runs ? std::move(*runs) : flats::FindRegionRuns(mask, result.pixels, colourPlanes);
   // The map under the lines and the neighbours read from it, only to recolour apart.
   flats::NearestRegions nearest;
   if (request.distinct) nearest = flats::FindNeighbours(mask, map);

@@ -79,9 +79,12 @@ class RecolouredRegions {
 // when none had; a hinted region has its hint colour all the same. The
 // nearest regions are searched for once, for the neighbours and the
 // painting; for hints alone, only those of hint pixels under the lines.
-// Times the steps as `hints` and `distinct`. Throws HintsError.
+// `runs`: the regions' runs found beforehand (flats::AddRegionRuns), to be
+// labelled; none: found here. Times the steps as `hints` and `distinct`.
+// Throws HintsError.
 RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
-                                  const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings);
+                                  const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings,
+                                  std::optional<flats::RegionRuns> runs = std::nullopt);
 
 // One line for the user: the colours used against the palette, and how many
 // neighbouring pairs could not be kept apart.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "flats/RegionMask.h"
+#include "flats/RegionRuns.h"
 #include "io/ImageFile.h"
 #include "pipeline/DistinctFlats.h"
 #include "pipeline/PageRun.h"
@@ -25,6 +26,7 @@ using RowsFinal = std::function<void(int64_t rows)>;
 // What a page run does beside the flats' steps.
 struct FlatsOverlap {
   std::optional<flats::RegionMask> regions;  // found as the filter scanned; none: found here
+  std::optional<flats::RegionRuns> runs;     // the same as runs, unlabelled, for recolouring; none: found here
   // Takes the output's rows as they are done: it is finished in bands from
   // the top on this thread alone, each band reported when done (nothing
   // may look at the result before the first report), and a merged output
