@@ -143,13 +143,16 @@ class RowSpans {
     mX = fx, mY = fy;
     if (mRowOf[static_cast<size_t>(fx)] == fy) return mRegion = mRegionOf[static_cast<size_t>(fx)];
     mRowOf[static_cast<size_t>(fx)] = fy;
-    return mRegion = mRegionOf[static_cast<size_t>(fx)] = mMap.RegionAt(fx, fy, mHint);
+    // Pixels above and below the row are looked up left to right, each side
+    // from the run it found last.
+    size_t& hint = fy < gap.y ? mAboveHint : mBelowHint;
+    return mRegion = mRegionOf[static_cast<size_t>(fx)] = mMap.RegionAt(fx, fy, hint);
   }
 
   const RegionRuns& mMap;
   int32_t mX = -1, mY = -1, mRegion = -1;  // the last pixel asked for, and its answer
   std::vector<int32_t> mRowOf, mRegionOf;  // per column, the last pixel asked for there
-  size_t mHint = 0;
+  size_t mAboveHint = 0, mBelowHint = 0;
 };
 
 }  // namespace

@@ -158,13 +158,18 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
     if (!lab) return std::nullopt;
     return flats::Paint{Planes(bytes, colourPlanes), *lab};
   };
-  std::vector<flats::Paint> current;
+  // The regions' colours so far, converted all at once: pages hold tens of thousands.
+  std::vector<PaintBytes> bytes(colours.size(), PaintBytes{0, 0, 0, 255});
   for (size_t i = 0; i < colours.size(); ++i) {
-    PaintBytes bytes{0, 0, 0, 255};
-    if (hinted.colour[i] >= 0) bytes = hinted.colours[static_cast<size_t>(hinted.colour[i])];
-    else std::copy(colours[i].begin(), colours[i].end(), bytes.begin());
-    current.push_back(paintOf(bytes).value_or(flats::Paint{colours[i], {0, 0, 0}}));
+    if (hinted.colour[i] >= 0) bytes[i] = hinted.colours[static_cast<size_t>(hinted.colour[i])];
+    else std::copy(colours[i].begin(), colours[i].end(), bytes[i].begin());
   }
+  const std::vector<std::optional<flats::Lab>> labs = rules.ToLab(bytes);
+  std::vector<flats::Paint> current;
+  current.reserve(colours.size());
+  for (size_t i = 0; i < colours.size(); ++i)
+    current.push_back(labs[i] ? flats::Paint{Planes(bytes[i], colourPlanes), *labs[i]}
+                              : flats::Paint{colours[i], {0, 0, 0}});
   std::mt19937 random(kSeed);
   const flats::RandomColouring coloured = flats::ColourAtRandom(
       neighbours, roles, current,

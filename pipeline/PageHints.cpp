@@ -30,7 +30,10 @@ class HintRows {
 
   void Add(int64_t y, const uint8_t* row) {
     mRow.clear();
-    for (int64_t x = 0; x < mHints.runs.width; ++x) {
+    const int64_t width = mHints.runs.width;
+    for (int64_t x = 0; x < width; ++x) {
+      if (mTransparency && mPlanes == 4) x = NextOpaque(row, x, width);
+      if (x == width) break;
       const uint8_t* pixel = row + x * mPlanes;
       if (mTransparency ? pixel[mPlanes - 1] < 128 : std::equal(pixel, pixel + mColourPlanes, mWhite.begin()))
         continue;
@@ -44,6 +47,22 @@ class HintRows {
   Hints Take() { return std::move(mHints); }
 
  private:
+  // The first pixel from `x` on, in a row of colour with transparency, that
+  // is at least half opaque (its alpha's top bit set), or the width: dabs
+  // leave most of a row clear, and eight pixels are looked at a time.
+  static int64_t NextOpaque(const uint8_t* row, int64_t x, int64_t width) {
+    constexpr uint8_t kTops[8] = {0, 0, 0, 0x80, 0, 0, 0, 0x80};  // two pixels' alpha bytes
+    uint64_t alphaTops = 0;
+    std::memcpy(&alphaTops, kTops, sizeof alphaTops);
+    for (; x + 8 <= width; x += 8) {
+      uint64_t words[4];
+      std::memcpy(words, row + x * 4, sizeof words);
+      if (((words[0] | words[1] | words[2] | words[3]) & alphaTops) != 0) break;
+    }
+    while (x < width && row[x * 4 + 3] < 128) ++x;
+    return x;
+  }
+
   // Strokes are mostly of one colour: the last one is tried first.
   int32_t ColourOf(const uint8_t* pixel) {
     PaintBytes colour{};

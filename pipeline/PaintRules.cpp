@@ -89,6 +89,18 @@ std::optional<flats::Lab> PaintRules::ToLab(const PaintBytes& color) {
   return flats::Lab{lab->values[0], lab->values[1], lab->values[2]};
 }
 
+std::vector<std::optional<flats::Lab>> PaintRules::ToLab(const std::vector<PaintBytes>& colors) {
+  std::vector<host::DeviceColor> decoded;
+  decoded.reserve(colors.size());
+  for (const PaintBytes& color : colors)
+    decoded.push_back(host::DecodeComponents(mSpace, {color[0], color[1], color[2], color[3]}));
+  const auto labs = mTransforms.ConvertAll(decoded, host::DeviceSpaceOf(mSpace), host::DeviceSpace::Lab);
+  std::vector<std::optional<flats::Lab>> result(colors.size());
+  for (size_t i = 0; labs && i < colors.size(); ++i)
+    result[i] = flats::Lab{(*labs)[i].values[0], (*labs)[i].values[1], (*labs)[i].values[2]};
+  return result;
+}
+
 std::optional<PaintBytes> PaintRules::DrawPaint(std::mt19937& random) {
   constexpr int kTries = 100;
   AlternatingColors colors(std::ref(random));

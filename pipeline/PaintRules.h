@@ -60,6 +60,8 @@ class PaintRules {
   static PaintBytes Painted(PaintBytes color);
   // CIE Lab of page bytes; nothing when the conversion cannot be had.
   std::optional<flats::Lab> ToLab(const PaintBytes& color);
+  // The same for many colours at once, each one's as alone.
+  std::vector<std::optional<flats::Lab>> ToLab(const std::vector<PaintBytes>& colors);
   // A random colour the filter's way (bytes alternating dark and light) that
   // may paint; nothing after many tries (a tolerance that takes in nearly all).
   std::optional<PaintBytes> DrawPaint(std::mt19937& random);
