@@ -40,7 +40,7 @@ const std::vector<PageOption>& PageOptionList() {
        "Colour the regions as an image of the page's size asks: a region holding pixels of it that are at least "
        "half opaque (or, without transparency, not white) takes the colour most of them have. A folder gives each "
        "page the image of its name, if any. Implies --under-lines unless --flats-only",
-       &PageOptions::hints, "FILE|DIR", "Flats"},
+       &PageOptions::hints, "FILE", "Flats"},
   };
   return kOptions;
 }
