@@ -28,7 +28,9 @@ std::vector<int32_t> Roots(const RegionRoles& roles) {
 }
 
 bool IsKept(const RegionRoles& roles, int32_t i) { return roles.follows[static_cast<size_t>(i)] == RegionRoles::kKept; }
-bool IsGiven(const RegionRoles& roles, int32_t i) { return roles.follows[static_cast<size_t>(i)] == RegionRoles::kGiven; }
+bool IsGiven(const RegionRoles& roles, int32_t i) {
+  return roles.follows[static_cast<size_t>(i)] == RegionRoles::kGiven;
+}
 bool BothGiven(const RegionRoles& roles, int32_t a, int32_t b) { return IsGiven(roles, a) && IsGiven(roles, b); }
 
 // The graph with every follower merged into its root: a root's neighbours are

@@ -151,7 +151,8 @@ void AddRegionRuns(const RegionMask& mask, int64_t firstRow, int64_t endRow, Reg
 
 void LabelRegionRuns(RegionRuns& map, const RegionMask& mask, const base::ImageBuffer& after, int colourPlanes) {
   RequireMatch(mask, after, colourPlanes);
-  if (map.width != mask.width() || map.height != mask.height() || map.rowStart.size() != static_cast<size_t>(map.height) + 1)
+  if (map.width != mask.width() || map.height != mask.height() ||
+      map.rowStart.size() != static_cast<size_t>(map.height) + 1)
     throw std::invalid_argument("the region runs do not hold every row of the mask");
   Label(map, after, colourPlanes);
 }

@@ -247,7 +247,8 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
     summary.hints.emplace();
     hinted = HintedRegions(map, spans, mask, request.hints->Get(), result.imageMode, *summary.hints);
     for (size_t i = 0; i < colours.size(); ++i)
-      if (hinted.colour[i] >= 0) colours[i] = Planes(hinted.colours[static_cast<size_t>(hinted.colour[i])], colourPlanes);
+      if (hinted.colour[i] >= 0)
+        colours[i] = Planes(hinted.colours[static_cast<size_t>(hinted.colour[i])], colourPlanes);
     timings.hints += base::SecondsSince(start);
   }
   if (request.distinct) {

@@ -63,7 +63,8 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   // the lines too.
   std::optional<RecolouredRegions> recoloured;
   if (painted && Recolours(recolour, timings))
-    recoloured.emplace(RecolourRegions(mask, result, colourPlanes, recolour, summary, timings, std::move(overlap.runs)));
+    recoloured.emplace(
+        RecolourRegions(mask, result, colourPlanes, recolour, summary, timings, std::move(overlap.runs)));
   if (!painted) {
     start = std::chrono::steady_clock::now();
     result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));

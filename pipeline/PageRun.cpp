@@ -159,7 +159,8 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
     std::string notice;
     const auto addNotice = [&notice](const std::string& line) { notice += (notice.empty() ? "" : "\n") + line; };
     if (pass.distinct) addNotice(input + ": distinct flats: " + DescribeDistinct(*pass.distinct));
-    if (hints && hints->Get().empty()) addNotice(input + ": " + hintsFile + " holds no hint pixels; the flats are plain");
+    if (hints && hints->Get().empty())
+      addNotice(input + ": " + hintsFile + " holds no hint pixels; the flats are plain");
     else if (pass.hints) addNotice(input + ": hints: " + DescribeHints(*pass.hints));
     if (!layered) pass.asRead.reset();  // the writer's buffers need room more
 

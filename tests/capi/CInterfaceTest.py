@@ -122,12 +122,10 @@ with tempfile.TemporaryDirectory() as folder:
     expected = reference(rgba_file, ["--flats-only", "--hints", hints_file], folder)
     hints_buffer, hints_stride = padded(hints, 4, True)
     hints_image = image_of(hints_buffer, hints.width, hints.height, hints_stride, 4, TESSEL_BGR)
-    for what, call in [("an image", lambda: flat(image_of(source, rgba.width, rgba.height, source_stride, 4, TESSEL_BGR),
-                                                    image_of(flats, rgba.width, rgba.height, flats_stride, 4, TESSEL_BGR),
-                                                    ["--flats-only"], hints_image)),
-                       ("a file", lambda: flat(image_of(source, rgba.width, rgba.height, source_stride, 4, TESSEL_BGR),
-                                               image_of(flats, rgba.width, rgba.height, flats_stride, 4, TESSEL_BGR),
-                                               ["--flats-only", "--hints", hints_file]))]:
+    page_image = image_of(source, rgba.width, rgba.height, source_stride, 4, TESSEL_BGR)
+    flats_image = image_of(flats, rgba.width, rgba.height, flats_stride, 4, TESSEL_BGR)
+    for what, call in [("an image", lambda: flat(page_image, flats_image, ["--flats-only"], hints_image)),
+                       ("a file", lambda: flat(page_image, flats_image, ["--flats-only", "--hints", hints_file]))]:
         status = call()
         check(status == 0, "hints as %s: status %d: %s" % (what, status, lib.tessel_error_message()))
         difference = first_difference(unpadded(flats, rgba, flats_stride, True), expected)

@@ -246,7 +246,8 @@ TEST_F(TesselHintsCommandTest, HintColoursReachCmykAndGreyPagesAsTheColourServic
   hints.Fill({ink[0], ink[1], ink[2], 255});
   SaveHints(std::move(hints), "hints.png");
   for (const auto& [planes, space, name, options] :
-       {std::tuple<int, int16_t, std::string, std::vector<std::string>>{4, plugIncolorServicesCMYKSpace, "cmyk.tif", {}},
+       {std::tuple<int, int16_t, std::string, std::vector<std::string>>{4, plugIncolorServicesCMYKSpace, "cmyk.tif",
+                                                                         {}},
         {1, plugIncolorServicesGraySpace, "grey.png", {"--no-anti-aliased", "--tolerance", "8"}}}) {
     SCOPED_TRACE(name);
     DrawPage(name, planes, 5);
@@ -285,8 +286,8 @@ TEST_F(TesselHintsCommandTest, ABookTakesEachPagesHintsByNameAndAPageWithoutAnyI
   EXPECT_TRUE(io::LoadImageFile(Path("out/b.png")).pixels.SamePixels(b.pixels));
 
   // Hints without a hint pixel: the plain flats, and a word about it.
-  const CommandResult empty =
-      tessel.Run({"run", Path("pages/b.png"), "-o", Path("b-empty.png"), "--flats-only", "--hints", Path("hints/other.png")});
+  const CommandResult empty = tessel.Run(
+      {"run", Path("pages/b.png"), "-o", Path("b-empty.png"), "--flats-only", "--hints", Path("hints/other.png")});
   ASSERT_EQ(empty.exitCode, 0) << empty.err;
   EXPECT_THAT(empty.err, HasSubstr("other.png holds no hint pixels"));
   EXPECT_TRUE(io::LoadImageFile(Path("b-empty.png")).pixels.SamePixels(b.pixels));

@@ -179,7 +179,8 @@ class GimpPluginTest : public ::testing::Test {
     std::ofstream(sWork->path() / "gimprc") << "(plug-in-path \"${gimp_dir}/plug-ins:${gimp_plug_in_dir}/plug-ins:"
                                             << TESSEL_GIMP_PLUGIN_PATH << "\")\n";
     // Each batch command is evaluated afresh: each case loads the helper.
-    std::ofstream((sWork->path() / "helper.scm").string()) << "(define (tessel-case in out selection mode procedure saved-layer arguments hints hints-argument)\n"
+    std::ofstream((sWork->path() / "helper.scm").string())
+        << "(define (tessel-case in out selection mode procedure saved-layer arguments hints hints-argument)\n"
              "  (let* ((image (car (gimp-file-load RUN-NONINTERACTIVE in in)))\n"
              "         (drawable (car (gimp-image-get-active-drawable image)))\n"
              "         (hints-layer (if (string=? hints \"\") -1\n"
