@@ -46,12 +46,17 @@ void JoinToRowAbove(RegionRuns& map, int64_t y) {
 
 int32_t RegionRuns::RegionAt(int64_t x, int64_t y, size_t& hint) const {
   const size_t first = rowStart[static_cast<size_t>(y)], last = rowStart[static_cast<size_t>(y) + 1];
-  // Mostly the run found last, or the one after it.
-  for (const size_t near : {hint, hint + 1})
-    if (near >= first && near < last && runs[near].begin <= x && x < runs[near].end) {
+  // Asked left to right along a row, mostly: a few runs on from the last found.
+  if (hint >= first && hint < last && runs[hint].begin <= x) {
+    size_t near = hint;
+    for (int steps = 0; steps < 8 && near < last && runs[near].end <= x; ++steps) ++near;
+    if (near == last || x < runs[near].begin) {
+      if (runs[near - 1].end <= x) return -1;  // between the runs passed and the next
+    } else if (x < runs[near].end) {
       hint = near;
       return runs[near].region;
     }
+  }
   const auto after = std::upper_bound(runs.begin() + static_cast<std::ptrdiff_t>(first),
                                       runs.begin() + static_cast<std::ptrdiff_t>(last), x,
                                       [](int64_t column, const Run& run) { return column < run.begin; });
