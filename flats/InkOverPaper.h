@@ -16,8 +16,8 @@ namespace tessel::flats {
 // in the order of their columns (those of opaque pixels are unchanged, and
 // those of fully transparent ones are paper white, whatever they held).
 struct InkRecord {
-  std::vector<uint8_t> transparency;            // one byte a pixel, row-major
-  std::vector<std::vector<uint8_t>> partial;    // per row
+  std::vector<uint8_t> transparency;          // one byte a pixel, row-major
+  std::vector<std::vector<uint8_t>> partial;  // per row
 };
 
 // Lays `page`'s colour planes over white paper by its last plane, its

@@ -17,26 +17,26 @@ namespace tessel::pipeline {
 
 namespace {
 
-// A hash of each band of the page's bytes, whatever its layout: a plain run
-// keeps no copy to tell whether the filter changed anything.
-std::vector<size_t> BandPrints(const base::ImageBuffer& page) {
+bool ReadsOverPaper(const PassSteps& steps) {
+  return steps.overPaper || steps.flats != FlatsOutput::kNone || steps.closeGaps > 0;
+}
+
+// A hash of each row's worth of the page's bytes, whatever its layout: a
+// plain run keeps no copy to tell whether the filter changed anything.
+std::vector<size_t> RowPrints(const base::ImageBuffer& page) {
   const int64_t size = page.sizeBytes(), height = page.height();
   std::vector<size_t> prints(static_cast<size_t>(height));
   base::InRowBands(height, [&](int64_t begin, int64_t end) {
-    for (int64_t band = begin; band < end; ++band) {
-      const int64_t from = size / height * band, to = band + 1 == height ? size : size / height * (band + 1);
+    for (int64_t row = begin; row < end; ++row) {
+      const int64_t from = size / height * row, to = row + 1 == height ? size : size / height * (row + 1);
       const std::string_view bytes(reinterpret_cast<const char*>(page.data() + from), static_cast<size_t>(to - from));
-      prints[static_cast<size_t>(band)] = std::hash<std::string_view>{}(bytes);
+      prints[static_cast<size_t>(row)] = std::hash<std::string_view>{}(bytes);
     }
   });
   return prints;
 }
 
 }  // namespace
-
-bool ReadsOverPaper(const PassSteps& steps) {
-  return steps.overPaper || steps.flats != FlatsOutput::kNone || steps.closeGaps > 0;
-}
 
 PassResult RunPagePass(host::FilterSession& session, io::ImageFile& page, host::RunRequest request,
                        const PassSteps& steps, PageTimings& timings, PassOverlap overlap) {
@@ -50,7 +50,7 @@ PassResult RunPagePass(host::FilterSession& session, io::ImageFile& page, host::
     timings.overPaper = base::SecondsSince(compositing);
   }
   std::vector<size_t> printsBefore;
-  if (page.hasTransparency && !overPaper) printsBefore = BandPrints(page.pixels);
+  if (page.hasTransparency && !overPaper) printsBefore = RowPrints(page.pixels);
 
   GapStrokes gaps;
   if (steps.closeGaps > 0) {
@@ -74,7 +74,7 @@ PassResult RunPagePass(host::FilterSession& session, io::ImageFile& page, host::
   host::SeedPaintColors();
   pass.report = session.Run(request);
   if (pass.report.result != noErr) return pass;
-  if (!printsBefore.empty()) pass.inkLeftAsItWas = BandPrints(page.pixels) == printsBefore;
+  if (!printsBefore.empty()) pass.inkLeftAsItWas = RowPrints(page.pixels) == printsBefore;
 
   if (!gaps.empty()) {
     const auto reopening = std::chrono::steady_clock::now();

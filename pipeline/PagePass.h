@@ -49,9 +49,6 @@ struct PassOverlap {
   RowsFinal flatsRowsFinal;
 };
 
-// Whether `steps` read a page with transparency over white paper.
-bool ReadsOverPaper(const PassSteps& steps);
-
 // Runs `page` through `session` in place with the parameters `request` names
 // (its image, mode and layer are taken from `page`), seeding the paint
 // colours as every page run does. Throws as FilterSession::Run and as the
