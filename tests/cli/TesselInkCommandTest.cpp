@@ -45,7 +45,8 @@ io::ImageFile InkLayer(const testing::Page& art, const std::vector<uint8_t>& ink
                                                       : static_cast<uint8_t>(random());
       pixels.at(x, y, colour) = coverage;
     }
-  return {std::move(pixels), colour == 1 ? int16_t(plugInModeGrayScale) : int16_t(plugInModeRGBColor), true, {}};
+  const int16_t mode = colour == 1 ? plugInModeGrayScale : colour == 3 ? plugInModeRGBColor : plugInModeCMYKColor;
+  return {std::move(pixels), mode, true, {}};
 }
 
 // The layer flattened onto white paper, worked out in floating point.
@@ -110,11 +111,16 @@ TEST_F(TesselInkCommandTest, WhatLiesUnderFullTransparencyChangesNoFlatsByte) {
 }
 
 TEST_F(TesselInkCommandTest, InkFlatsAreTheFlatsOfTheArtOnPaperAndOpaque) {
+  // CMYK in the editor's bytes, 255 for no ink: paper is no ink.
+  const std::vector<std::vector<uint8_t>> inks = {{20, 30, 110}, {0}, {200, 180, 255, 40}};
   for (const bool antiAliased : {false, true})
-    for (const std::vector<uint8_t>& ink : {std::vector<uint8_t>{20, 30, 110}, std::vector<uint8_t>{0}}) {
-      SCOPED_TRACE(std::string(antiAliased ? "anti-aliased " : "hard ") + (ink.size() == 1 ? "grey" : "RGB"));
+    for (const std::vector<uint8_t>& ink : inks) {
+      const std::string mode = ink.size() == 1 ? "grey" : ink.size() == 3 ? "RGB" : "CMYK";
+      SCOPED_TRACE((antiAliased ? "anti-aliased " : "hard ") + mode);
+      const std::string extension = ink.size() == 4 ? ".tif" : ".png";
       io::ImageFile layer = InkLayer(Art(antiAliased), ink, Under::kRandom);
-      const std::string paperPage = Save(Flattened(layer), "paper.png"), inkPage = Save(std::move(layer), "ink.png");
+      const std::string paperPage = Save(Flattened(layer), "paper" + extension),
+                        inkPage = Save(std::move(layer), "ink" + extension);
       std::vector<std::string> fill;
       if (ink.size() == 1) fill = {"--no-anti-aliased", "--tolerance", "8"};
       // Gap closing's search for line ends sees the ink over paper too.
@@ -122,10 +128,10 @@ TEST_F(TesselInkCommandTest, InkFlatsAreTheFlatsOfTheArtOnPaperAndOpaque) {
            {std::vector<std::string>{"--flats-only"}, {"--under-lines"}, {"--flats-only", "--close-gaps", "4"}}) {
         std::vector<std::string> options = fill;
         options.insert(options.end(), output.begin(), output.end());
-        Run(inkPage, "ink-out.png", options);
-        Run(paperPage, "paper-out.png", options);
-        const io::ImageFile onPaper = io::LoadImageFile(Path("paper-out.png"));
-        EXPECT_EQ(Difference(io::LoadImageFile(Path("ink-out.png")), onPaper), "") << output.back();
+        Run(inkPage, "ink-out" + extension, options);
+        Run(paperPage, "paper-out" + extension, options);
+        const io::ImageFile onPaper = io::LoadImageFile(Path("paper-out" + extension));
+        EXPECT_EQ(Difference(io::LoadImageFile(Path("ink-out" + extension)), onPaper), "") << output.back();
         EXPECT_FALSE(onPaper.pixels.SamePixels(io::LoadImageFile(paperPage).pixels)) << "nothing was flatted";
       }
     }
