@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,32 +79,45 @@ struct RunKind {
   const char* name;  // of its counters
   const char* output;
   std::vector<std::string> options;
+  std::string input = Page().pagePath();
+};
+
+// Each kind's wall time summed over the iterations, and its peak memory.
+struct Turns {
+  std::vector<double> seconds, peak;
 };
 
 // The runs take turns within each iteration, so that a machine whose load
-// changes over the benchmark weighs on each alike. Timed: the run with flats
-// under the lines.
+// changes over the benchmark weighs on each alike; the iteration is timed by
+// `kinds[timed]`. Nothing when a run failed: the benchmark is then skipped.
+std::optional<Turns> TakeTurns(benchmark::State& state, const std::vector<RunKind>& kinds, size_t timed) {
+  Turns turns{std::vector<double>(kinds.size(), 0), std::vector<double>(kinds.size(), 0)};
+  for (auto _ : state) {
+    for (size_t k = 0; k < kinds.size(); ++k) {
+      const tessel::bench::TimedRun run = RunTessel(kinds[k].output, kinds[k].options, kinds[k].input);
+      if (!run.ok) {
+        state.SkipWithError("tessel run failed");
+        return std::nullopt;
+      }
+      turns.seconds[k] += run.seconds;
+      turns.peak[k] = std::max(turns.peak[k], run.peakBytes);
+      if (k == timed) state.SetIterationTime(run.seconds);
+    }
+  }
+  return turns;
+}
+
+// Timed: the run with flats under the lines.
 void BM_FlatsAgainstPlainRun(benchmark::State& state) {
-  Page();
   const std::vector<RunKind> kinds = {{"plain", "out.png", {}},
                                       {"under_lines", "out.png", {"--under-lines"}},
                                       {"flats_only", "out.png", {"--flats-only"}},
                                       {"distinct", "out.png", {"--distinct"}},
                                       {"psd", "out.psd", {}},
                                       {"ora", "out.ora", {}}};
-  std::vector<double> seconds(kinds.size(), 0), peak(kinds.size(), 0);
-  for (auto _ : state) {
-    for (size_t k = 0; k < kinds.size(); ++k) {
-      const tessel::bench::TimedRun run = RunTessel(kinds[k].output, kinds[k].options);
-      if (!run.ok) {
-        state.SkipWithError("tessel run failed");
-        return;
-      }
-      seconds[k] += run.seconds;
-      peak[k] = std::max(peak[k], run.peakBytes);
-      if (k == 1) state.SetIterationTime(run.seconds);
-    }
-  }
+  const std::optional<Turns> turns = TakeTurns(state, kinds, 1);
+  if (!turns) return;
+  const std::vector<double> &seconds = turns->seconds, &peak = turns->peak;
   state.counters["plain_s"] = seconds[0] / static_cast<double>(state.iterations());
   for (size_t k = 0; k < kinds.size(); ++k) {
     const std::string name = kinds[k].name;
@@ -141,22 +155,12 @@ BENCHMARK(BM_CloseGapsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iteration
 // Timed: the ink layer's run. Peak memory against the ink's decoded page (4
 // bytes a pixel).
 void BM_InkLayerAgainstOpaqueTwin(benchmark::State& state) {
-  Page();
-  const std::vector<std::string> pages = {Page().path("ink.png"), Page().path("paper-rgba.png"),
-                                          Page().path("paper-rgb.png")};
-  std::vector<double> seconds(pages.size(), 0), peak(pages.size(), 0);
-  for (auto _ : state) {
-    for (size_t k = 0; k < pages.size(); ++k) {
-      const tessel::bench::TimedRun run = RunTessel("out.png", {"--flats-only"}, pages[k]);
-      if (!run.ok) {
-        state.SkipWithError("tessel run failed");
-        return;
-      }
-      seconds[k] += run.seconds;
-      peak[k] = std::max(peak[k], run.peakBytes);
-      if (k == 0) state.SetIterationTime(run.seconds);
-    }
-  }
+  std::vector<RunKind> kinds;
+  for (const char* page : {"ink.png", "paper-rgba.png", "paper-rgb.png"})
+    kinds.push_back({page, "out.png", {"--flats-only"}, Page().path(page)});
+  const std::optional<Turns> turns = TakeTurns(state, kinds, 0);
+  if (!turns) return;
+  const std::vector<double> &seconds = turns->seconds, &peak = turns->peak;
   state.counters["ink_s"] = seconds[0] / static_cast<double>(state.iterations());
   state.counters["ink_x_opaque_rgba"] = seconds[0] / seconds[1];
   state.counters["ink_x_opaque_rgb"] = seconds[0] / seconds[2];
