@@ -2,10 +2,12 @@
 // plain, with flats, with distinct flats, with hints in a fifth of the
 // regions, to layered files and with gap closing, each a child process as a
 // user runs it: wall time against the plain run, and peak memory against the
-// decoded page (3 bytes a pixel).
+// decoded page (3 bytes a pixel); and the flats of the 32 MP page's line art
+// as an ink layer against its opaque twins.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +27,7 @@ using namespace tessel;
 enum PageKind { kSparse, kDense };
 
 // A scratch folder with the pages and their hints in it, each made on first
-// use, and removed at exit.
+// use (the 32 MP page with its ink twins), and removed at exit.
 class Scratch {
  public:
   Scratch() : mFolder(fs::temp_directory_path() / fs::unique_path("tessel-flats-bench-%%%%%%")) {
@@ -43,6 +45,7 @@ class Scratch {
     mDecodedBytes[kind] = static_cast<double>(image.pixels.width() * image.pixels.height() * 3);
     io::SaveImageFile(hints, hintsPath(kind));
     io::SaveImageFile(image, page);
+    if (kind == kSparse) SaveInkTwins(image);
     return page;
   }
   std::string hintsPath(PageKind kind) const { return path(kind == kSparse ? "hints.png" : "dense-hints.png"); }
@@ -55,6 +58,30 @@ class Scratch {
     return kind == kSparse ? tessel::bench::DrawFlatsPage() : tessel::bench::DrawDensePagePixels();
   }
 
+  // The line art of `page` (grey on white, made grey in all its planes here)
+  // as black ink whose coverage is its darkness, black under full
+  // transparency as Krita leaves it; and that ink over white paper, with
+  // transparency and without.
+  void SaveInkTwins(io::ImageFile& page) const {
+    base::ImageBuffer ink({page.pixels.width(), page.pixels.height(), 4, base::PlaneLayout::Interleaved, 0});
+    base::ImageBuffer paper(ink.geometry());
+    for (int64_t y = 0; y < ink.height(); ++y)
+      for (int64_t x = 0; x < ink.width(); ++x) {
+        const uint8_t level = page.pixels.at(x, y, 0);
+        ink.at(x, y, 3) = static_cast<uint8_t>(255 - level);
+        for (int p = 0; p < 3; ++p) paper.at(x, y, p) = level;
+        paper.at(x, y, 3) = 255;
+      }
+    for (auto [pixels, name] : {std::pair{&ink, "ink.png"}, {&paper, "paper-rgba.png"}}) {
+      io::ImageFile file{std::move(*pixels), plugInModeRGBColor, true, {}};
+      io::SaveImageFile(file, path(name));
+    }
+    for (int64_t y = 0; y < page.pixels.height(); ++y)
+      for (int64_t x = 0; x < page.pixels.width(); ++x)
+        for (int p = 1; p < 3; ++p) page.pixels.at(x, y, p) = page.pixels.at(x, y, 0);
+    io::SaveImageFile(page, path("paper-rgb.png"));
+  }
+
   fs::path mFolder;
   double mDecodedBytes[2] = {0, 0};
 };
@@ -64,9 +91,8 @@ Scratch& Pages() {
   return scratch;
 }
 
-tessel::bench::TimedRun RunTessel(PageKind kind, const char* output, const std::vector<std::string>& extra) {
-  std::vector<std::string> arguments = {TESSEL_BINARY_DIR "/tessel", "run", Pages().pagePath(kind), "-o",
-                                        Pages().path(output)};
+tessel::bench::TimedRun RunTessel(const std::string& input, const char* output, const std::vector<std::string>& extra) {
+  std::vector<std::string> arguments = {TESSEL_BINARY_DIR "/tessel", "run", input, "-o", Pages().path(output)};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
   return tessel::bench::RunTimed(arguments, {"XDG_CONFIG_HOME=" + Pages().config()});
 }
@@ -75,37 +101,50 @@ struct RunKind {
   const char* name;  // of its counters
   const char* output;
   std::vector<std::string> options;
+  std::string input;  // the page
+};
+
+// Each kind's wall time summed over the iterations, and its peak memory.
+struct Turns {
+  std::vector<double> seconds, peak;
 };
 
 // The runs take turns within each iteration, so that a machine whose load
-// changes over the benchmark weighs on each alike. Timed: the run with flats
-// under the lines.
-void BM_FlatsAgainstPlainRun(benchmark::State& state) {
-  const auto kind = static_cast<PageKind>(state.range(0));
-  Pages().pagePath(kind);  // drawn with its hints on first use
-  const std::string hints = Pages().hintsPath(kind);
-  const std::vector<RunKind> kinds = {{"plain", "out.png", {}},
-                                      {"under_lines", "out.png", {"--under-lines"}},
-                                      {"flats_only", "out.png", {"--flats-only"}},
-                                      {"distinct", "out.png", {"--distinct"}},
-                                      {"hints", "out.png", {"--hints", hints}},
-                                      {"flats_only_hints", "out.png", {"--flats-only", "--hints", hints}},
-                                      {"psd", "out.psd", {}},
-                                      {"ora", "out.ora", {}}};
-  std::vector<double> seconds(kinds.size(), 0), peak(kinds.size(), 0);
-  const double loadBefore = tessel::bench::LoadAverage();
+// changes over the benchmark weighs on each alike; the iteration is timed by
+// `kinds[timed]`. Nothing when a run failed: the benchmark is then skipped.
+std::optional<Turns> TakeTurns(benchmark::State& state, const std::vector<RunKind>& kinds, size_t timed) {
+  Turns turns{std::vector<double>(kinds.size(), 0), std::vector<double>(kinds.size(), 0)};
   for (auto _ : state) {
     for (size_t k = 0; k < kinds.size(); ++k) {
-      const tessel::bench::TimedRun run = RunTessel(kind, kinds[k].output, kinds[k].options);
+      const tessel::bench::TimedRun run = RunTessel(kinds[k].input, kinds[k].output, kinds[k].options);
       if (!run.ok) {
         state.SkipWithError("tessel run failed");
-        return;
+        return std::nullopt;
       }
-      seconds[k] += run.seconds;
-      peak[k] = std::max(peak[k], run.peakBytes);
-      if (k == 1) state.SetIterationTime(run.seconds);
+      turns.seconds[k] += run.seconds;
+      turns.peak[k] = std::max(turns.peak[k], run.peakBytes);
+      if (k == timed) state.SetIterationTime(run.seconds);
     }
   }
+  return turns;
+}
+
+// Timed: the run with flats under the lines.
+void BM_FlatsAgainstPlainRun(benchmark::State& state) {
+  const auto kind = static_cast<PageKind>(state.range(0));
+  const std::string page = Pages().pagePath(kind), hints = Pages().hintsPath(kind);
+  const std::vector<RunKind> kinds = {{"plain", "out.png", {}, page},
+                                      {"under_lines", "out.png", {"--under-lines"}, page},
+                                      {"flats_only", "out.png", {"--flats-only"}, page},
+                                      {"distinct", "out.png", {"--distinct"}, page},
+                                      {"hints", "out.png", {"--hints", hints}, page},
+                                      {"flats_only_hints", "out.png", {"--flats-only", "--hints", hints}, page},
+                                      {"psd", "out.psd", {}, page},
+                                      {"ora", "out.ora", {}, page}};
+  const double loadBefore = tessel::bench::LoadAverage();
+  const std::optional<Turns> turns = TakeTurns(state, kinds, 1);
+  if (!turns) return;
+  const std::vector<double> &seconds = turns->seconds, &peak = turns->peak;
   state.counters["plain_s"] = seconds[0] / static_cast<double>(state.iterations());
   for (size_t k = 0; k < kinds.size(); ++k) {
     const std::string name = kinds[k].name;
@@ -130,10 +169,11 @@ BENCHMARK(BM_FlatsAgainstPlainRun)
 // Gap closing up to 10 pixels against the plain run, taking turns likewise.
 // Timed: the run closing gaps.
 void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
+  const std::string page = Pages().pagePath(kSparse);
   double plain = 0, closing = 0;
   for (auto _ : state) {
-    const tessel::bench::TimedRun without = RunTessel(kSparse, "out.png", {}),
-                                  with = RunTessel(kSparse, "out.png", {"--close-gaps", "10"});
+    const tessel::bench::TimedRun without = RunTessel(page, "out.png", {}),
+                                  with = RunTessel(page, "out.png", {"--close-gaps", "10"});
     if (!without.ok || !with.ok) {
       state.SkipWithError("tessel run failed");
       return;
@@ -146,5 +186,29 @@ void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
   state.counters["close_gaps_x_plain"] = closing / plain;
 }
 BENCHMARK(BM_CloseGapsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+
+// --flats-only on the line art as an ink layer against the same run on its
+// opaque twins, the ink over white paper with transparency (the same file's
+// layout: what laying it over paper costs) and without, taking turns likewise.
+// Timed: the ink layer's run. Peak memory against the ink's decoded page (4
+// bytes a pixel).
+void BM_InkLayerAgainstOpaqueTwin(benchmark::State& state) {
+  const double decodedBytes = [] {
+    Pages().pagePath(kSparse);  // drawn with its ink twins on first use
+    return Pages().decodedBytes(kSparse) / 3 * 4;
+  }();
+  std::vector<RunKind> kinds;
+  for (const char* page : {"ink.png", "paper-rgba.png", "paper-rgb.png"})
+    kinds.push_back({page, "out.png", {"--flats-only"}, Pages().path(page)});
+  const std::optional<Turns> turns = TakeTurns(state, kinds, 0);
+  if (!turns) return;
+  const std::vector<double> &seconds = turns->seconds, &peak = turns->peak;
+  state.counters["ink_s"] = seconds[0] / static_cast<double>(state.iterations());
+  state.counters["ink_x_opaque_rgba"] = seconds[0] / seconds[1];
+  state.counters["ink_x_opaque_rgb"] = seconds[0] / seconds[2];
+  state.counters["ink_peak_x_page"] = peak[0] / decodedBytes;
+  state.counters["opaque_rgba_peak_x_page"] = peak[1] / decodedBytes;
+}
+BENCHMARK(BM_InkLayerAgainstOpaqueTwin)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
 
 }  // namespace

@@ -117,7 +117,7 @@ int Flat(const tessel_image* page, const tessel_image* hints, const tessel_image
     host::FilterTexts texts;
     pass.emplace(pipeline::RunPagePass(session, pixels, request,
                                        {settings.flats, settings.distinct, settings.closeGaps,
-                                        pending ? &*pending : nullptr},
+                                        pending ? &*pending : nullptr, settings.overPaper},
                                        unused));
     said = texts.Collect();
   }

@@ -238,6 +238,7 @@ class Reporter {
                                t.keep, t.regions, t.underLines);
       if (t.distinct > 0) used += std::snprintf(flats + used, sizeof flats - used, ", distinct %.3f s", t.distinct);
       if (mHints) used += std::snprintf(flats + used, sizeof flats - used, ", hints %.3f s", t.hints);
+      if (t.overPaper > 0) used += std::snprintf(flats + used, sizeof flats - used, ", over paper %.3f s", t.overPaper);
       if (pipeline::MergesOver(mFlats) && !mLayered)
         used += std::snprintf(flats + used, sizeof flats - used, ", multiply %.3f s", t.multiply);
       if (mLayered)

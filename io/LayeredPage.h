@@ -40,8 +40,10 @@ struct LayeredPage {
   // The planes of `layer`'s pixels: the hints always have transparency.
   int PlanesOf(Layer layer) const { return layer == Layer::kHints ? colourPlanes() + 1 : planes(); }
 
-  // The composite keeps the flats' transparency, which is the page's: the
-  // merged output of --under-lines, exactly. Not for the hints.
+  // The composite is the lines, over white paper by their own transparency
+  // (if any), multiplied over the flats, with the flats' transparency: what
+  // an editor shows of the two layers, and the merged output of
+  // --under-lines, exactly. Not for the hints.
   uint8_t At(Layer layer, int64_t x, int64_t y, int plane) const;
   // Row `y` of one plane, `width()` bytes.
   void PlaneRow(Layer layer, int64_t y, int plane, uint8_t* out) const;

@@ -41,6 +41,10 @@ const std::vector<PageOption>& PageOptionList() {
        "half opaque (or, without transparency, not white) takes the colour most of them have. A folder gives each "
        "page the image of its name, if any. Implies --under-lines unless --flats-only",
        &PageOptions::hints, "FILE", "Flats"},
+      {"over-paper",
+       "Read a page with transparency (line art on a layer of its own) over white paper, as flats always read it, "
+       "in a plain run too; the result is opaque",
+       &PageOptions::overPaper, nullptr, "Flats"},
   };
   return kOptions;
 }
@@ -58,6 +62,7 @@ RunSettings SettingsFor(const PageOptions& options) {
   settings.distinct = options.distinct;
   settings.closeGaps = options.closeGaps;
   settings.hints = options.hints;
+  settings.overPaper = options.overPaper;
   if (!options.actionFile.empty()) {
     try {
       io::Action action = io::LoadActionFile(options.actionFile);

@@ -22,6 +22,7 @@ struct PageOptions {
   bool distinct = false;    // neighbouring regions recoloured apart (implies flats)
   int closeGaps = 0;        // the widest gap to close, in pixels; 0: none
   std::string hints;        // a hints image, or a folder of them by page name (implies flats); none
+  bool overPaper = false;   // a page with transparency read over white paper in a plain run too
   base::ParamValues params;
 };
 

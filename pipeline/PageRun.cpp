@@ -144,8 +144,9 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
     std::optional<PassResult> passed;
     try {
       passed.emplace(RunPagePass(session, *image, request,
-                                 {flats, settings.distinct, settings.closeGaps, hints ? &*hints : nullptr}, timings,
-                                 std::move(overlap)));
+                                 {flats, settings.distinct, settings.closeGaps, hints ? &*hints : nullptr,
+                                  settings.overPaper, layered},
+                                 timings, std::move(overlap)));
       if (hints) hints->Get();  // read through, whether the flats needed them or not
     } catch (const HintsError& e) {
       return Failure(PageOutcome::kBadInput, input + ": " + e.what() + "; the output was not written");
@@ -162,6 +163,10 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
     if (hints && hints->Get().empty())
       addNotice(input + ": " + hintsFile + " holds no hint pixels; the flats are plain");
     else if (pass.hints) addNotice(input + ": hints: " + DescribeHints(*pass.hints));
+    if (pass.inkLeftAsItWas)
+      addNotice(input + ": nothing was filled on this page with transparency; if it is line art on a layer of its "
+                       "own, flat it with --flats-only, --under-lines or a .psd or .ora output, or run it with "
+                       "--over-paper, which read it over white paper");
     if (!layered) pass.asRead.reset();  // the writer's buffers need room more
 
     const auto writing = std::chrono::steady_clock::now();

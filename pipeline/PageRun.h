@@ -27,6 +27,7 @@ struct RunSettings {
   bool distinct = false;  // neighbouring flats recoloured apart (see DistinctFlats.h)
   int closeGaps = 0;  // the widest gap in the line art to close, in pixels; 0: none
   std::string hints;  // a hints image, or a folder of them by page name (see PageHints.h); none
+  bool overPaper = false;  // a plain run reads a page with transparency over white paper too
 };
 
 struct PageHooks {
@@ -50,8 +51,9 @@ struct PageTimings {
   double regions = 0;
   double underLines = 0;
   double multiply = 0;
-  double distinct = 0;  // recolouring the regions apart
-  double hints = 0;     // waiting for the hints and colouring the regions they hint
+  double distinct = 0;   // recolouring the regions apart
+  double hints = 0;      // waiting for the hints and colouring the regions they hint
+  double overPaper = 0;  // a page with transparency laid over white paper
   // Layered files only: within `write`.
   io::LayeredTimings layered;
   // Gap closing only: finding and drawing the strokes, taking them out.

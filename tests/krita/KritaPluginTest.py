@@ -1,7 +1,9 @@
 """The Krita plug-in in a real, headless Krita: kritarunner, with a private
 home where the plug-in is installed and enabled, flats a page, then flats it
-again with a "Hints" layer; the exported flats layers must equal `tessel run
---flats-only`'s output, without and with --hints.
+again with a "Hints" layer, and flats an ink layer (black on transparency)
+whose own bounds are smaller than the canvas; each exported flats layer must
+equal `tessel run --flats-only`'s output (with --hints for the hinted one),
+the ink's opaque over the whole canvas.
 
 Usage: KritaPluginTest.py PLUGIN_SOURCE LIBTESSEL TESSEL PAGE PRESETS"""
 import os
@@ -40,13 +42,25 @@ def first_difference(a, b):
     return None
 
 
+def ink_layer(page, margin):
+    """The page's line art as black ink whose coverage is its darkness,
+    nothing within `margin` pixels of the edges."""
+    grey = Image.open(page).convert("L")
+    coverage = Image.new("L", grey.size, 0)
+    inner = (margin, margin, grey.width - margin, grey.height - margin)
+    coverage.paste(grey.crop(inner).point(lambda level: 255 - level), inner)
+    ink = Image.new("RGBA", grey.size, (0, 0, 0, 0))
+    ink.putalpha(coverage)
+    return ink
+
+
 with tempfile.TemporaryDirectory() as home:
     install_plugin(home)
-    page = os.path.join(home, "page.png")
+    page, ink = os.path.join(home, "page.png"), os.path.join(home, "ink.png")
     Image.open(PAGE).convert("RGBA").save(page)  # Krita's layers have transparency
-    flats, marker, reference = (os.path.join(home, name) for name in ("flats.png", "marker", "reference.png"))
-    hints, hinted, hinted_reference = (os.path.join(home, name)
-                                       for name in ("hints.png", "hinted.png", "hinted-reference.png"))
+    ink_layer(PAGE, 150).save(ink)
+    flats, ink_flats, marker = (os.path.join(home, name) for name in ("flats.png", "ink-flats.png", "marker"))
+    hints, hinted = os.path.join(home, "hints.png"), os.path.join(home, "hinted.png")
     # Dabs in three colours, and a stroke across the page.
     dabs = Image.new("RGBA", Image.open(page).size, (0, 0, 0, 0))
     draw = ImageDraw.Draw(dabs)
@@ -57,6 +71,7 @@ with tempfile.TemporaryDirectory() as home:
     environment = dict(os.environ, HOME=home, QT_QPA_PLATFORM="offscreen", TESSEL_LIBRARY=LIBRARY,
                        TESSEL_CHECK_PAGE=page, TESSEL_CHECK_FLATS=flats, TESSEL_CHECK_MARKER=marker,
                        TESSEL_CHECK_HINTS=hints, TESSEL_CHECK_HINTED=hinted,
+                       TESSEL_CHECK_INK=ink, TESSEL_CHECK_INK_FLATS=ink_flats,
                        XDG_CONFIG_HOME=os.path.join(home, ".config"),
                        XDG_DATA_HOME=os.path.join(home, ".local", "share"), XDG_RUNTIME_DIR=home)
     # The plug-in's presets are the user's: the same swatches for both runs.
@@ -70,12 +85,14 @@ with tempfile.TemporaryDirectory() as home:
         outcome = f.read()
     if outcome != "ok":
         sys.exit("in Krita: " + outcome)
-    subprocess.run([TESSEL, "run", page, "-o", reference, "--flats-only", "--presets", PRESETS], check=True)
-    difference = first_difference(Image.open(flats).convert("RGBA"), Image.open(reference).convert("RGBA"))
-    if difference:
-        sys.exit("Krita's flats differ from tessel run --flats-only: " + difference)
-    subprocess.run([TESSEL, "run", page, "-o", hinted_reference, "--flats-only", "--hints", hints, "--presets",
-                    PRESETS], check=True)
-    difference = first_difference(Image.open(hinted).convert("RGBA"), Image.open(hinted_reference).convert("RGBA"))
-    if difference:
-        sys.exit("Krita's flats with hints differ from tessel run --flats-only --hints: " + difference)
+    for source, made, options in ((page, flats, []), (page, hinted, ["--hints", hints]), (ink, ink_flats, [])):
+        reference = made + ".tessel.png"
+        subprocess.run([TESSEL, "run", source, "-o", reference, "--flats-only", "--presets", PRESETS] + options,
+                       check=True)
+        ours = Image.open(made).convert("RGBA")
+        difference = first_difference(ours, Image.open(reference).convert("RGBA"))
+        if difference:
+            sys.exit("Krita's flats of %s differ from tessel run --flats-only %s: %s"
+                     % (source, " ".join(options), difference))
+        if ours.getextrema()[3] != (255, 255):
+            sys.exit("Krita's flats of %s are not opaque: alpha from %d to %d" % ((source,) + ours.getextrema()[3]))

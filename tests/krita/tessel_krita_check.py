@@ -1,9 +1,9 @@
 """Run inside kritarunner by KritaPluginTest.py: opens the page, flats its
 layer as Tools > Scripts > Tessel Flats... does with the dialog's default
 settings, and exports the new layer; then adds a layer "Hints" and flats the
-page again with the hints layer the dialog offers first. kritarunner exits
-with 0 whatever happens, so the outcome is written to the marker file: "ok",
-or what failed."""
+page again with the hints layer the dialog offers first; then opens the ink
+layer and flats it likewise. kritarunner exits with 0 whatever happens, so
+the outcome is written to the marker file: "ok", or what failed."""
 import os
 import traceback
 
@@ -15,6 +15,7 @@ def run(*_):
     try:
         problems = check(os.environ["TESSEL_CHECK_PAGE"], os.environ["TESSEL_CHECK_FLATS"],
                          os.environ["TESSEL_CHECK_HINTS"], os.environ["TESSEL_CHECK_HINTED"])
+        problems += check_ink(os.environ["TESSEL_CHECK_INK"], os.environ["TESSEL_CHECK_INK_FLATS"])
     except Exception:
         problems = [traceback.format_exc()]
     with open(marker, "w") as out:
@@ -76,5 +77,29 @@ def check(page, flats_file, hints_file, hinted_file):
         hinted = flat_layer(document, node, settings.Settings().options(), hints=layers[chosen])
         document.waitForDone()
         hinted.save(hinted_file, document.xRes(), document.yRes(), InfoObject())
+    document.close()
+    return problems
+
+
+def check_ink(ink, flats_file):
+    """The flats of an ink layer whose own bounds lie inside the canvas must
+    cover the canvas."""
+    from tessel_krita import settings
+    from tessel_krita.layer import flat_layer
+
+    krita = Krita.instance()
+    document = krita.openDocument(ink)
+    document.setBatchmode(True)
+    node = document.topLevelNodes()[0]
+    canvas = (document.width(), document.height())
+    problems = []
+    bounds = node.bounds()
+    if bounds.width() >= canvas[0] or bounds.height() >= canvas[1]:
+        problems.append("the ink layer's bounds %s are not smaller than the canvas %s" % (bounds, canvas))
+    flats = flat_layer(document, node, settings.Settings().options())
+    document.waitForDone()
+    if (flats.bounds().width(), flats.bounds().height()) != canvas:
+        problems.append("the flats cover %s, not the canvas %s" % (flats.bounds(), canvas))
+    flats.save(flats_file, document.xRes(), document.yRes(), InfoObject())
     document.close()
     return problems
