@@ -18,7 +18,6 @@
 #include "flats/Neighbours.h"
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "host/FilterSession.h"
 #include "base/RowBands.h"
 #include "pipeline/DistinctFlats.h"
 #include "pipeline/PageFlats.h"
@@ -41,18 +40,8 @@ base::ImageBuffer Draw(PageKind kind) {
 // The page as read and the filter's random-colour result on it, made once.
 struct Flatted {
   explicit Flatted(PageKind kind) : asRead(Draw(kind)), result(pipeline::KeepPage(asRead)) {
-    host::PluginModule module(host::DefaultModulePath());
-    host::FilterSession session(module);
-    CTesselParams params;
-    params.randomColors = 1;
-    SetParameterBlock(session, params);
-    host::RunRequest request;
-    request.image = &result;
-    request.replay = base::Descriptor();
-    host::SeedPaintColors();
-    host::RunReport report = session.Run(request);
-    ok = report.result == 0 && report.recorded;
-    if (ok) recorded = std::move(*report.recorded);
+    recorded = PaintAtRandom(result);
+    ok = recorded.has_value();
     mask.emplace(flats::ChangedPixels(asRead, result));
     io::ImageFile hints = tessel::bench::DrawHints(asRead);
     io::SaveImageFile(hints, hintsFile.string());
@@ -156,6 +145,24 @@ void BM_FindNeighbours(benchmark::State& state) {
 }
 BENCHMARK(BM_FindNeighbours)->Apply(OnBothPages);
 
+// Recolours the page's regions as `request` asks and paints them, bands side
+// by side, as a page run does.
+void RecolourAndPaint(benchmark::State& state, const Flatted& page, const pipeline::RecolourRequest& request) {
+  io::ImageFile file{base::ImageBuffer(page.result.geometry()), plugInModeRGBColor, false, {}};
+  pipeline::PageTimings timings;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::memcpy(file.pixels.data(), page.result.data(), static_cast<size_t>(page.result.sizeBytes()));
+    state.ResumeTiming();
+    pipeline::RecolourSummary summary;
+    const pipeline::RecolouredRegions recoloured =
+        pipeline::RecolourRegions(*page.mask, file, 3, request, summary, timings);
+    recoloured.Prepare(file.pixels);
+    base::InRowBands(file.pixels.height(),
+                     [&](int64_t begin, int64_t end) { recoloured.Paint(file.pixels, begin, end); });
+  }
+}
+
 // Recolouring apart as a whole, random colours: its regions, neighbours,
 // colouring, and painting under the lines, which takes FillUnderLines' place.
 void BM_RecolourApart(benchmark::State& state) {
@@ -164,20 +171,7 @@ void BM_RecolourApart(benchmark::State& state) {
     state.SkipWithError("the filter's run failed");
     return;
   }
-  io::ImageFile file{base::ImageBuffer(page.result.geometry()), plugInModeRGBColor, false, {}};
-  pipeline::PageTimings timings;
-  const pipeline::RecolourRequest apart{true, &*page.recorded, "", nullptr};
-  for (auto _ : state) {
-    state.PauseTiming();
-    std::memcpy(file.pixels.data(), page.result.data(), static_cast<size_t>(page.result.sizeBytes()));
-    state.ResumeTiming();
-    pipeline::RecolourSummary summary;
-    const pipeline::RecolouredRegions recoloured =
-        pipeline::RecolourRegions(*page.mask, file, 3, apart, summary, timings);
-    recoloured.Prepare(file.pixels);
-    base::InRowBands(file.pixels.height(),
-                     [&](int64_t begin, int64_t end) { recoloured.Paint(file.pixels, begin, end); });
-  }
+  RecolourAndPaint(state, page, {true, &*page.recorded, "", nullptr});
 }
 BENCHMARK(BM_RecolourApart)->Apply(OnBothPages);
 
@@ -195,22 +189,9 @@ BENCHMARK(BM_ReadHints)->Apply(OnBothPages);
 // ones' colours, and the flats grown under the lines from them.
 void BM_RecolourByHints(benchmark::State& state) {
   const Flatted& page = Page(KindOf(state));
-  io::ImageFile file{base::ImageBuffer(page.result.geometry()), plugInModeRGBColor, false, {}};
-  pipeline::PageTimings timings;
   pipeline::PendingHints hints(
       pipeline::ReadHints(page.hintsFile.string(), page.asRead.width(), page.asRead.height()));
-  const pipeline::RecolourRequest hinted{false, nullptr, "", &hints};
-  for (auto _ : state) {
-    state.PauseTiming();
-    std::memcpy(file.pixels.data(), page.result.data(), static_cast<size_t>(page.result.sizeBytes()));
-    state.ResumeTiming();
-    pipeline::RecolourSummary summary;
-    const pipeline::RecolouredRegions recoloured =
-        pipeline::RecolourRegions(*page.mask, file, 3, hinted, summary, timings);
-    recoloured.Prepare(file.pixels);
-    base::InRowBands(file.pixels.height(),
-                     [&](int64_t begin, int64_t end) { recoloured.Paint(file.pixels, begin, end); });
-  }
+  RecolourAndPaint(state, page, {false, nullptr, "", &hints});
 }
 BENCHMARK(BM_RecolourByHints)->Apply(OnBothPages);
 

@@ -12,7 +12,6 @@
 #include "bench/ParameterBlock.h"
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "host/FilterSession.h"
 #include "io/ImageFile.h"
 
 namespace tessel::bench {
@@ -24,16 +23,7 @@ constexpr int kHintedEvery = 5;  // a hint in every fifth region
 inline io::ImageFile DrawHints(const base::ImageBuffer& page) {
   base::ImageBuffer result(page.geometry());
   std::memcpy(result.data(), page.data(), static_cast<size_t>(page.sizeBytes()));
-  host::PluginModule module(host::DefaultModulePath());
-  host::FilterSession session(module);
-  CTesselParams params;
-  params.randomColors = 1;
-  SetParameterBlock(session, params);
-  host::RunRequest request;
-  request.image = &result;
-  request.replay = base::Descriptor();
-  host::SeedPaintColors();
-  if (session.Run(request).result != 0) return {base::ImageBuffer({1, 1, 4}), plugInModeRGBColor, true, {}};
+  if (!PaintAtRandom(result)) return {base::ImageBuffer({1, 1, 4}), plugInModeRGBColor, true, {}};
 
   const flats::RegionMask mask = flats::ChangedPixels(page, result);
   const flats::RegionRuns map = flats::FindRegionRuns(mask, result, 3);
