@@ -49,8 +49,9 @@ const char* tessel_version(void);
  * each as on its command line, for instance
  *   {"--palette", "Comic.aco", "--join", "--join-size", "30", "--flats-only"}:
  * the filter's parameters, --action FILE, --presets DIR, and the flats options
- * --under-lines, --flats-only, --distinct and --close-gaps PX. `options` may
- * be null when `option_count` is 0.
+ * --under-lines, --flats-only, --distinct and --close-gaps SIZE. The page has
+ * no resolution of its own: sizes in mm, in or pt need --dpi N. `options`
+ * may be null when `option_count` is 0.
  *
  * The result goes into `result` when it is not null (the same width, height
  * and channels as `page`; its own stride and order), leaving `page` as it

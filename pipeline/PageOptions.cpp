@@ -3,6 +3,7 @@
 #include "host/Presets.h"
 #include "interface/FolderNames.h"
 #include "io/ActionFile.h"
+#include "pipeline/PageSizes.h"
 
 namespace tessel::pipeline {
 
@@ -33,9 +34,14 @@ const std::vector<PageOption>& PageOptionList() {
        "--under-lines unless --flats-only",
        &PageOptions::distinct, nullptr, "Flats"},
       {"close-gaps",
-       "Close gaps in the line art up to PX pixels wide, so that a shape whose outline does not quite close keeps "
-       "its own colour; the closing strokes take their regions' colours (0: off)",
-       &PageOptions::closeGaps, "PX", nullptr, 0, 64, true},
+       "Close gaps in the line art up to SIZE wide (at most 64 px), so that a shape whose outline does not quite "
+       "close keeps its own colour; the closing strokes take their regions' colours (0: off). SIZE is " +
+           std::string(base::kSizeUnits),
+       &PageOptions::closeGaps, "SIZE", nullptr, 0, 64, true},
+      {"dpi",
+       "Take sizes in mm, in and pt at N dots per inch instead of each page's own resolution; a page without one "
+       "needs it for them",
+       &PageOptions::dpi, "N", nullptr, 1, 100000},
   };
   return kOptions;
 }
@@ -51,6 +57,8 @@ RunSettings SettingsFor(const PageOptions& options) {
   settings.flats = FlatsOf(options);
   settings.distinct = options.distinct;
   settings.closeGaps = options.closeGaps;
+  settings.dpi = options.dpi;
+  settings.sizes = options.params.physicalSizes();
   if (!options.actionFile.empty()) {
     try {
       io::Action action = io::LoadActionFile(options.actionFile);
@@ -61,6 +69,8 @@ RunSettings SettingsFor(const PageOptions& options) {
     }
   }
   options.params.Overlay(settings.replay);
+
+  RequireFittingUnits(settings);
 
   const std::string& palette = options.params.palette();
   if (!palette.empty()) {
