@@ -255,19 +255,20 @@ class Joiner {
     return kLineReach / 2;
   }
 
-  // Walks back from `end` along the skeleton, marking its own line in
-  // mSeen; false for a spur or a stub. The direction the end points in comes
-  // from where the walk stood after a few steps.
-  bool WalkBack(Pixel end, double& dirX, double& dirY) {
-    const int64_t start = mLine.Bit(end.x, end.y);
-    mWalked.assign(1, start);
+  // Walks the skeleton breadth first from `start`, up to `steps` steps away,
+  // through pixels mSeen does not mark, marking each and listing it in
+  // mWalked after what is there. `reached(depth, from, to)` is told of each
+  // step's pixels, mWalked[from, to), the start's first; the walk stops, and
+  // answers true, where it answers true.
+  template <typename Reached>
+  bool Walk(int64_t start, int steps, const Reached& reached) {
+    size_t from = mWalked.size();
+    mWalked.push_back(start);
     mSeen.Set(start);
-    // Near the end, before the line can turn a shape's corner.
-    const size_t spur = static_cast<size_t>(HalfWidth(end) + kSpur);
-    const int depthForDirection = static_cast<int>(spur) + kShortest;
-    bool sound = true, directed = false;
-    for (size_t from = 0, depth = 1; from < mWalked.size() && depth <= static_cast<size_t>(kOwnLine); ++depth) {
+    for (int depth = 0;; ++depth) {
       const size_t to = mWalked.size();
+      if (reached(depth, from, to)) return true;
+      if (depth == steps || from == to) return false;
       for (size_t k = from; k < to; ++k)
         for (const int64_t offset : mOffsets) {
           const int64_t i = mWalked[k] + offset;
@@ -277,20 +278,34 @@ class Joiner {
           }
         }
       from = to;
-      if (from == mWalked.size() || static_cast<int>(depth) > depthForDirection) continue;
+    }
+  }
+
+  // Walks back from `end` along the skeleton, marking its own line in
+  // mSeen; false for a spur or a stub. The direction the end points in comes
+  // from where the walk stood after a few steps.
+  bool WalkBack(Pixel end, double& dirX, double& dirY) {
+    mWalked.clear();
+    // Near the end, before the line can turn a shape's corner.
+    const int spur = HalfWidth(end) + kSpur;
+    const int depthForDirection = spur + kShortest;
+    bool sound = true, directed = false;
+    Walk(mLine.Bit(end.x, end.y), kOwnLine, [&](int depth, size_t from, size_t to) {
+      if (depth == 0 || depth > depthForDirection || from == to) return false;
       int64_t left = INT64_MAX, right = INT64_MIN, top = INT64_MAX, bottom = INT64_MIN;
       double sumX = 0, sumY = 0;
-      for (size_t k = from; k < mWalked.size(); ++k) {
+      for (size_t k = from; k < to; ++k) {
         const Pixel p = At(mWalked[k]);
         left = std::min(left, p.x), right = std::max(right, p.x), top = std::min(top, p.y), bottom = std::max(bottom, p.y);
         sumX += static_cast<double>(p.x), sumY += static_cast<double>(p.y);
       }
       if (depth <= spur && (right - left > 2 || bottom - top > 2)) sound = false;
-      const double count = static_cast<double>(mWalked.size() - from);
+      const double count = static_cast<double>(to - from);
       dirX = static_cast<double>(end.x) - sumX / count;
       dirY = static_cast<double>(end.y) - sumY / count;
-      directed = static_cast<int>(depth) >= kShortest;
-    }
+      directed = depth >= kShortest;
+      return false;
+    });
     const double length = std::hypot(dirX, dirY);
     if (!directed || length == 0) return false;
     dirX /= length, dirY /= length;
@@ -372,24 +387,11 @@ class Joiner {
   // away from the end being joined, whose line mSeen marks: marked too, and
   // listed in mWalked to be cleared with it.
   bool NearEnd(Pixel target) {
-    const size_t start = mWalked.size();
-    mWalked.push_back(mLine.Bit(target.x, target.y));
-    mSeen.Set(mWalked.back());
-    for (size_t from = start, depth = 0; from < mWalked.size() && depth <= kFacing; ++depth) {
-      const size_t to = mWalked.size();
-      for (size_t k = from; k < to; ++k) {
+    return Walk(mLine.Bit(target.x, target.y), kFacing, [&](int, size_t from, size_t to) {
+      for (size_t k = from; k < to; ++k)
         if (IsEnd(Code(mWalked[k]))) return true;
-        for (const int64_t offset : mOffsets) {
-          const int64_t i = mWalked[k] + offset;
-          if (mSkeleton.at(i) && !mSeen.at(i)) {
-            mSeen.Set(i);
-            mWalked.push_back(i);
-          }
-        }
-      }
-      from = to;
-    }
-    return false;
+      return false;
+    });
   }
 
   std::vector<int64_t> Bits(Pixel from, Pixel to) const {
@@ -467,24 +469,13 @@ class Joiner {
     // The strokes whose ends lie near where each one lands.
     std::vector<std::vector<size_t>> facing(strokes.size());
     for (size_t s = 0; s < strokes.size(); ++s) {
-      const int64_t start = mLine.Bit(strokes[s].target.x, strokes[s].target.y);
-      mWalked.assign(1, start);
-      mSeen.Set(start);
-      for (size_t from = 0, depth = 0; from < mWalked.size() && depth <= kFacing; ++depth) {
-        const size_t to = mWalked.size();
-        for (size_t k = from; k < to; ++k) {
+      mWalked.clear();
+      Walk(mLine.Bit(strokes[s].target.x, strokes[s].target.y), kFacing, [&](int, size_t from, size_t to) {
+        for (size_t k = from; k < to; ++k)
           if (const auto found = byEnd.find(mWalked[k]); found != byEnd.end() && found->second != s)
             facing[s].push_back(found->second);
-          for (const int64_t offset : mOffsets) {
-            const int64_t i = mWalked[k] + offset;
-            if (mSkeleton.at(i) && !mSeen.at(i)) {
-              mSeen.Set(i);
-              mWalked.push_back(i);
-            }
-          }
-        }
-        from = to;
-      }
+        return false;
+      });
       for (const int64_t i : mWalked) mSeen.Clear(i);
     }
     std::vector<bool> dropped(strokes.size(), false);
