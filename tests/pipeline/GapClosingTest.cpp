@@ -95,6 +95,14 @@ Cell DrawSquare(testing::Page& page, double cx, double cy, double angle, int gap
   return {std::lround(cx), std::lround(cy), std::lround(mx + out * nx / n), std::lround(my + out * ny / n)};
 }
 
+// Whether the run's fill test takes (x, y): the tolerance test's about white,
+// or the anti-aliased test.
+bool IsFill(const testing::Page& art, int64_t x, int64_t y, bool tolerance) {
+  int lo = 255, hi = 0;
+  for (int p = 0; p < art.planes; ++p) lo = std::min<int>(lo, art.at(x, y, p)), hi = std::max<int>(hi, art.at(x, y, p));
+  return tolerance ? lo >= 253 : lo > 250 || (hi > 16 && hi - lo <= 1);
+}
+
 class GapClosingTest : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return (work.path() / name).string(); }
@@ -123,15 +131,18 @@ class GapClosingTest : public ::testing::Test {
   mutable std::string lastErr;
 };
 
+// A page's mode, file and options, and whether they test for fill by tolerance.
+struct Mode {
+  int planes;
+  int16_t mode;
+  const char* file;
+  std::vector<std::string> options;
+  bool tolerance = false;
+};
+
 TEST_F(GapClosingTest, EachGapKeepsItsTwoRegionsApartAndFillComesOutInRegionColours) {
-  struct Mode {
-    int planes;
-    int16_t mode;
-    const char* file;
-    std::vector<std::string> options;
-  };
   const std::vector<Mode> modes = {
-      {1, plugInModeGrayScale, "grey.png", {"--timings", "--no-anti-aliased", "--tolerance", "2"}},
+      {1, plugInModeGrayScale, "grey.png", {"--timings", "--no-anti-aliased", "--tolerance", "2"}, true},
       {3, plugInModeRGBColor, "rgb.png", {"--join"}},
       {4, plugInModeCMYKColor, "cmyk.tif", {"--flag", "--flag-size", "30"}},
       {3, plugInModeRGBColor, "flats.png", {"--flats-only"}},
@@ -155,7 +166,7 @@ TEST_F(GapClosingTest, EachGapKeepsItsTwoRegionsApartAndFillComesOutInRegionColo
     }
     const io::ImageFile open = Run(page, std::string("open-") + mode.file, mode.options);
 
-    const bool tolerance = mode.options.size() > 1 && mode.options[1] == "--no-anti-aliased";
+    const bool tolerance = mode.tolerance;
     // Random greys are few, so in grey a closed square's two regions may
     // happen to draw the same one: a few are allowed there.
     int leaking = 0, alike = 0;
@@ -178,11 +189,7 @@ TEST_F(GapClosingTest, EachGapKeepsItsTwoRegionsApartAndFillComesOutInRegionColo
     // or the anti-aliased test); it comes out painted, in the colour of a
     // region: one that fill near it has too (a stroke's pixel takes its
     // nearest region's), so no stroke and no colour of its own is left.
-    const auto fill = [&](int64_t x, int64_t y) {
-      int lo = 255, hi = 0;
-      for (int p = 0; p < mode.planes; ++p) lo = std::min<int>(lo, art.at(x, y, p)), hi = std::max<int>(hi, art.at(x, y, p));
-      return tolerance ? lo >= 253 : lo > 250 || (hi > 16 && hi - lo <= 1);
-    };
+    const auto fill = [&](int64_t x, int64_t y) { return IsFill(art, x, y, tolerance); };
     const base::ImageBuffer& out = closed.pixels;
     const int64_t near = kWidest / 2 + 1;
     for (int64_t y = near; y + near < art.height; ++y)
@@ -255,13 +262,6 @@ bool Opens(const Cell& c, const Fill& fill) {
 // or of the outside of its square, never in one of its own: the strokes of
 // the two line ends beside a gap shut in no sliver between them.
 TEST_F(GapClosingTest, EveryPixelOfAGapComesOutInTheColourOfARegionBesideIt) {
-  struct Mode {
-    int planes;
-    int16_t mode;
-    const char* file;
-    std::vector<std::string> options;
-    bool tolerance;
-  };
   const std::vector<Mode> modes = {
       {3, plugInModeRGBColor, "merged.png", {}, false},
       {3, plugInModeRGBColor, "flats.png", {"--flats-only"}, false},
@@ -275,11 +275,7 @@ TEST_F(GapClosingTest, EveryPixelOfAGapComesOutInTheColourOfARegionBesideIt) {
     options.insert(options.end(), {"--close-gaps", std::to_string(kWidest)});
     const io::ImageFile closed = Run(page, std::string("closed-") + mode.file, options);
 
-    const auto fill = [&](int64_t x, int64_t y) {
-      int lo = 255, hi = 0;
-      for (int p = 0; p < mode.planes; ++p) lo = std::min<int>(lo, art.at(x, y, p)), hi = std::max<int>(hi, art.at(x, y, p));
-      return mode.tolerance ? lo >= 253 : lo > 250 || (hi > 16 && hi - lo <= 1);
-    };
+    const auto fill = [&](int64_t x, int64_t y) { return IsFill(art, x, y, mode.tolerance); };
     std::vector<std::string> slivers;
     int gaps = 0;
     for (const Square& square : squares) {
