@@ -42,6 +42,10 @@ const std::vector<PageOption>& PageOptionList() {
        "Take sizes in mm, in and pt at N dots per inch instead of each page's own resolution; a page without one "
        "needs it for them",
        &PageOptions::dpi, "N", nullptr, 1, 100000},
+      {"over-paper",
+       "Read a page with transparency (line art on a layer of its own) over white paper, as flats always read it, "
+       "in a plain run too; the result is opaque",
+       &PageOptions::overPaper, nullptr, "Flats"},
   };
   return kOptions;
 }
@@ -59,6 +63,7 @@ RunSettings SettingsFor(const PageOptions& options) {
   settings.closeGaps = options.closeGaps;
   settings.dpi = options.dpi;
   settings.sizes = options.params.physicalSizes();
+  settings.overPaper = options.overPaper;
   if (!options.actionFile.empty()) {
     try {
       io::Action action = io::LoadActionFile(options.actionFile);

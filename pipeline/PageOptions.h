@@ -22,6 +22,7 @@ struct PageOptions {
   bool distinct = false;    // neighbouring regions recoloured apart (implies flats)
   base::TypedSize closeGaps;  // the widest gap to close; 0: none
   int dpi = 0;                // the resolution physical sizes are taken at; 0: each page's own
+  bool overPaper = false;     // a page with transparency read over white paper in a plain run too
   base::ParamValues params;
 };
 

@@ -32,6 +32,7 @@ struct RunSettings {
   // PageSizes.h): the gap above, and these parameters', by key.
   std::map<DescriptorKeyID, base::TypedSize> sizes;
   int dpi = 0;  // the resolution they are taken at; 0: each page's own
+  bool overPaper = false;  // a plain run reads a page with transparency over white paper too
 };
 
 struct PageHooks {
@@ -56,6 +57,7 @@ struct PageTimings {
   double underLines = 0;
   double multiply = 0;
   double distinct = 0;  // recolouring the regions apart
+  double overPaper = 0;  // a page with transparency laid over white paper
   // Layered files only: within `write`.
   io::LayeredTimings layered;
   // Gap closing only: finding and drawing the strokes, taking them out.
