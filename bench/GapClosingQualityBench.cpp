@@ -8,7 +8,8 @@
 // closed (goal >= 95 %), the share of the closed drawing's regions that come
 // out split (goal <= 2 %), pixels beside a gap aside, and the pixels of fill
 // where a gap was cut that come out in neither region beside it, where no
-// other line passes by: slivers (goal 0).
+// other line passes by: slivers (goal 0). And over sizes 1 to 32, the gaps
+// that a larger size opens again (goal 0).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -128,6 +129,45 @@ std::vector<bool> Fill(const testing::Page& page) {
   return fill;
 }
 
+// The drawing's regions once the gaps cut into it are closed up to `maxGap`,
+// found as a run finds them: the fill the strokes leave, labelled; each
+// other pixel in its nearest region's, each pocket in the region it was cut
+// from.
+struct Closed {
+  std::vector<bool> fill;       // with the strokes as line
+  std::vector<int32_t> joined;  // every pixel's region
+};
+
+Closed Close(const Drawing& d, int maxGap) {
+  const int64_t kWidth = d.width, kHeight = d.height;
+  base::ImageBuffer pixels({kWidth, kHeight, 1, base::PlaneLayout::Interleaved, 0});
+  std::memcpy(pixels.data(), d.cut.bytes.data(), d.cut.bytes.size());
+  io::ImageFile page{std::move(pixels), plugInModeGrayScale, false, {}};
+  const pipeline::GapStrokes strokes = pipeline::CloseGaps(page, maxGap);
+  Closed closed;
+  closed.fill.resize(d.cut.bytes.size());
+  for (size_t i = 0; i < closed.fill.size(); ++i) closed.fill[i] = page.pixels.data()[i] > 16;
+  const std::vector<int32_t> result = Components(closed.fill, kWidth);
+  flats::RegionMask labelled(kWidth, kHeight);
+  for (int64_t i = 0; i < kWidth * kHeight; ++i)
+    if (result[i]) labelled.Set(i % kWidth, i / kWidth);
+  closed.joined = result;
+  flats::VisitNearestRegionPixels(labelled, [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
+    for (int64_t x = 0; x < kWidth; ++x)
+      if (!result[y * kWidth + x]) closed.joined[y * kWidth + x] = result[fromY[x] * kWidth + fromX[x]];
+  });
+  for (const flats::Closing::Pocket& pocket : strokes.pockets)
+    if (pocket.from >= 0 && result[pocket.from])
+      for (const int64_t i : pocket.pixels) closed.joined[i] = result[pocket.from];
+  return closed;
+}
+
+// Whether a gap lies between two regions of the closed drawing `truth`, and
+// so counts.
+bool Counts(const Gap& gap, const std::vector<int32_t>& truth) {
+  return truth[gap.sideA] && truth[gap.sideB] && truth[gap.sideA] != truth[gap.sideB];
+}
+
 // Arguments: the page's resolution, at which the drawing is drawn larger,
 // and the largest gap to close in hundredths of a millimetre (0: 8 pixels at
 // 300 dpi, the widest gap drawn).
@@ -142,29 +182,12 @@ void BM_GapClosingQuality(benchmark::State& state) {
       const int64_t kWidth = d.width, kHeight = d.height;
       const std::vector<int32_t> truth = Components(Fill(d.closed), kWidth);
 
-      base::ImageBuffer pixels({kWidth, kHeight, 1, base::PlaneLayout::Interleaved, 0});
-      std::memcpy(pixels.data(), d.cut.bytes.data(), d.cut.bytes.size());
-      io::ImageFile page{std::move(pixels), plugInModeGrayScale, false, {}};
-      const pipeline::GapStrokes strokes = pipeline::CloseGaps(page, maxGap);
-      std::vector<bool> fill(d.cut.bytes.size());
-      for (size_t i = 0; i < fill.size(); ++i) fill[i] = page.pixels.data()[i] > 16;
-      std::vector<int32_t> result = Components(fill, kWidth);
-      flats::RegionMask labelled(kWidth, kHeight);
-      for (int64_t i = 0; i < kWidth * kHeight; ++i)
-        if (result[i]) labelled.Set(i % kWidth, i / kWidth);
-      std::vector<int32_t> joined = result;
-      flats::VisitNearestRegionPixels(labelled, [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
-        for (int64_t x = 0; x < kWidth; ++x)
-          if (!result[y * kWidth + x]) joined[y * kWidth + x] = result[fromY[x] * kWidth + fromX[x]];
-      });
-
-      for (const flats::Closing::Pocket& pocket : strokes.pockets)
-        if (pocket.from >= 0 && result[pocket.from])
-          for (const int64_t i : pocket.pixels) joined[i] = result[pocket.from];
-
+      const Closed result = Close(d, maxGap);
+      const std::vector<bool>& fill = result.fill;
+      const std::vector<int32_t>& joined = result.joined;
       const int64_t nearGap = kMaxGap * scale;
       for (const Gap& gap : d.gaps) {
-        if (!truth[gap.sideA] || !truth[gap.sideB] || truth[gap.sideA] == truth[gap.sideB]) continue;
+        if (!Counts(gap, truth)) continue;
         ++gaps;
         closed += joined[gap.sideA] != joined[gap.sideB];
         // Where other lines pass by, the gap has more than two sides.
@@ -209,5 +232,31 @@ BENCHMARK(BM_GapClosingQuality)
     ->ArgsProduct({{300, 600}, {20, 30, 40, 50, 60, 70, 80}})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+
+// Over sizes 1 to 32 on the drawings at 300 dpi, the gaps that one size
+// closes and the next opens again (goal 0): a larger size never closes less.
+void BM_GapClosingMonotonic(benchmark::State& state) {
+  int64_t gaps = 0, reopened = 0;
+  for (auto _ : state) {
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+      const Drawing d = Draw(seed, 1);
+      const std::vector<int32_t> truth = Components(Fill(d.closed), d.width);
+      std::vector<bool> closedBefore(d.gaps.size(), false);
+      for (int size = 1; size <= 32; ++size) {
+        const Closed result = Close(d, size);
+        for (size_t k = 0; k < d.gaps.size(); ++k) {
+          if (!Counts(d.gaps[k], truth)) continue;
+          const bool closed = result.joined[d.gaps[k].sideA] != result.joined[d.gaps[k].sideB];
+          reopened += closedBefore[k] && !closed;
+          closedBefore[k] = closed;
+          gaps += size == 1;
+        }
+      }
+    }
+  }
+  state.counters["gaps"] = static_cast<double>(gaps) / static_cast<double>(state.iterations());
+  state.counters["reopened"] = static_cast<double>(reopened) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_GapClosingMonotonic)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
