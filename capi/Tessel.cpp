@@ -14,6 +14,7 @@
 #include "host/Presets.h"
 #include "pipeline/PageHints.h"
 #include "pipeline/PagePass.h"
+#include "pipeline/PageSizes.h"
 
 namespace {
 
@@ -86,8 +87,11 @@ int Flat(const tessel_image* page, const tessel_image* hints, const tessel_image
 
   pipeline::RunSettings settings;
   std::optional<pipeline::PendingHints> pending;
+  pipeline::PixelSizes sizes;
   try {
     settings = SettingsFrom(options, count, hinted);
+    // The caller's page has no resolution of its own: --dpi gives it one.
+    sizes = pipeline::SizesFor(settings, 0, "the page");
     HintsFrom(hints, settings, *page, pending);
   } catch (const capi::OptionError& e) {
     return Fail(TESSEL_BAD_OPTION, e.what());
@@ -107,7 +111,7 @@ int Flat(const tessel_image* page, const tessel_image* hints, const tessel_image
   io::ImageFile pixels = capi::PageFrom(*page);
   host::FilterSession session(*module);
   host::RunRequest request;
-  request.replay = settings.replay;
+  request.replay = sizes.replay;
   request.presetsFolder = settings.presetsFolder;
   pipeline::PageTimings unused;
   std::optional<pipeline::PassResult> pass;
@@ -116,7 +120,7 @@ int Flat(const tessel_image* page, const tessel_image* hints, const tessel_image
     NoDisplay noWindows;
     host::FilterTexts texts;
     pass.emplace(pipeline::RunPagePass(session, pixels, request,
-                                       {settings.flats, settings.distinct, settings.closeGaps,
+                                       {settings.flats, settings.distinct, sizes.closeGaps,
                                         pending ? &*pending : nullptr, settings.overPaper},
                                        unused));
     said = texts.Collect();

@@ -49,9 +49,10 @@ const char* tessel_version(void);
  * each as on its command line, for instance
  *   {"--palette", "Comic.aco", "--join", "--join-size", "30", "--flats-only"}:
  * the filter's parameters, --action FILE, --presets DIR, the flats options
- * --under-lines, --flats-only, --distinct, --close-gaps PX and --hints FILE
+ * --under-lines, --flats-only, --distinct, --close-gaps SIZE and --hints FILE
  * (an image file of the page's size; see tessel_flat_with_hints for hints
- * held in memory), and --over-paper. A page with transparency (line art on a
+ * held in memory), and --over-paper. The page has no resolution of its own:
+ * sizes in mm, in or pt need --dpi N. A page with transparency (line art on a
  * layer of its own) is read over white paper for flats, which come back
  * opaque. `options` may be null when `option_count` is 0.
  *

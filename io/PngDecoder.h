@@ -34,4 +34,9 @@ enum class PngRows {
 // An interlaced file, whose rows come a pass at a time, is left.
 PngRows DecodePngRows(int descriptor, const base::ImageGeometry& geometry, const DecodedRow& row);
 
+// Whether the PNG open on `descriptor` states its resolution: a pHYs chunk in
+// pixels per metre (libvips reads one that is missing as 72 dpi). Reads at
+// offsets of its own, as DecodePng.
+bool PngStatesResolution(int descriptor);
+
 }  // namespace tessel::io

@@ -3,6 +3,7 @@
 #include "host/Presets.h"
 #include "interface/FolderNames.h"
 #include "io/ActionFile.h"
+#include "pipeline/PageSizes.h"
 
 namespace tessel::pipeline {
 
@@ -33,14 +34,19 @@ const std::vector<PageOption>& PageOptionList() {
        "--under-lines unless --flats-only",
        &PageOptions::distinct, nullptr, "Flats"},
       {"close-gaps",
-       "Close gaps in the line art up to PX pixels wide, so that a shape whose outline does not quite close keeps "
-       "its own colour; the closing strokes take their regions' colours (0: off)",
-       &PageOptions::closeGaps, "PX", nullptr, 0, 64, true},
+       "Close gaps in the line art up to SIZE wide (at most 64 px), so that a shape whose outline does not quite "
+       "close keeps its own colour; the closing strokes take their regions' colours (0: off). SIZE is " +
+           std::string(base::kSizeUnits),
+       &PageOptions::closeGaps, "SIZE", nullptr, 0, 64, true},
       {"hints",
        "Colour the regions as an image of the page's size asks: a region holding pixels of it that are at least "
        "half opaque (or, without transparency, not white) takes the colour most of them have. A folder gives each "
        "page the image of its name, if any. Implies --under-lines unless --flats-only",
        &PageOptions::hints, "FILE", "Flats"},
+      {"dpi",
+       "Take sizes in mm, in and pt at N dots per inch instead of each page's own resolution; a page without one "
+       "needs it for them",
+       &PageOptions::dpi, "N", nullptr, 1, 100000},
       {"over-paper",
        "Read a page with transparency (line art on a layer of its own) over white paper, as flats always read it, "
        "in a plain run too; the result is opaque",
@@ -62,6 +68,8 @@ RunSettings SettingsFor(const PageOptions& options) {
   settings.distinct = options.distinct;
   settings.closeGaps = options.closeGaps;
   settings.hints = options.hints;
+  settings.dpi = options.dpi;
+  settings.sizes = options.params.physicalSizes();
   settings.overPaper = options.overPaper;
   if (!options.actionFile.empty()) {
     try {
@@ -73,6 +81,8 @@ RunSettings SettingsFor(const PageOptions& options) {
     }
   }
   options.params.Overlay(settings.replay);
+
+  RequireFittingUnits(settings);
 
   const std::string& palette = options.params.palette();
   if (!palette.empty()) {
