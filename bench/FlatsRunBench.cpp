@@ -130,6 +130,11 @@ std::optional<Turns> TakeTurns(benchmark::State& state, const std::vector<RunKin
   return turns;
 }
 
+// A whole-run benchmark on both pages, five turns of each, timed by hand.
+void OnBothPages(benchmark::internal::Benchmark* runs) {
+  runs->ArgName("dense")->Arg(kSparse)->Arg(kDense)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+}
+
 // Timed: the run with flats under the lines.
 void BM_FlatsAgainstPlainRun(benchmark::State& state) {
   const auto kind = static_cast<PageKind>(state.range(0));
@@ -159,13 +164,7 @@ void BM_FlatsAgainstPlainRun(benchmark::State& state) {
   state.counters["flats_only_hints_x_flats_only"] = seconds[5] / seconds[2];
   state.counters["load"] = (loadBefore + tessel::bench::LoadAverage()) / 2;
 }
-BENCHMARK(BM_FlatsAgainstPlainRun)
-    ->ArgName("dense")
-    ->Arg(kSparse)
-    ->Arg(kDense)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(5)
-    ->UseManualTime();
+BENCHMARK(BM_FlatsAgainstPlainRun)->Apply(OnBothPages);
 
 // Gap closing up to 10 pixels against the plain run, taking turns likewise,
 // on the 32 MP page and on the dense 67 MP comic page of the tool comparison
@@ -188,13 +187,7 @@ void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
   state.counters["load_before"] = loadBefore;
   state.counters["load_after"] = tessel::bench::LoadAverage();
 }
-BENCHMARK(BM_CloseGapsAgainstPlainRun)
-    ->ArgName("dense")
-    ->Arg(kSparse)
-    ->Arg(kDense)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(5)
-    ->UseManualTime();
+BENCHMARK(BM_CloseGapsAgainstPlainRun)->Apply(OnBothPages);
 
 // --flats-only on the line art as an ink layer against the same run on its
 // opaque twins, the ink over white paper with transparency (the same file's
