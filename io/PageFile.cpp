@@ -201,6 +201,11 @@ PageFile::PageFile(const std::string& path, Transparency transparency)
   ChooseMode(path, image.get(), mHeader.imageMode, mHeader.hasTransparency, mHeader.geometry.planes);
   mHeader.geometry.width = image->Xsize;
   mHeader.geometry.height = image->Ysize;
+  // libvips gives a resolution to every file: its TIFF and JPEG loaders name
+  // the unit only when the file states one.
+  const bool stated = *format == FileFormat::kPng ? PngStatesResolution(descriptor)
+                                                  : vips_image_get_typeof(image.get(), "resolution-unit") != 0;
+  if (stated) mHeader.resolution = image->Xres;
   if (transparency == Transparency::kOverPaper && mHeader.hasTransparency) {
     mOpened->overPaper = true;
     mHeader.hasTransparency = false;
