@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/OverPaperRow.h"
 #include "base/PagesMappedAhead.h"
 #include "io/FileFormats.h"
 #include "io/PageCodec.h"
@@ -149,11 +150,18 @@ void CopyRow(const uint8_t* source, int64_t sourcePixelBytes, uint8_t* target, i
     std::memcpy(target + x * column, source + x * sourcePixelBytes, static_cast<size_t>(planes));
 }
 
-// Decodes strip by strip straight into the buffer.
-void ReadPixels(const std::string& path, VipsImage* image, base::ImageBuffer& pixels) {
+// Decodes strip by strip straight into the buffer, or laying the page over
+// paper with `overPaper`, the colour bytes turned into the editor's by
+// `toEditor`.
+void ReadPixels(const std::string& path, VipsImage* image, base::ImageBuffer& pixels, bool overPaper,
+                uint8_t toEditor) {
   const int64_t sourcePixelBytes = VIPS_IMAGE_SIZEOF_PEL(image);
   ReadStrips(path, image, [&](int64_t y, const uint8_t* source) {
-    CopyRow(source, sourcePixelBytes, &pixels.at(0, y, 0), pixels.columnBytes(), pixels.planes(), pixels.width());
+    uint8_t* target = &pixels.at(0, y, 0);
+    if (overPaper)
+      base::RowOverPaper(source, target, pixels.width(), pixels.planes(), base::Coverage::kDropped, toEditor);
+    else
+      CopyRow(source, sourcePixelBytes, target, pixels.columnBytes(), pixels.planes(), pixels.width());
   });
 }
 
@@ -168,9 +176,11 @@ struct PageFile::Opened {
   int descriptor = -1;
   VipsImagePtr image;  // reduced to 8 bits a channel when the file holds 16
   FileFormat format = FileFormat::kPng;
+  bool overPaper = false;  // the file's transparency is laid over paper as it is read
 };
 
-PageFile::PageFile(const std::string& path) : mPath(path), mOpened(std::make_unique<Opened>()) {
+PageFile::PageFile(const std::string& path, Transparency transparency)
+    : mPath(path), mOpened(std::make_unique<Opened>()) {
   StartVips();
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) Fail(path, std::strerror(errno));
@@ -208,6 +218,11 @@ PageFile::PageFile(const std::string& path) : mPath(path), mOpened(std::make_uni
   const bool stated = *format == FileFormat::kPng ? PngStatesResolution(descriptor)
                                                   : vips_image_get_typeof(image.get(), "resolution-unit") != 0;
   if (stated) mHeader.resolution = image->Xres;
+  if (transparency == Transparency::kOverPaper && mHeader.hasTransparency) {
+    mOpened->overPaper = true;
+    mHeader.hasTransparency = false;
+    --mHeader.geometry.planes;
+  }
 }
 
 PageFile::~PageFile() = default;
@@ -222,9 +237,11 @@ ImageFile PageFile::Load(int64_t availableBytes) {
   bool decoded = false;
   if (mOpened->format == FileFormat::kPng) {
     const base::PagesMappedAhead mapping(file.pixels.data(), static_cast<size_t>(file.pixels.sizeBytes()));
-    decoded = DecodePng(mOpened->descriptor, file.pixels);
+    decoded = DecodePng(mOpened->descriptor, file.pixels, mOpened->overPaper);
   }
-  if (!decoded) ReadPixels(mPath, image, file.pixels);
+  // CMYK files store 0 for no ink (see FlipConventions), which turns the page after.
+  if (!decoded)
+    ReadPixels(mPath, image, file.pixels, mOpened->overPaper, mHeader.imageMode == plugInModeCMYKColor ? 0xFF : 0);
   FlipConventions(file);
   return file;
 }

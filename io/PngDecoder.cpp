@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/OverPaperRow.h"
+
 namespace tessel::io {
 
 namespace {
@@ -102,9 +104,10 @@ struct Decoder {
 };
 
 // Sets `decoder` to give rows of `geometry` (interleaved, without row
-// padding); false when the file is damaged, or of a form whose channels
-// would not match or that is left to libvips (16-bit interlaced).
-bool Start(Decoder& decoder, const base::ImageGeometry& geometry) {
+// padding), with `overPaper` rows of one more channel, to be laid over paper
+// into it; false when the file is damaged, or of a form whose channels would
+// not match or that is left to libvips (interlaced, 16-bit or over paper).
+bool Start(Decoder& decoder, const base::ImageGeometry& geometry, bool overPaper) {
   spng_ctx* context = decoder.context.get();
   // The zlib stream's own checksum is left unchecked: every chunk's CRC still
   // is, and it covers the same bytes; skipping it shortens the read by a pass.
@@ -115,10 +118,10 @@ bool Start(Decoder& decoder, const base::ImageGeometry& geometry) {
   const bool transparencyKey = spng_get_trns(context, &key) == 0;
   decoder.output = OutputFor(header, transparencyKey);
   decoder.interlaced = header.interlace_method != SPNG_INTERLACE_NONE;
-  // Rows of an interlaced 16-bit image arrive a pass at a time: they would
-  // need the whole wide page to be reduced.
-  if (decoder.output.sixteenBits && decoder.interlaced) return false;
-  if (decoder.output.channels != geometry.planes || header.width != geometry.width ||
+  // Rows of an interlaced image arrive a pass at a time: a 16-bit one would
+  // need the whole wide page to be reduced, one over paper the whole ink.
+  if ((decoder.output.sixteenBits || overPaper) && decoder.interlaced) return false;
+  if (decoder.output.channels != geometry.planes + (overPaper ? 1 : 0) || header.width != geometry.width ||
       header.height != geometry.height || geometry.rowPadding != 0 ||
       (geometry.layout != base::PlaneLayout::Interleaved && geometry.planes > 1))
     return false;
@@ -128,20 +131,27 @@ bool Start(Decoder& decoder, const base::ImageGeometry& geometry) {
 
 }  // namespace
 
-bool DecodePng(int descriptor, base::ImageBuffer& pixels) {
+bool DecodePng(int descriptor, base::ImageBuffer& pixels, bool overPaper) {
   Decoder decoder(descriptor);
-  if (!Start(decoder, pixels.geometry())) return false;
+  if (!Start(decoder, pixels.geometry(), overPaper)) return false;
   spng_ctx* context = decoder.context.get();
+  // Over paper, each row is decoded into `ink`, in cache, and laid into the page.
+  std::vector<uint8_t> ink(overPaper ? static_cast<size_t>(pixels.width() * decoder.output.channels) : 0);
+  const auto lay = [&](int64_t y) {
+    if (overPaper)
+      base::RowOverPaper(ink.data(), &pixels.at(0, y, 0), pixels.width(), decoder.output.channels - 1,
+                         base::Coverage::kDropped);
+  };
   // Reading on to the end verifies the CRC of the chunks the rows came from.
   return DecodeRows(
-             context, decoder.output, pixels.width(), [&](int64_t y) { return &pixels.at(0, y, 0); },
-             [](int64_t) {}) &&
+             context, decoder.output, pixels.width(),
+             [&](int64_t y) { return overPaper ? ink.data() : &pixels.at(0, y, 0); }, lay) &&
          spng_decode_chunks(context) == 0;
 }
 
 PngRows DecodePngRows(int descriptor, const base::ImageGeometry& geometry, const DecodedRow& row) {
   Decoder decoder(descriptor);
-  if (!Start(decoder, geometry) || decoder.interlaced) return PngRows::kLeft;
+  if (!Start(decoder, geometry, false) || decoder.interlaced) return PngRows::kLeft;
   spng_ctx* context = decoder.context.get();
   std::vector<uint8_t> scratch(static_cast<size_t>(geometry.width * geometry.planes));
   const bool decoded = DecodeRows(
