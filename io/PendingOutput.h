@@ -38,7 +38,12 @@ class PendingOutput {
   std::string mTarget;
   std::string mTemporary;
   bool mCommitted = false;
+  int mSlot = -1;  // where RemovePendingOutputs finds the temporary file
 };
+
+// Removes the temporary file of every output of this process not yet
+// committed, for a process about to end at once: safe in a signal handler.
+void RemovePendingOutputs();
 
 // True when both paths name one existing file (through links or different
 // spellings alike).
