@@ -32,11 +32,6 @@ struct RunOptions : pipeline::PageOptions {
   bool timings = false;  // report where each page's time went
 };
 
-// The pages and their outputs. Throws CommandError for a request that would
-// overwrite an input without --in-place, clash, write where it cannot, or
-// multiply a Lab page over its flats.
-std::vector<PageJob> PlanPages(const RunOptions& request);
-
 // Runs the request; answers the exit code. Throws CommandError.
 int RunCommand(const host::PluginModule& module, const RunOptions& request);
 

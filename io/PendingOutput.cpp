@@ -1,5 +1,6 @@
 #include "io/PendingOutput.h"
 
+#include <dirent.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,6 +104,20 @@ void PendingOutput::Commit() {
 void RemovePendingOutputs() {
   for (PendingSlot& slot : sPending)
     if (slot.state.load() == kHeld) unlink(slot.path);
+}
+
+void RemoveLeftTemporaries(const std::string& target) {
+  const std::string folder = FolderOf(target), prefix = TemporaryPrefix(target);
+  const std::string extension = ExtensionOf(NameOf(target));
+  DIR* entries = opendir(folder.c_str());
+  if (!entries) return;
+  while (const dirent* entry = readdir(entries)) {
+    const std::string name = entry->d_name;
+    if (name.size() == prefix.size() + std::strlen(kRandomPart) + extension.size() && name.rfind(prefix, 0) == 0 &&
+        name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
+      std::remove((folder + "/" + name).c_str());
+  }
+  closedir(entries);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -45,6 +45,10 @@ class PendingOutput {
 // committed, for a process about to end at once: safe in a signal handler.
 void RemovePendingOutputs();
 
+// Removes the temporary files of `target` that a process killed before it
+// could remove them left behind (as PendingOutput names them).
+void RemoveLeftTemporaries(const std::string& target);
+
 // True when both paths name one existing file (through links or different
 // spellings alike).
 bool SameFile(const std::string& a, const std::string& b);
