@@ -29,6 +29,7 @@ namespace tessel::test {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 namespace fs = boost::filesystem;
 
 // A dense drawn RGB page as PNG, slow enough to fill that a test can act
@@ -208,6 +209,7 @@ TEST_F(TesselBatchMemoryTest, ABatchInAGroupHoldingOnePagesPeakWaitsForMemoryAnd
   EXPECT_EQ(TesselCommand::ExitCodeOf(batch), 0) << shown;
   for (int i = 0; i < kPages; ++i) EXPECT_TRUE(fs::exists(Path("out/p" + std::to_string(i) + ".png"))) << i;
   EXPECT_THAT(shown, HasSubstr("waiting for memory"));
+  EXPECT_THAT(shown, Not(HasSubstr("run again alone")));  // no worker was killed for want of memory
   EXPECT_THAT(shown, HasSubstr(std::to_string(kPages) + " of " + std::to_string(kPages) + " pages flatted"));
 }
 
