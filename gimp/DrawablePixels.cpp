@@ -4,14 +4,30 @@
 
 namespace tessel::gimp {
 
-std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable) {
+std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable, bool canvas) {
   if (gimp_image_get_precision(image) != GIMP_PRECISION_U8_GAMMA)
     throw DrawableError(
         "Tessel works on 8-bit images; convert this one with Image > Precision > 8 bit integer (perceptual gamma)");
   DrawableArea area;
   area.image = image;
   area.drawable = drawable;
-  if (!gimp_drawable_mask_intersect(drawable, &area.x, &area.y, &area.width, &area.height)) return std::nullopt;
+  if (canvas) {
+    gboolean selected = FALSE;
+    gint x1 = 0, y1 = 0, x2 = 0, y2 = 0, left = 0, top = 0;
+    gimp_selection_bounds(image, &selected, &x1, &y1, &x2, &y2);
+    if (!selected) {
+      x1 = y1 = 0;
+      x2 = gimp_image_width(image);
+      y2 = gimp_image_height(image);
+    }
+    gimp_drawable_offsets(drawable, &left, &top);
+    area.x = x1 - left;
+    area.y = y1 - top;
+    area.width = x2 - x1;
+    area.height = y2 - y1;
+  } else if (!gimp_drawable_mask_intersect(drawable, &area.x, &area.y, &area.width, &area.height)) {
+    return std::nullopt;
+  }
   area.imageMode = gimp_drawable_is_gray(drawable) ? plugInModeGrayScale : plugInModeRGBColor;
   area.alpha = gimp_drawable_has_alpha(drawable);
   return area;

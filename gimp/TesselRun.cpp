@@ -90,7 +90,9 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, boo
   request.showDialog = mode == GIMP_RUN_INTERACTIVE;
 
   const host::PluginModule module(host::FindModulePath());
-  const std::optional<DrawableArea> area = SelectedArea(params[kImage].data.d_image, params[kDrawable].data.d_drawable);
+  const gint32 drawable = params[kDrawable].data.d_drawable;
+  const std::optional<DrawableArea> area =
+      SelectedArea(params[kImage].data.d_image, drawable, flatsLayer && gimp_drawable_has_alpha(drawable));
   if (!area) return Fail(GIMP_PDB_EXECUTION_ERROR, "the selection does not touch the drawable; nothing was flatted");
   if (flatsLayer && !gimp_item_is_layer(area->drawable))
     return Fail(GIMP_PDB_EXECUTION_ERROR, "Tessel Flats puts its flats under a layer; choose a layer, not a channel "
@@ -109,6 +111,9 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, boo
   gimp_progress_end();
 
   if (!said.empty()) gimp_message(said.c_str());
+  if (pass.inkLeftAsItWas)
+    gimp_message("Nothing was filled on this layer with transparency. For line art on a layer of its own, Filters > "
+                 "Artistic > Tessel Flats... reads it over white paper and adds the flats under it.");
   if (pass.report.result == userCanceledErr) return GIMP_PDB_CANCEL;
   if (pass.report.result != noErr) {
     const std::string failure = host::FailureText(pass.report.result) + "; the image was left as it was";

@@ -2,6 +2,8 @@
 // pages, runs the plug-in on them non-interactively from a Script-Fu batch
 // and saves them. Each result must equal the tessel command's for the same
 // settings, pixel for pixel; pixels outside a selection must stay as they were.
+// The flats of an ink layer (black on transparency) smaller than the canvas
+// cover the canvas, opaque.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -38,6 +40,8 @@ struct Case {
   std::string runMode = "RUN-NONINTERACTIVE";
   std::string procedure = "plug-in-tessel";
   std::string savedLayer{};  // the layer saved by name; none: the drawable
+  bool ink = false;          // black ink whose transparency is its coverage, black too where it has none
+  std::optional<Selection> layerBounds{};  // the layer cut down to these, on the canvas
 };
 
 const char kRandom[] = "1 '(255 255 255) 0 \"\" 0 '(255 0 255) 20 0 10 0";
@@ -60,16 +64,22 @@ const std::vector<Case>& Cases() {
       // The flats on a layer of their own, under a selected part of a page with transparency.
       {"flats-layer", 4, kRandom, {"--flats-only"}, Selection{37, 21, 150, 110}, "RUN-NONINTERACTIVE",
        "plug-in-tessel-flats", "Flats"},
+      {"ink-layer", 4, kRandom, {"--flats-only"}, std::nullopt, "RUN-NONINTERACTIVE", "plug-in-tessel-flats", "Flats",
+       true, Selection{40, 30, 160, 120}},
   };
   return cases;
 }
 
-io::ImageFile MakePage(int planes, uint32_t seed) {
+io::ImageFile MakePage(int planes, uint32_t seed, bool ink) {
   const int colourPlanes = planes == 4 ? 3 : planes;
   const testing::Page art = testing::DrawComicPage(kWidth, kHeight, colourPlanes, 6, seed);
   base::ImageBuffer pixels({kWidth, kHeight, planes});
   for (int64_t y = 0; y < kHeight; ++y)
     for (int64_t x = 0; x < kWidth; ++x) {
+      if (ink) {
+        pixels.at(x, y, 3) = static_cast<uint8_t>(255 - art.at(x, y, 0));
+        continue;
+      }
       for (int p = 0; p < colourPlanes; ++p) pixels.at(x, y, p) = art.at(x, y, p);
       // Opaque, clear and half-clear bands, crossing regions and lines.
       if (planes == 4) pixels.at(x, y, 3) = static_cast<uint8_t>(x < 60 ? 255 : x < 120 ? 0 : 96 + y % 64);
@@ -101,7 +111,7 @@ class GimpPluginTest : public ::testing::Test {
                   sTessel->presets() / "Color Swatches/Comic.aco");
     uint32_t seed = 1;
     for (const Case& c : Cases()) {
-      io::ImageFile page = MakePage(c.planes, seed++);
+      io::ImageFile page = MakePage(c.planes, seed++, c.ink);
       io::SaveImageFile(page, In(c).string());
       // SaveImageFile leaves the buffer in the file's conventions: reload.
       page = io::LoadImageFile(In(c).string());
@@ -121,10 +131,16 @@ class GimpPluginTest : public ::testing::Test {
 
   // What the tessel command makes of the page (of the selected part of it).
   static io::ImageFile Expected(const Case& c, const io::ImageFile& page) {
-    const fs::path input = c.selection ? sWork->path() / (c.name + "-part.png") : In(c);
+    const fs::path input = c.selection || c.layerBounds ? sWork->path() / (c.name + "-part.png") : In(c);
     if (c.selection) {
       io::ImageFile part = Crop(page, *c.selection);
       io::SaveImageFile(part, input.string());
+    }
+    if (c.layerBounds) {
+      // The canvas, with nothing beyond the layer's bounds.
+      io::ImageFile canvas{base::ImageBuffer(page.pixels.geometry()), page.imageMode, true, {}};
+      Paste(canvas, Crop(page, *c.layerBounds), *c.layerBounds);
+      io::SaveImageFile(canvas, input.string());
     }
     const fs::path output = sWork->path() / (c.name + "-tessel.png");
     std::vector<std::string> arguments{"run", input.string(), "-o", output.string()};
@@ -145,9 +161,11 @@ class GimpPluginTest : public ::testing::Test {
     std::ofstream(sWork->path() / "gimprc") << "(plug-in-path \"${gimp_dir}/plug-ins:${gimp_plug_in_dir}/plug-ins:"
                                             << TESSEL_GIMP_PLUGIN_PATH << "\")\n";
     // Each batch command is evaluated afresh: each case loads the helper.
-    std::ofstream((sWork->path() / "helper.scm").string()) << "(define (tessel-case in out selection mode procedure saved-layer arguments)\n"
+    std::ofstream((sWork->path() / "helper.scm").string()) << "(define (tessel-case in out selection layer mode procedure saved-layer arguments)\n"
              "  (let* ((image (car (gimp-file-load RUN-NONINTERACTIVE in in)))\n"
              "         (drawable (car (gimp-image-get-active-drawable image))))\n"
+             "    (if (pair? layer) (gimp-layer-resize drawable (caddr layer) (cadddr layer)\n"
+             "                                         (- (car layer)) (- (cadr layer))))\n"
              "    (if (pair? selection) (apply gimp-image-select-rectangle\n"
              "                                 (append (list image CHANNEL-OP-REPLACE) selection)))\n"
              "    (apply procedure (append (list mode image drawable) arguments))\n"
@@ -157,21 +175,28 @@ class GimpPluginTest : public ::testing::Test {
              "    (gimp-image-delete image)))\n";
     const std::string helper = "(load " + Quoted(sWork->path() / "helper.scm") + ")\n";
     std::string command = "timeout 600 gimp-console-2.10 -i -d -f -g " + Quoted(sWork->path() / "gimprc");
+    const auto list = [](const std::optional<Selection>& s) {
+      return s ? "'(" + std::to_string(s->x) + " " + std::to_string(s->y) + " " + std::to_string(s->width) + " " +
+                     std::to_string(s->height) + ")"
+               : std::string("'()");
+    };
     for (const Case& c : Cases()) {
-      const std::string selection =
-          c.selection ? "'(" + std::to_string(c.selection->x) + " " + std::to_string(c.selection->y) + " " +
-                            std::to_string(c.selection->width) + " " + std::to_string(c.selection->height) + ")"
-                      : "'()";
       std::ofstream(sWork->path() / (c.name + ".scm"))
-          << helper << "(tessel-case " << Quoted(In(c)) << " " << Quoted(Out(c)) << " " << selection << " " << c.runMode << " "
+          << helper << "(tessel-case " << Quoted(In(c)) << " " << Quoted(Out(c)) << " " << list(c.selection) << " "
+          << list(c.layerBounds) << " " << c.runMode << " "
           << c.procedure << " " << Quoted(c.savedLayer) << " (list " << c.arguments << "))\n";
       command += " -b '(load " + Quoted(sWork->path() / (c.name + ".scm")) + ")'";
     }
     // A grey page under the anti-aliased test: the filter's own message.
     std::ofstream(sWork->path() / "refused.scm")
-        << helper << "(tessel-case " << Quoted(In(Cases()[3])) << " " << Quoted(sWork->path() / "refused.png") << " '() "
+        << helper << "(tessel-case " << Quoted(In(Cases()[3])) << " " << Quoted(sWork->path() / "refused.png") << " '() '() "
         << "RUN-NONINTERACTIVE plug-in-tessel \"\" (list " << kRandom << "))\n";
-    command += " -b '(load " + Quoted(sWork->path() / "refused.scm") + ")' -b '(gimp-quit 0)'";
+    // The filter itself on the ink layer: nothing to fill, and the way to its flats.
+    std::ofstream(sWork->path() / "ink-plain.scm")
+        << helper << "(tessel-case " << Quoted(In(Cases().back())) << " " << Quoted(sWork->path() / "ink-plain.png")
+        << " '() '() RUN-NONINTERACTIVE plug-in-tessel \"\" (list " << kRandom << "))\n";
+    command += " -b '(load " + Quoted(sWork->path() / "refused.scm") + ")' -b '(load " +
+               Quoted(sWork->path() / "ink-plain.scm") + ")' -b '(gimp-quit 0)'";
 
     const fs::path log = sWork->path() / "gimp.log";
     // A private GIMP: its folder (not made here: GIMP sets it up) and
@@ -201,14 +226,16 @@ std::string GimpPluginTest::sLog;
 TEST_F(GimpPluginTest, EveryCaseRanThroughAndTheFailingOneDidNot) {
   const std::regex done("batch command executed successfully");
   const auto count = std::distance(std::sregex_iterator(sLog.begin(), sLog.end(), done), std::sregex_iterator());
-  // Each case; not the refused page.
-  EXPECT_EQ(count, static_cast<long>(Cases().size())) << sLog;
+  // Each case and the plain run on the ink layer; not the refused page.
+  EXPECT_EQ(count, static_cast<long>(Cases().size()) + 1) << sLog;
   EXPECT_THAT(sLog, HasSubstr("batch command experienced an execution error")) << sLog;
   EXPECT_FALSE(fs::exists(sWork->path() / "refused.png"));
 }
 
 TEST_F(GimpPluginTest, TheFiltersOwnMessageReachesGimp) {
   EXPECT_THAT(sLog, HasSubstr("No paint colour can be told apart from the colour to fill.")) << sLog;
+  EXPECT_THAT(sLog, HasSubstr("Nothing was filled on this layer with transparency. For line art on a layer of its "
+                              "own, Filters > Artistic > Tessel Flats...")) << sLog;
 }
 
 TEST_F(GimpPluginTest, PixelsEqualTheCommandsForTheSameSettings) {
@@ -223,8 +250,13 @@ TEST_F(GimpPluginTest, PixelsEqualTheCommandsForTheSameSettings) {
     EXPECT_FALSE(difference) << *difference;
     // And the filter did paint the page (the part under a new layer).
     io::ImageFile original = io::LoadImageFile(In(c).string());
-    if (!c.savedLayer.empty()) original = Crop(original, *c.selection);
+    if (!c.savedLayer.empty() && c.selection) original = Crop(original, *c.selection);
     EXPECT_FALSE(gimp.pixels.SamePixels(original.pixels));
+    // A layer of flats is opaque, wherever its line art had transparency.
+    if (c.savedLayer.empty()) continue;
+    for (int64_t y = 0; y < gimp.pixels.height(); ++y)
+      for (int64_t x = 0; x < gimp.pixels.width(); ++x)
+        ASSERT_EQ(gimp.pixels.at(x, y, 3), 255) << "(" << x << ", " << y << ")";
   }
 }
 
