@@ -42,6 +42,10 @@ constexpr Cost kDistinct{0.2, 1.8};
 constexpr Cost kGaps{0, 5.0};
 // OpenRaster's layers compressed and held until the zip is written.
 constexpr Cost kOraLayers{0.2, 0.5};
+// A layered file's ink: the transparency that laying it over paper took
+// away, a byte a pixel, kept from the read to the write (the colours of
+// partly transparent pixels, a few of them, ride on the margin).
+constexpr Cost kInkRecord{0, 1.0};
 
 }  // namespace
 
@@ -58,6 +62,7 @@ int64_t PeakBytes(const io::ImageHeader& header, const std::string& input, const
   if (format == io::FileFormat::kTiff || format == io::FileFormat::kJpeg)
     total += static_cast<double>(kVipsReader) + bytes(kVipsReaderPerPixel);
   if (flats || settings.closeGaps > 0) total += bytes(kKeptPage);
+  if (layered && header.hasTransparency) total += bytes(kInkRecord);
   double steps = 0;
   if (flats) steps = bytes(settings.distinct ? kDistinct : kFlats);
   if (settings.closeGaps > 0) steps = std::max(steps, bytes(kGaps));
