@@ -25,6 +25,7 @@
 #include "io/PendingOutput.h"
 #include "pipeline/PageFlats.h"
 #include "pipeline/PagePeak.h"
+#include "pipeline/PageSizes.h"
 
 namespace tessel::cli {
 
@@ -117,10 +118,31 @@ void RequireLayerable(const PageJob& page, const RunOptions& request, Headers& h
   }
 }
 
+// Sizes in physical units are taken at each page's resolution: a page that
+// has none, or gives a size out of range, is refused before any is filtered.
+void RequirePixelSizes(const std::vector<std::string>& inputs, const pipeline::RunSettings& settings,
+                       Headers& headers) {
+  if (!pipeline::NeedsResolution(settings)) return;
+  for (const std::string& input : inputs) {
+    double resolution = 0;  // --dpi stands for every page's
+    if (settings.dpi == 0) {
+      const io::ImageHeader* header = headers.Of(input);
+      if (!header) continue;  // unreadable: its run says why
+      resolution = header->resolution;
+    }
+    try {
+      pipeline::SizesFor(settings, resolution, input);
+    } catch (const pipeline::SettingsError& e) {
+      Usage(e.what());
+    }
+  }
+}
+
 // The pages and their outputs. Throws CommandError for a request that would
-// overwrite an input without --in-place, clash, write where it cannot, or
-// multiply a Lab page over its flats.
-std::vector<PageJob> PlanPages(const RunOptions& request, Headers& headers) {
+// overwrite an input without --in-place, clash, write where it cannot,
+// multiply a Lab page over its flats, or take a size in physical units on a
+// page that cannot turn it into pixels (`settings`, from the request).
+std::vector<PageJob> PlanPages(const RunOptions& request, const pipeline::RunSettings& settings, Headers& headers) {
   if (request.inPlace && !request.output.empty()) Usage("give either -o or --in-place, not both");
   if (!request.inPlace && request.output.empty()) Usage("name the output with -o (or overwrite the inputs with --in-place)");
 
@@ -136,6 +158,7 @@ std::vector<PageJob> PlanPages(const RunOptions& request, Headers& headers) {
   }
 
   RequireMergeable(inputs, pipeline::FlatsOf(request), headers);
+  RequirePixelSizes(inputs, settings, headers);
   const bool outputIsFolder = !request.inPlace && (severalPages || fs::is_directory(request.output));
   if (outputIsFolder && severalPages) RequireOutputFolder(request.output);
   std::vector<PageJob> pages;
@@ -183,7 +206,11 @@ pipeline::RunSettings SettingsFor(const RunOptions& request) {
 class Reporter {
  public:
   Reporter(size_t pages, bool timings, const pipeline::RunSettings& settings, bool layered)
-      : mPages(pages), mTimings(timings), mFlats(settings.flats), mLayered(layered), mGaps(settings.closeGaps > 0) {}
+      : mPages(pages),
+        mTimings(timings),
+        mFlats(settings.flats),
+        mLayered(layered),
+        mGaps(settings.closeGaps.amount > 0) {}
 
   // `first`: the number of the batch's first page among all pages.
   BatchCallbacks Callbacks(size_t first) {
@@ -274,9 +301,9 @@ void Record(const std::string& file, const std::vector<pipeline::PageResult>& re
 }  // namespace
 
 int RunCommand(const host::PluginModule& module, const RunOptions& request) {
-  Headers headers;
-  const std::vector<PageJob> pages = PlanPages(request, headers);
   pipeline::RunSettings settings = SettingsFor(request);
+  Headers headers;
+  const std::vector<PageJob> pages = PlanPages(request, settings, headers);
   if (settings.showDialog && !std::getenv("DISPLAY"))
     Usage("the parameters dialog needs a display, and DISPLAY is not set; run without --dialog (or an action that "
           "shows it), or under X");
@@ -286,10 +313,12 @@ int RunCommand(const host::PluginModule& module, const RunOptions& request) {
   std::vector<pipeline::PageResult> results;
   size_t first = 0;
   if (settings.showDialog && pages.size() > 1) {
-    // The dialog is shown once; what it settles is replayed over the rest.
+    // The dialog is shown once; what it settles is replayed over the rest,
+    // its sizes in the pixels it closed with.
     results = RunBatch(module, {pages.front()}, settings, BatchLimits{1, true, {}, "/"}, reporter.Callbacks(0));
     if (!results.front().recorded) return ExitCodeOf(results);
     settings.replay = *results.front().recorded;
+    settings.sizes.clear();
     settings.showDialog = false;
     first = 1;
   }

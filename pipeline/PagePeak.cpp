@@ -61,11 +61,11 @@ int64_t PeakBytes(const io::ImageHeader& header, const std::string& input, const
   const std::optional<io::FileFormat> format = io::FormatOf(input);
   if (format == io::FileFormat::kTiff || format == io::FileFormat::kJpeg)
     total += static_cast<double>(kVipsReader) + bytes(kVipsReaderPerPixel);
-  if (flats || settings.closeGaps > 0) total += bytes(kKeptPage);
+  if (flats || settings.closeGaps.amount > 0) total += bytes(kKeptPage);
   if (layered && header.hasTransparency) total += bytes(kInkRecord);
   double steps = 0;
   if (flats) steps = bytes(settings.distinct ? kDistinct : kFlats);
-  if (settings.closeGaps > 0) steps = std::max(steps, bytes(kGaps));
+  if (settings.closeGaps.amount > 0) steps = std::max(steps, bytes(kGaps));
   if (io::FormatOf(output) == io::FileFormat::kOra) steps = std::max(steps, bytes(kOraLayers));
   return static_cast<int64_t>(total + steps);
 }
