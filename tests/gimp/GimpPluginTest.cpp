@@ -99,6 +99,18 @@ void Paste(io::ImageFile& page, const io::ImageFile& part, const Selection& s) {
     for (int64_t x = 0; x < s.width; ++x) page.pixels.SetPixel(s.x + x, s.y + y, part.pixels.Pixel(x, y));
 }
 
+// `colour` with an opaque transparency plane.
+io::ImageFile Opaque(const io::ImageFile& colour) {
+  const int planes = colour.pixels.planes();
+  base::ImageBuffer pixels({colour.pixels.width(), colour.pixels.height(), planes + 1});
+  for (int64_t y = 0; y < pixels.height(); ++y)
+    for (int64_t x = 0; x < pixels.width(); ++x) {
+      for (int p = 0; p < planes; ++p) pixels.at(x, y, p) = colour.pixels.at(x, y, p);
+      pixels.at(x, y, planes) = 255;
+    }
+  return {std::move(pixels), colour.imageMode, true, {}};
+}
+
 std::string Quoted(const fs::path& path) { return "\"" + path.string() + "\""; }
 
 class GimpPluginTest : public ::testing::Test {
@@ -148,6 +160,9 @@ class GimpPluginTest : public ::testing::Test {
     const CommandResult run = sTessel->Run(arguments);
     EXPECT_EQ(run.exitCode, 0) << c.name << ": " << run.err;
     io::ImageFile flat = io::LoadImageFile(output.string());
+    // The command writes the flats of a page with transparency without that
+    // plane; GIMP's Flats layer has one, which must be opaque.
+    if (!c.savedLayer.empty() && !flat.hasTransparency) flat = Opaque(flat);
     if (!c.selection || !c.savedLayer.empty()) return flat;
     io::ImageFile whole = io::LoadImageFile(In(c).string());
     Paste(whole, flat, *c.selection);
