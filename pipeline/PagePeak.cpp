@@ -14,8 +14,7 @@ namespace {
 // `tessel run` on dense drawn pages (bench's tessel_comic_page: about 2,200
 // regions per megapixel, the kind of page that costs most per pixel) of 4,
 // 17 and 67 MP in grey, RGB, RGB with transparency (PNG) and CMYK (TIFF),
-// RGB also from TIFF and JPEG, under each option and their pairs; fitted
-// per option by least squares and rounded up, so that the sum lies 2 to 31 %
+// under each option alone; fitted per option by least squares and rounded up, so that the sum lies 2 to 31 %
 // above every run measured. The gap width and joining change nothing
 // measurable.
 struct Cost {
