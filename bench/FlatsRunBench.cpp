@@ -1,8 +1,9 @@
-// The whole `tessel run` on a 32 MP comic page, plain, with flats, with
-// distinct flats, to layered files and with gap closing (also on the dense
-// 67 MP page), each a child process as a user runs it: wall time against the
-// plain run, and peak memory against the decoded page (3 bytes a pixel); and
-// the flats of the same line art as an ink layer against its opaque twins.
+// The whole `tessel run` on the 32 MP comic page and on the dense 67 MP one,
+// plain, with flats, with distinct flats, with hints in a fifth of the
+// regions, to layered files and with gap closing, each a child process as a
+// user runs it: wall time against the plain run, and peak memory against the
+// decoded page (3 bytes a pixel); and the flats of the 32 MP page's line art
+// as an ink layer against its opaque twins.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -13,7 +14,9 @@
 
 #include <boost/filesystem.hpp>
 
+#include "bench/DensePage.h"
 #include "bench/FlatsPage.h"
+#include "bench/HintsPage.h"
 #include "bench/TimedCommand.h"
 #include "io/ImageFile.h"
 
@@ -22,20 +25,45 @@ namespace {
 namespace fs = boost::filesystem;
 using namespace tessel;
 
-constexpr double kDecodedBytes = tessel::bench::kFlatsPageWidth * tessel::bench::kFlatsPageHeight * 3.0;
-// The size tessel_comic_page draws by default.
-constexpr double kDensePageWidth = 6600, kDensePageHeight = 10200;
+enum PageKind { kSparse, kDense };
 
-// A scratch folder with the page in it, made once and removed at exit.
+// A scratch folder with the pages and their hints in it, each made on first
+// use (the 32 MP page with its ink twins), and removed at exit.
 class Scratch {
  public:
   Scratch() : mFolder(fs::temp_directory_path() / fs::unique_path("tessel-flats-bench-%%%%%%")) {
     fs::create_directories(mFolder / "config");
-    io::ImageFile page{tessel::bench::DrawFlatsPage(), plugInModeRGBColor, false, {}};
-    io::SaveImageFile(page, pagePath());
-    // The line art as black ink whose coverage is its darkness, black under
-    // full transparency as Krita leaves it; and that ink over white paper,
-    // with transparency and without.
+  }
+  ~Scratch() {
+    boost::system::error_code ignored;
+    fs::remove_all(mFolder, ignored);
+  }
+  std::string pagePath(PageKind kind) {
+    const std::string page = path(kind == kSparse ? "page.png" : "dense.png");
+    if (fs::exists(page)) return page;
+    io::ImageFile image{Draw(kind), plugInModeRGBColor, false, {}};
+    io::ImageFile hints = tessel::bench::DrawHints(image.pixels);
+    mDecodedBytes[kind] = static_cast<double>(image.pixels.width() * image.pixels.height() * 3);
+    io::SaveImageFile(hints, hintsPath(kind));
+    io::SaveImageFile(image, page);
+    if (kind == kSparse) SaveInkTwins(image);
+    return page;
+  }
+  std::string hintsPath(PageKind kind) const { return path(kind == kSparse ? "hints.png" : "dense-hints.png"); }
+  double decodedBytes(PageKind kind) const { return mDecodedBytes[kind]; }
+  std::string path(const char* name) const { return (mFolder / name).string(); }
+  std::string config() const { return (mFolder / "config").string(); }
+
+ private:
+  static base::ImageBuffer Draw(PageKind kind) {
+    return kind == kSparse ? tessel::bench::DrawFlatsPage() : tessel::bench::DrawDensePagePixels();
+  }
+
+  // The line art of `page` (grey on white, made grey in all its planes here)
+  // as black ink whose coverage is its darkness, black under full
+  // transparency as Krita leaves it; and that ink over white paper, with
+  // transparency and without.
+  void SaveInkTwins(io::ImageFile& page) const {
     base::ImageBuffer ink({page.pixels.width(), page.pixels.height(), 4, base::PlaneLayout::Interleaved, 0});
     base::ImageBuffer paper(ink.geometry());
     for (int64_t y = 0; y < ink.height(); ++y)
@@ -54,42 +82,27 @@ class Scratch {
         for (int p = 1; p < 3; ++p) page.pixels.at(x, y, p) = page.pixels.at(x, y, 0);
     io::SaveImageFile(page, path("paper-rgb.png"));
   }
-  ~Scratch() {
-    boost::system::error_code ignored;
-    fs::remove_all(mFolder, ignored);
-  }
-  std::string pagePath() const { return (mFolder / "page.png").string(); }
-  // The tool comparison's dense page, drawn on first use; empty when it cannot be.
-  std::string densePagePath() const {
-    const std::string page = (mFolder / "dense.png").string();
-    if (!fs::exists(page) && !tessel::bench::RunTimed({TESSEL_BINARY_DIR "/bench/tessel_comic_page", "-o", page}).ok)
-      return {};
-    return page;
-  }
-  std::string path(const char* name) const { return (mFolder / name).string(); }
-  std::string config() const { return (mFolder / "config").string(); }
 
- private:
   fs::path mFolder;
+  double mDecodedBytes[2] = {0, 0};
 };
 
-const Scratch& Page() {
-  static const Scratch scratch;
+Scratch& Pages() {
+  static Scratch scratch;
   return scratch;
 }
 
-tessel::bench::TimedRun RunTessel(const char* output, const std::vector<std::string>& extra,
-                                 const std::string& input = Page().pagePath()) {
-  std::vector<std::string> arguments = {TESSEL_BINARY_DIR "/tessel", "run", input, "-o", Page().path(output)};
+tessel::bench::TimedRun RunTessel(const std::string& input, const char* output, const std::vector<std::string>& extra) {
+  std::vector<std::string> arguments = {TESSEL_BINARY_DIR "/tessel", "run", input, "-o", Pages().path(output)};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
-  return tessel::bench::RunTimed(arguments, {"XDG_CONFIG_HOME=" + Page().config()});
+  return tessel::bench::RunTimed(arguments, {"XDG_CONFIG_HOME=" + Pages().config()});
 }
 
 struct RunKind {
   const char* name;  // of its counters
   const char* output;
   std::vector<std::string> options;
-  std::string input = Page().pagePath();
+  std::string input;  // the page
 };
 
 // Each kind's wall and CPU time summed over the iterations, and its peak memory.
@@ -105,7 +118,7 @@ std::optional<Turns> TakeTurns(benchmark::State& state, const std::vector<RunKin
               std::vector<double>(kinds.size(), 0)};
   for (auto _ : state) {
     for (size_t k = 0; k < kinds.size(); ++k) {
-      const tessel::bench::TimedRun run = RunTessel(kinds[k].output, kinds[k].options, kinds[k].input);
+      const tessel::bench::TimedRun run = RunTessel(kinds[k].input, kinds[k].output, kinds[k].options);
       if (!run.ok) {
         state.SkipWithError("tessel run failed");
         return std::nullopt;
@@ -119,14 +132,24 @@ std::optional<Turns> TakeTurns(benchmark::State& state, const std::vector<RunKin
   return turns;
 }
 
+// A whole-run benchmark on both pages, five turns of each, timed by hand.
+void OnBothPages(benchmark::internal::Benchmark* runs) {
+  runs->ArgName("dense")->Arg(kSparse)->Arg(kDense)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+}
+
 // Timed: the run with flats under the lines.
 void BM_FlatsAgainstPlainRun(benchmark::State& state) {
-  const std::vector<RunKind> kinds = {{"plain", "out.png", {}},
-                                      {"under_lines", "out.png", {"--under-lines"}},
-                                      {"flats_only", "out.png", {"--flats-only"}},
-                                      {"distinct", "out.png", {"--distinct"}},
-                                      {"psd", "out.psd", {}},
-                                      {"ora", "out.ora", {}}};
+  const auto kind = static_cast<PageKind>(state.range(0));
+  const std::string page = Pages().pagePath(kind), hints = Pages().hintsPath(kind);
+  const std::vector<RunKind> kinds = {{"plain", "out.png", {}, page},
+                                      {"under_lines", "out.png", {"--under-lines"}, page},
+                                      {"flats_only", "out.png", {"--flats-only"}, page},
+                                      {"distinct", "out.png", {"--distinct"}, page},
+                                      {"hints", "out.png", {"--hints", hints}, page},
+                                      {"flats_only_hints", "out.png", {"--flats-only", "--hints", hints}, page},
+                                      {"psd", "out.psd", {}, page},
+                                      {"ora", "out.ora", {}, page}};
+  const double loadBefore = tessel::bench::LoadAverage();
   const std::optional<Turns> turns = TakeTurns(state, kinds, 1);
   if (!turns) return;
   const std::vector<double> &seconds = turns->seconds, &peak = turns->peak;
@@ -134,31 +157,31 @@ void BM_FlatsAgainstPlainRun(benchmark::State& state) {
   for (size_t k = 0; k < kinds.size(); ++k) {
     const std::string name = kinds[k].name;
     if (k > 0) state.counters[name + "_x_plain"] = seconds[k] / seconds[0];
-    state.counters[name + "_peak_x_page"] = peak[k] / kDecodedBytes;
+    state.counters[name + "_peak_x_page"] = peak[k] / Pages().decodedBytes(kind);
   }
-  // What recolouring apart adds to the flats it builds on, against the plain run.
+  // What recolouring apart, and colouring by hints, add to the flats they
+  // build on, against the plain run; and hints against the flats alone.
   state.counters["distinct_extra_x_plain"] = (seconds[3] - seconds[1]) / seconds[0];
+  state.counters["hints_extra_x_plain"] = (seconds[4] - seconds[1]) / seconds[0];
+  state.counters["flats_only_hints_x_flats_only"] = seconds[5] / seconds[2];
+  state.counters["load"] = (loadBefore + tessel::bench::LoadAverage()) / 2;
 }
-BENCHMARK(BM_FlatsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+BENCHMARK(BM_FlatsAgainstPlainRun)->Apply(OnBothPages);
 
 // Gap closing up to 10 pixels against the plain run, taking turns likewise,
 // on the 32 MP page and on the dense 67 MP comic page of the tool comparison
 // (about 148,000 regions), where costs that go with the regions' boundaries
 // show. Timed: the run closing gaps.
 void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
-  const bool dense = state.range(0) != 0;
-  const std::string page = dense ? Page().densePagePath() : Page().pagePath();
-  if (page.empty()) {
-    state.SkipWithError("the dense page could not be drawn");
-    return;
-  }
+  const auto kind = static_cast<PageKind>(state.range(0));
+  const std::string page = Pages().pagePath(kind);
   const double loadBefore = tessel::bench::LoadAverage();
   const std::optional<Turns> turns =
       TakeTurns(state, {{"plain", "out.png", {}, page}, {"close_gaps", "out.png", {"--close-gaps", "10"}, page}}, 1);
   if (!turns) return;
   const double plain = turns->seconds[0], closing = turns->seconds[1];
   const double plainPeak = turns->peak[0], closingPeak = turns->peak[1];
-  const double decoded = dense ? kDensePageWidth * kDensePageHeight * 3.0 : kDecodedBytes;
+  const double decoded = Pages().decodedBytes(kind);
   state.counters["plain_s"] = plain / static_cast<double>(state.iterations());
   state.counters["close_gaps_x_plain"] = closing / plain;
   state.counters["plain_peak_x_page"] = plainPeak / decoded;
@@ -166,13 +189,7 @@ void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
   state.counters["load_before"] = loadBefore;
   state.counters["load_after"] = tessel::bench::LoadAverage();
 }
-BENCHMARK(BM_CloseGapsAgainstPlainRun)
-    ->ArgName("dense")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(5)
-    ->UseManualTime();
+BENCHMARK(BM_CloseGapsAgainstPlainRun)->Apply(OnBothPages);
 
 // --flats-only on the line art as an ink layer against the same run on its
 // opaque twins, the ink over white paper with transparency (the same file's
@@ -181,9 +198,11 @@ BENCHMARK(BM_CloseGapsAgainstPlainRun)
 // pixel) and against the opaque page it is read into (3). CPU time besides,
 // which a loaded machine sways less than wall time.
 void BM_InkLayerAgainstOpaqueTwin(benchmark::State& state) {
+  Pages().pagePath(kSparse);  // drawn with its ink twins on first use
+  const double rgbBytes = Pages().decodedBytes(kSparse), decodedBytes = rgbBytes / 3 * 4;
   std::vector<RunKind> kinds;
   for (const char* page : {"ink.png", "paper-rgba.png", "paper-rgb.png"})
-    kinds.push_back({page, "out.png", {"--flats-only"}, Page().path(page)});
+    kinds.push_back({page, "out.png", {"--flats-only"}, Pages().path(page)});
   const std::optional<Turns> turns = TakeTurns(state, kinds, 0);
   if (!turns) return;
   const std::vector<double> &seconds = turns->seconds, &cpu = turns->cpuSeconds, &peak = turns->peak;
@@ -193,10 +212,10 @@ void BM_InkLayerAgainstOpaqueTwin(benchmark::State& state) {
   state.counters["ink_cpu_x_opaque_rgba"] = cpu[0] / cpu[1];
   state.counters["ink_cpu_x_opaque_rgb"] = cpu[0] / cpu[2];
   state.counters["load"] = tessel::bench::LoadAverage();
-  state.counters["ink_peak_x_page"] = peak[0] / (kDecodedBytes / 3 * 4);
-  state.counters["ink_peak_x_rgb_page"] = peak[0] / kDecodedBytes;
-  state.counters["opaque_rgb_peak_x_rgb_page"] = peak[2] / kDecodedBytes;
-  state.counters["opaque_rgba_peak_x_page"] = peak[1] / (kDecodedBytes / 3 * 4);
+  state.counters["ink_peak_x_page"] = peak[0] / decodedBytes;
+  state.counters["ink_peak_x_rgb_page"] = peak[0] / rgbBytes;
+  state.counters["opaque_rgb_peak_x_rgb_page"] = peak[2] / rgbBytes;
+  state.counters["opaque_rgba_peak_x_page"] = peak[1] / decodedBytes;
 }
 BENCHMARK(BM_InkLayerAgainstOpaqueTwin)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
 

@@ -1,20 +1,27 @@
-// Each flats stage alone on the filter's result for a 32 MP comic page, so
-// that the whole-run ratios in FlatsRunBench can be traced to their steps.
+// Each flats stage alone on the filter's result for the 32 MP comic page, so
+// that the whole-run ratios in FlatsRunBench can be traced to their steps;
+// those whose cost goes with the regions also on the dense 67 MP page.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 
+#include <boost/filesystem.hpp>
+
+#include "bench/DensePage.h"
 #include "bench/FlatsPage.h"
+#include "bench/HintsPage.h"
 #include "bench/ParameterBlock.h"
 #include "flats/Compose.h"
 #include "flats/InkOverPaper.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "host/FilterSession.h"
+#include "base/RowBands.h"
+#include "pipeline/DistinctFlats.h"
 #include "pipeline/PageFlats.h"
+#include "pipeline/PageHints.h"
 
 namespace {
 
@@ -24,35 +31,49 @@ using namespace tessel;
 using tessel::bench::kFlatsPageHeight;
 using tessel::bench::kFlatsPageWidth;
 
+enum PageKind { kSparse, kDense };
+
+base::ImageBuffer Draw(PageKind kind) {
+  return kind == kSparse ? tessel::bench::DrawFlatsPage() : tessel::bench::DrawDensePagePixels();
+}
+
 // The page as read and the filter's random-colour result on it, made once.
 struct Flatted {
-  Flatted() : asRead(tessel::bench::DrawFlatsPage()), result(pipeline::KeepPage(asRead)) {
-    host::PluginModule module(host::DefaultModulePath());
-    host::FilterSession session(module);
-    CTesselParams params;
-    params.randomColors = 1;
-    SetParameterBlock(session, params);
-    host::RunRequest request;
-    request.image = &result;
-    request.replay = base::Descriptor();
-    host::SeedPaintColors();
-    host::RunReport report = session.Run(request);
-    ok = report.result == 0 && report.recorded;
-    if (ok) recorded = std::move(*report.recorded);
+  explicit Flatted(PageKind kind) : asRead(Draw(kind)), result(pipeline::KeepPage(asRead)) {
+    recorded = PaintAtRandom(result);
+    ok = recorded.has_value();
+    mask.emplace(flats::ChangedPixels(asRead, result));
+    io::ImageFile hints = tessel::bench::DrawHints(asRead);
+    io::SaveImageFile(hints, hintsFile.string());
+  }
+  ~Flatted() {
+    boost::system::error_code ignored;
+    boost::filesystem::remove(hintsFile, ignored);
   }
   base::ImageBuffer asRead, result;
+  // Dabs in a fifth of the regions, as the whole runs have them.
+  boost::filesystem::path hintsFile =
+      boost::filesystem::temp_directory_path() / boost::filesystem::unique_path("tessel-hints-%%%%%%.png");
   std::optional<base::Descriptor> recorded;
+  std::optional<flats::RegionMask> mask;
   bool ok = false;
 };
 
-const Flatted& Page() {
-  static const Flatted page;
-  return page;
+const Flatted& Page(PageKind kind = kSparse) {
+  static const Flatted sparse(kSparse);
+  if (kind == kSparse) return sparse;
+  static const Flatted dense(kDense);
+  return dense;
 }
 
-const flats::RegionMask& Mask() {
-  static const flats::RegionMask mask = flats::ChangedPixels(Page().asRead, Page().result);
-  return mask;
+const flats::RegionMask& Mask(PageKind kind = kSparse) { return *Page(kind).mask; }
+
+PageKind KindOf(const benchmark::State& state) { return static_cast<PageKind>(state.range(0)); }
+
+// A stage whose cost goes with the regions, on both pages, its CPU time that
+// of all the threads it runs on.
+void OnBothPages(benchmark::internal::Benchmark* stage) {
+  stage->ArgName("dense")->Arg(kSparse)->Arg(kDense)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 }
 
 void BM_KeepPage(benchmark::State& state) {
@@ -83,14 +104,15 @@ void BM_ChangedPixels(benchmark::State& state) {
 BENCHMARK(BM_ChangedPixels)->Unit(benchmark::kMillisecond);
 
 void BM_FillUnderLines(benchmark::State& state) {
+  const Flatted& page = Page(KindOf(state));
   for (auto _ : state) {
     state.PauseTiming();
-    base::ImageBuffer flats = pipeline::KeepPage(Page().result);
+    base::ImageBuffer flats = pipeline::KeepPage(page.result);
     state.ResumeTiming();
-    flats::FillUnderLines(Mask(), flats, 3);
+    flats::FillUnderLines(*page.mask, flats, 3);
   }
 }
-BENCHMARK(BM_FillUnderLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillUnderLines)->Apply(OnBothPages);
 
 // Band after band on one thread, as when the rows are written as they are done.
 void BM_FillUnderLinesInBands(benchmark::State& state) {
@@ -111,32 +133,66 @@ void BM_MultiplyOver(benchmark::State& state) {
 BENCHMARK(BM_MultiplyOver)->Unit(benchmark::kMillisecond);
 
 void BM_FindRegionRuns(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(flats::FindRegionRuns(Mask(), Page().result, 3).runs.data());
+  const Flatted& page = Page(KindOf(state));
+  for (auto _ : state) benchmark::DoNotOptimize(flats::FindRegionRuns(*page.mask, page.result, 3).runs.data());
 }
-BENCHMARK(BM_FindRegionRuns)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindRegionRuns)->Apply(OnBothPages);
 
 void BM_FindNeighbours(benchmark::State& state) {
-  const flats::RegionRuns map = flats::FindRegionRuns(Mask(), Page().result, 3);
-  for (auto _ : state) benchmark::DoNotOptimize(flats::FindNeighbours(Mask(), map).neighbours.size());
+  const Flatted& page = Page(KindOf(state));
+  const flats::RegionRuns map = flats::FindRegionRuns(*page.mask, page.result, 3);
+  for (auto _ : state) benchmark::DoNotOptimize(flats::FindNeighbours(*page.mask, map).neighbours.size());
 }
-BENCHMARK(BM_FindNeighbours)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindNeighbours)->Apply(OnBothPages);
 
-// Recolouring apart as a whole, random colours: its regions, neighbours,
-// colouring, and painting under the lines, which takes FillUnderLines' place.
-void BM_MakeDistinct(benchmark::State& state) {
-  if (!Page().ok) {
-    state.SkipWithError("the filter's run failed");
-    return;
-  }
-  io::ImageFile file{base::ImageBuffer({kFlatsPageWidth, kFlatsPageHeight, 3}), plugInModeRGBColor, false, {}};
+// Recolours the page's regions as `request` asks and paints them, bands side
+// by side, as a page run does.
+void RecolourAndPaint(benchmark::State& state, const Flatted& page, const pipeline::RecolourRequest& request) {
+  io::ImageFile file{base::ImageBuffer(page.result.geometry()), plugInModeRGBColor, false, {}};
   pipeline::PageTimings timings;
   for (auto _ : state) {
     state.PauseTiming();
-    std::memcpy(file.pixels.data(), Page().result.data(), static_cast<size_t>(Page().result.sizeBytes()));
+    std::memcpy(file.pixels.data(), page.result.data(), static_cast<size_t>(page.result.sizeBytes()));
     state.ResumeTiming();
-    benchmark::DoNotOptimize(pipeline::MakeDistinct(Mask(), file, 3, *Page().recorded, "", timings).used);
+    pipeline::RecolourSummary summary;
+    const pipeline::RecolouredRegions recoloured =
+        pipeline::RecolourRegions(*page.mask, file, 3, request, summary, timings);
+    recoloured.Prepare(file.pixels);
+    base::InRowBands(file.pixels.height(),
+                     [&](int64_t begin, int64_t end) { recoloured.Paint(file.pixels, begin, end); });
   }
 }
-BENCHMARK(BM_MakeDistinct)->Unit(benchmark::kMillisecond);
+
+// Recolouring apart as a whole, random colours: its regions, neighbours,
+// colouring, and painting under the lines, which takes FillUnderLines' place.
+void BM_RecolourApart(benchmark::State& state) {
+  const Flatted& page = Page(KindOf(state));
+  if (!page.ok) {
+    state.SkipWithError("the filter's run failed");
+    return;
+  }
+  RecolourAndPaint(state, page, {true, &*page.recorded, "", nullptr});
+}
+BENCHMARK(BM_RecolourApart)->Apply(OnBothPages);
+
+// Reading the hints file into runs of hint pixels, as a page run does beside
+// the page's own reading.
+void BM_ReadHints(benchmark::State& state) {
+  const Flatted& page = Page(KindOf(state));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(pipeline::ReadHints(page.hintsFile.string(), page.asRead.width(), page.asRead.height())
+                                 .runs.runs.size());
+}
+BENCHMARK(BM_ReadHints)->Apply(OnBothPages);
+
+// Colouring by hints as a whole, without --distinct: the regions, the hinted
+// ones' colours, and the flats grown under the lines from them.
+void BM_RecolourByHints(benchmark::State& state) {
+  const Flatted& page = Page(KindOf(state));
+  pipeline::PendingHints hints(
+      pipeline::ReadHints(page.hintsFile.string(), page.asRead.width(), page.asRead.height()));
+  RecolourAndPaint(state, page, {false, nullptr, "", &hints});
+}
+BENCHMARK(BM_RecolourByHints)->Apply(OnBothPages);
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "capi/tessel.h"
 #include "host/FilterTexts.h"
 #include "host/Presets.h"
+#include "pipeline/PageHints.h"
 #include "pipeline/PagePass.h"
 #include "pipeline/PageSizes.h"
 
@@ -26,13 +27,24 @@ int Fail(tessel_status status, std::string message) {
   return status;
 }
 
-// The settings the options name, as `tessel run` would take them; no
-// dialog is shown in a caller's process.
-pipeline::RunSettings SettingsFrom(const char* const* options, int count) {
-  pipeline::RunSettings settings =
-      pipeline::SettingsFor(capi::ReadOptions(options, count, host::DefaultPresetsFolder()));
+// The settings the options name, as `tessel run` would take them, with
+// `hinted` hints of the caller's own; no dialog is shown in a caller's
+// process.
+pipeline::RunSettings SettingsFrom(const char* const* options, int count, bool hinted) {
+  const pipeline::PageOptions read = capi::ReadOptions(options, count, host::DefaultPresetsFolder());
+  if (hinted && !read.hints.empty()) throw capi::OptionError("--hints: the hints are given as an image already");
+  pipeline::RunSettings settings = pipeline::SettingsFor(read);
+  settings.flats = pipeline::FlatsOf(read, hinted);
   settings.showDialog = false;
   return settings;
+}
+
+// Into `pending`, the hints the caller gives, as an image or as --hints
+// FILE, if any.
+void HintsFrom(const tessel_image* hints, const pipeline::RunSettings& settings, const tessel_image& page,
+               std::optional<pipeline::PendingHints>& pending) {
+  if (hints) pending.emplace(pipeline::HintsOf(capi::PageFrom(*hints)));
+  else if (!settings.hints.empty()) pending.emplace(pipeline::ReadHints(settings.hints, page.width, page.height));
 }
 
 // The module's alerts come as text, to be passed on, when it sees no window
@@ -53,7 +65,8 @@ class NoDisplay {
   std::optional<std::string> mSaved;
 };
 
-int Flat(const tessel_image* page, const tessel_image* result, const char* const* options, int count) {
+int Flat(const tessel_image* page, const tessel_image* hints, const tessel_image* result, const char* const* options,
+         int count, bool hinted) {
   std::string problem = capi::ImageProblem(page, "the page");
   if (problem.empty() && result) {
     problem = capi::ImageProblem(result, "the result");
@@ -61,19 +74,30 @@ int Flat(const tessel_image* page, const tessel_image* result, const char* const
                             result->channels != page->channels))
       problem = "the result is not the page's size and channels";
   }
+  if (problem.empty() && hinted) {
+    problem = capi::ImageProblem(hints, "the hints");
+    if (problem.empty() && (hints->width != page->width || hints->height != page->height))
+      problem = "the hints are " + std::to_string(hints->width) + " x " + std::to_string(hints->height) +
+                " pixels and the page " + std::to_string(page->width) + " x " + std::to_string(page->height) +
+                "; hints must be the page's size";
+  }
   if (problem.empty() && (count < 0 || (count > 0 && !options)))
     problem = "the options are missing (" + std::to_string(count) + " announced)";
   if (!problem.empty()) return Fail(TESSEL_BAD_ARGUMENT, problem);
 
   pipeline::RunSettings settings;
+  std::optional<pipeline::PendingHints> pending;
   pipeline::PixelSizes sizes;
   try {
-    settings = SettingsFrom(options, count);
+    settings = SettingsFrom(options, count, hinted);
     // The caller's page has no resolution of its own: --dpi gives it one.
     sizes = pipeline::SizesFor(settings, 0, "the page");
+    HintsFrom(hints, settings, *page, pending);
   } catch (const capi::OptionError& e) {
     return Fail(TESSEL_BAD_OPTION, e.what());
   } catch (const pipeline::SettingsError& e) {
+    return Fail(TESSEL_BAD_OPTION, e.what());
+  } catch (const pipeline::HintsError& e) {
     return Fail(TESSEL_BAD_OPTION, e.what());
   }
 
@@ -96,7 +120,8 @@ int Flat(const tessel_image* page, const tessel_image* result, const char* const
     NoDisplay noWindows;
     host::FilterTexts texts;
     pass.emplace(pipeline::RunPagePass(session, pixels, request,
-                                       {settings.flats, settings.distinct, sizes.closeGaps, settings.overPaper},
+                                       {settings.flats, settings.distinct, sizes.closeGaps,
+                                        pending ? &*pending : nullptr, settings.overPaper},
                                        unused));
     said = texts.Collect();
   }
@@ -107,6 +132,20 @@ int Flat(const tessel_image* page, const tessel_image* result, const char* const
   return TESSEL_OK;
 }
 
+// No exception leaves the library.
+int Guarded(const tessel_image* page, const tessel_image* hints, const tessel_image* result,
+            const char* const* options, int option_count, bool hinted) {
+  try {
+    return Flat(page, hints, result, options, option_count, hinted);
+  } catch (const base::ImageError& e) {
+    return Fail(TESSEL_NO_MEMORY, e.what());
+  } catch (const std::bad_alloc&) {
+    return Fail(TESSEL_NO_MEMORY, "out of memory");
+  } catch (const std::exception& e) {
+    return Fail(TESSEL_FILTER_FAILED, e.what());
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -115,15 +154,13 @@ __attribute__((visibility("default"))) const char* tessel_version(void) { return
 
 __attribute__((visibility("default"))) int tessel_flat(const tessel_image* page, const tessel_image* result,
                                                        const char* const* options, int option_count) {
-  try {
-    return Flat(page, result, options, option_count);
-  } catch (const base::ImageError& e) {
-    return Fail(TESSEL_NO_MEMORY, e.what());
-  } catch (const std::bad_alloc&) {
-    return Fail(TESSEL_NO_MEMORY, "out of memory");
-  } catch (const std::exception& e) {
-    return Fail(TESSEL_FILTER_FAILED, e.what());
-  }
+  return Guarded(page, nullptr, result, options, option_count, false);
+}
+
+__attribute__((visibility("default"))) int tessel_flat_with_hints(const tessel_image* page, const tessel_image* hints,
+                                                                  const tessel_image* result,
+                                                                  const char* const* options, int option_count) {
+  return Guarded(page, hints, result, options, option_count, true);
 }
 
 __attribute__((visibility("default"))) const char* tessel_error_message(void) { return gMessage.c_str(); }

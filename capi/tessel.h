@@ -49,11 +49,12 @@ const char* tessel_version(void);
  * each as on its command line, for instance
  *   {"--palette", "Comic.aco", "--join", "--join-size", "30", "--flats-only"}:
  * the filter's parameters, --action FILE, --presets DIR, the flats options
- * --under-lines, --flats-only, --distinct and --close-gaps SIZE, and
- * --over-paper. The page has no resolution of its own: sizes in mm, in or pt
- * need --dpi N. A page with transparency (line art on a layer of its own) is
- * read over white paper for flats, which come back opaque. `options` may be
- * null when `option_count` is 0.
+ * --under-lines, --flats-only, --distinct, --close-gaps SIZE and --hints FILE
+ * (an image file of the page's size; see tessel_flat_with_hints for hints
+ * held in memory), and --over-paper. The page has no resolution of its own:
+ * sizes in mm, in or pt need --dpi N. A page with transparency (line art on a
+ * layer of its own) is read over white paper for flats, which come back
+ * opaque. `options` may be null when `option_count` is 0.
  *
  * The result goes into `result` when it is not null (the same width, height
  * and channels as `page`; its own stride and order), leaving `page` as it
@@ -66,6 +67,20 @@ const char* tessel_version(void);
  *
  * Returns TESSEL_OK, or a tessel_status saying why nothing was written. */
 int tessel_flat(const tessel_image* page, const tessel_image* result, const char* const* options, int option_count);
+
+/* Flats `page` as tessel_flat does, each region of the flats coloured as
+ * `hints` asks, as `tessel run --hints` colours them with the same image: a
+ * region holding hint pixels takes the colour most of them have. A hint
+ * pixel is at least half opaque, or, in hints of 1 or 3 channels, not white.
+ * `hints` has the page's width and height, and channels, stride and order
+ * of its own; it is only read. As with --hints, the flats are made: the page
+ * multiplied over them (--under-lines) unless the options say --flats-only.
+ * The options may not give --hints as well.
+ *
+ * Returns as tessel_flat; TESSEL_BAD_ARGUMENT also for hints of another size
+ * than the page. */
+int tessel_flat_with_hints(const tessel_image* page, const tessel_image* hints, const tessel_image* result,
+                           const char* const* options, int option_count);
 
 /* Why this thread's last call failed, in words for the user; "" after a
  * call that succeeded. Valid until this thread's next call. Never null. */

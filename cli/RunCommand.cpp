@@ -24,6 +24,7 @@
 #include "io/PageFile.h"
 #include "io/PendingOutput.h"
 #include "pipeline/PageFlats.h"
+#include "pipeline/PageHints.h"
 #include "pipeline/PagePeak.h"
 #include "pipeline/PageSizes.h"
 
@@ -103,6 +104,22 @@ void RequireMergeable(const std::vector<std::string>& inputs, pipeline::FlatsOut
   }
 }
 
+// Each page's hints file must be there, readable and of the page's size.
+// Only headers are read: pixels damaged past them are the page's run's to
+// report.
+void RequireHints(const std::vector<std::string>& inputs, const std::string& hints, Headers& headers) {
+  if (hints.empty()) return;
+  try {
+    for (const std::string& input : inputs) {
+      const std::string file = pipeline::HintsFileFor(hints, input);
+      const io::ImageHeader* header = headers.Of(input);
+      if (!file.empty() && header) pipeline::CheckHintsFile(file, header->geometry.width, header->geometry.height);
+    }
+  } catch (const pipeline::HintsError& e) {
+    Usage("--hints " + std::string(e.what()));
+  }
+}
+
 // A layered output is checked against its page's header, before any page
 // is filtered.
 void RequireLayerable(const PageJob& page, const RunOptions& request, Headers& headers) {
@@ -159,6 +176,7 @@ std::vector<PageJob> PlanPages(const RunOptions& request, const pipeline::RunSet
 
   RequireMergeable(inputs, pipeline::FlatsOf(request), headers);
   RequirePixelSizes(inputs, settings, headers);
+  RequireHints(inputs, request.hints, headers);
   const bool outputIsFolder = !request.inPlace && (severalPages || fs::is_directory(request.output));
   if (outputIsFolder && severalPages) RequireOutputFolder(request.output);
   std::vector<PageJob> pages;
@@ -210,7 +228,8 @@ class Reporter {
         mTimings(timings),
         mFlats(settings.flats),
         mLayered(layered),
-        mGaps(settings.closeGaps.amount > 0) {}
+        mGaps(settings.closeGaps.amount > 0),
+        mHints(!settings.hints.empty()) {}
 
   // `first`: the number of the batch's first page among all pages.
   BatchCallbacks Callbacks(size_t first) {
@@ -256,6 +275,7 @@ class Reporter {
       int used = std::snprintf(flats, sizeof flats, "; flats: keep page %.3f s, regions %.3f s, under lines %.3f s",
                                t.keep, t.regions, t.underLines);
       if (t.distinct > 0) used += std::snprintf(flats + used, sizeof flats - used, ", distinct %.3f s", t.distinct);
+      if (mHints) used += std::snprintf(flats + used, sizeof flats - used, ", hints %.3f s", t.hints);
       if (t.overPaper > 0) used += std::snprintf(flats + used, sizeof flats - used, ", over paper %.3f s", t.overPaper);
       if (pipeline::MergesOver(mFlats) && !mLayered)
         used += std::snprintf(flats + used, sizeof flats - used, ", multiply %.3f s", t.multiply);
@@ -278,6 +298,7 @@ class Reporter {
   pipeline::FlatsOutput mFlats;
   bool mLayered;
   bool mGaps;
+  bool mHints;
   size_t mFinished = 0;
   size_t mDone = 0;
   size_t mRetried = 0;

@@ -28,6 +28,10 @@ std::vector<int32_t> Roots(const RegionRoles& roles) {
 }
 
 bool IsKept(const RegionRoles& roles, int32_t i) { return roles.follows[static_cast<size_t>(i)] == RegionRoles::kKept; }
+bool IsGiven(const RegionRoles& roles, int32_t i) {
+  return roles.follows[static_cast<size_t>(i)] == RegionRoles::kGiven;
+}
+bool BothGiven(const RegionRoles& roles, int32_t a, int32_t b) { return IsGiven(roles, a) && IsGiven(roles, b); }
 
 // The graph with every follower merged into its root: a root's neighbours are
 // those of all the regions it colours.
@@ -86,7 +90,7 @@ std::vector<int32_t> SmallestLast(const NeighbourLists& graph, const std::vector
 }  // namespace
 
 PaletteColouring ColourFromPalette(const NeighbourLists& neighbours, const RegionRoles& roles,
-                                   const std::vector<bool>& usable) {
+                                   const std::vector<bool>& usable, const std::vector<int32_t>& given) {
   if (roles.follows.size() != neighbours.size()) throw std::invalid_argument("roles for another number of regions");
   std::vector<int32_t> usableEntries;
   for (size_t i = 0; i < usable.size(); ++i)
@@ -98,9 +102,20 @@ PaletteColouring ColourFromPalette(const NeighbourLists& neighbours, const Regio
   const size_t count = neighbours.size();
   std::vector<bool> coloured(count, false);  // the roots that take a palette colour
   for (size_t i = 0; i < count; ++i)
-    coloured[i] = roots[i] == static_cast<int32_t>(i) && !IsKept(roles, static_cast<int32_t>(i));
+    coloured[i] = roots[i] == static_cast<int32_t>(i) && !IsKept(roles, static_cast<int32_t>(i)) &&
+                  !IsGiven(roles, static_cast<int32_t>(i));
 
   PaletteColouring result{std::vector<int32_t>(count, -1), 0};
+  // Given colours first, for every other region to see.
+  const auto giveColours = [&] {
+    for (size_t i = 0; i < count; ++i) {
+      if (!IsGiven(roles, static_cast<int32_t>(i))) continue;
+      if (i >= given.size() || given[i] < 0 || static_cast<size_t>(given[i]) >= usable.size())
+        throw std::invalid_argument("a given region without an entry of the palette");
+      result.colour[i] = given[i];
+    }
+  };
+  giveColours();
   std::vector<int64_t> seenBy(usable.size(), -1);  // which region last found the entry on a neighbour
   std::vector<int32_t> users(usable.size(), 0);
   const auto markNeighbours = [&](size_t i) {
@@ -127,6 +142,7 @@ PaletteColouring ColourFromPalette(const NeighbourLists& neighbours, const Regio
 
   if (failed) {
     std::fill(result.colour.begin(), result.colour.end(), -1);
+    giveColours();
     std::fill(seenBy.begin(), seenBy.end(), -1);
     for (const int32_t v : SmallestLast(graph, coloured)) {
       const auto i = static_cast<size_t>(v);
@@ -148,7 +164,8 @@ PaletteColouring ColourFromPalette(const NeighbourLists& neighbours, const Regio
   for (size_t i = 0; i < count; ++i)
     for (const int32_t n : neighbours[i])
       if (static_cast<size_t>(n) > i && roots[i] != roots[static_cast<size_t>(n)] && result.colour[i] >= 0 &&
-          result.colour[i] == result.colour[static_cast<size_t>(n)])
+          result.colour[i] == result.colour[static_cast<size_t>(n)] &&
+          !BothGiven(roles, roots[i], roots[static_cast<size_t>(n)]))
         ++result.clashes;
   return result;
 }
@@ -167,7 +184,8 @@ RandomColouring ColourAtRandom(const NeighbourLists& neighbours, const RegionRol
   const size_t count = neighbours.size();
   RandomColouring result{current, 0};
   std::vector<bool> done(count, false);
-  for (size_t i = 0; i < count; ++i) done[i] = IsKept(roles, static_cast<int32_t>(i));
+  for (size_t i = 0; i < count; ++i)
+    done[i] = IsKept(roles, static_cast<int32_t>(i)) || IsGiven(roles, static_cast<int32_t>(i));
 
   // The distance to the nearest coloured neighbour's colour.
   const auto closest = [&](size_t i, const Lab& lab) {
@@ -197,7 +215,7 @@ RandomColouring ColourAtRandom(const NeighbourLists& neighbours, const RegionRol
     for (const int32_t n : neighbours[i]) {
       const auto j = static_cast<size_t>(n);
       if (j > i && roots[i] != roots[j] && !(IsKept(roles, roots[i]) && IsKept(roles, roots[j])) &&
-          DeltaE(result.paint[i].lab, result.paint[j].lab) < minDeltaE)
+          !BothGiven(roles, roots[i], roots[j]) && DeltaE(result.paint[i].lab, result.paint[j].lab) < minDeltaE)
         ++result.clashes;
     }
   return result;

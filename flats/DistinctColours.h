@@ -16,11 +16,14 @@ namespace tessel::flats {
 
 // What each region does. A region that follows another takes whatever colour
 // that one gets (the filter joined it there); a kept one keeps the filter's
-// colour (flagged) and constrains nobody.
+// colour (flagged) and constrains nobody; a given one has its colour given
+// beforehand (a hint), which its neighbours avoid, though two given ones may
+// share it.
 struct RegionRoles {
   static constexpr int32_t kOwn = -1;
   static constexpr int32_t kKept = -2;
-  std::vector<int32_t> follows;  // per region: kOwn, kKept, or the index it follows
+  static constexpr int32_t kGiven = -3;
+  std::vector<int32_t> follows;  // per region: kOwn, kKept, kGiven, or the index it follows
 };
 
 // Per region: the palette index chosen, or -1 for a kept region.
@@ -34,9 +37,11 @@ struct PaletteColouring {
 // moving on past it. Should that fail anywhere, the whole graph is coloured
 // in smallest-last order instead, which needs no more colours than one more
 // than its degeneracy; with too few, each region takes the colour fewest of
-// its neighbours have. Throws std::invalid_argument when no entry is usable.
+// its neighbours have. A given region has the entry `given` holds for it
+// (one not usable for a colour outside the palette). Throws
+// std::invalid_argument when no entry is usable, or a given entry is none.
 PaletteColouring ColourFromPalette(const NeighbourLists& neighbours, const RegionRoles& roles,
-                                   const std::vector<bool>& usable);
+                                   const std::vector<bool>& usable, const std::vector<int32_t>& given = {});
 
 using Lab = std::array<double, 3>;
 
@@ -59,7 +64,8 @@ double DeltaE(const Lab& a, const Lab& b);
 // Regions in order keep `current` (the filter's colour) when it lies at
 // least `minDeltaE` from every coloured neighbour, or else take the first
 // of up to `tries` colours drawn that does; failing that, the farthest
-// drawn. `random` is seeded by the caller, so runs repeat.
+// drawn. A given region keeps `current`, its given colour, from the start.
+// `random` is seeded by the caller, so runs repeat.
 RandomColouring ColourAtRandom(const NeighbourLists& neighbours, const RegionRoles& roles,
                                const std::vector<Paint>& current, const PaintDraw& draw, std::mt19937& random,
                                double minDeltaE, int tries);

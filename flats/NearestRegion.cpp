@@ -10,6 +10,9 @@
 //   from row to row, and searched for only when the row passes it.
 // Exact ties are decided by integer arithmetic: the envelope's breakpoints
 // are kept as fractions, and a pixel on a breakpoint goes to the left column.
+// Most runs outside the regions are one or two pixels wide (lines crossing
+// the row); their nearest region pixels follow from the tie rule without an
+// envelope, as the two region pixels beside them in the row are at distance 1.
 #include "flats/NearestRegion.h"
 
 #include <algorithm>
@@ -76,6 +79,12 @@ class Columns {
         mAbove(static_cast<size_t>(mask.width()), firstRow == 0 ? kNone : kUnknown),
         mBelow(static_cast<size_t>(mask.width()), -1) {}
 
+  // Keeps column x as Nearest would for (x, y), outside the regions, which
+  // is not asked about.
+  void Pass(int64_t x, int64_t y) {
+    if (y > 0 && mMask.at(x, y - 1)) mAbove[static_cast<size_t>(x)] = static_cast<int32_t>(y - 1);
+  }
+
   // The vertical distance from (x, y) to the nearest region pixel of column x,
   // the upper one on a tie, and that pixel's row; false when the column holds
   // none. Asked for every pixel outside the regions, row after row: a pixel's
@@ -126,6 +135,23 @@ void VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& v
     for (int64_t a = mask.Next(0, y, false); a < width; a = mask.Next(a, y, false)) {
       const int64_t b = mask.Next(a, y, true) - 1;
       outside = true;
+      if (a > 0 && b + 1 < width && b - a < 2) {
+        // Between two region pixels of the row, at distance 1 from the
+        // nearer: the first pixel takes the left one (the leftmost column
+        // wins a tie); a second one a region pixel right above or below it,
+        // the upper first, else the right one.
+        columns.Pass(a, y);
+        fromX[static_cast<size_t>(a)] = static_cast<int32_t>(a - 1);
+        fromY[static_cast<size_t>(a)] = static_cast<int32_t>(y);
+        if (b > a) {
+          columns.Pass(b, y);
+          const bool up = y > 0 && mask.at(b, y - 1), down = y + 1 < mask.height() && mask.at(b, y + 1);
+          fromX[static_cast<size_t>(b)] = static_cast<int32_t>(up || down ? b : b + 1);
+          fromY[static_cast<size_t>(b)] = static_cast<int32_t>(up ? y - 1 : down ? y + 1 : y);
+        }
+        a = b + 1;
+        continue;
+      }
       envelope.Clear();
       for (int64_t c = std::max<int64_t>(a - 1, 0); c <= std::min(b + 1, width - 1); ++c) {
         int64_t distance = 0;
@@ -137,6 +163,25 @@ void VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& v
     }
     if (outside) visit(y, fromX.data(), fromY.data());
   }
+}
+
+void NearestInRun(const RegionMask& mask, int64_t y, int64_t a, int64_t b, int32_t* fromX, int32_t* fromY) {
+  Envelope envelope;
+  for (int64_t c = std::max<int64_t>(a - 1, 0); c <= std::min(b + 1, mask.width() - 1); ++c) {
+    // Columns mask.at answers for at once: nothing is carried from a row before.
+    int64_t above = y - 1, below = y + 1;
+    if (mask.at(c, y)) {
+      above = below = y;
+    } else {
+      while (above >= 0 && !mask.at(c, above)) --above;
+      while (below < mask.height() && !mask.at(c, below)) ++below;
+    }
+    const int64_t up = above >= 0 ? y - above : kFar, down = below < mask.height() ? below - y : kFar;
+    if (up == kFar && down == kFar) continue;
+    const int64_t distance = std::min(up, down);
+    envelope.Add(c, distance * distance, static_cast<int32_t>(up <= down ? above : below));
+  }
+  for (int64_t x = a; x <= b; ++x) envelope.Lowest(x, fromX[x], fromY[x]);
 }
 
 bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit) {

@@ -27,6 +27,12 @@ bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& v
 void VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit, int64_t firstRow,
                               int64_t endRow);
 
+// The nearest region pixels of the pixels [a, b] of row `y`, a whole run of
+// pixels outside the regions in that row, into fromX[x], fromY[x] for each
+// x of the run: as the page's visit gives them, searched for afresh, for a
+// few runs of a page.
+void NearestInRun(const RegionMask& mask, int64_t y, int64_t a, int64_t b, int32_t* fromX, int32_t* fromY);
+
 // The nearest region pixel of (x, y) alone, by the same rule, looked for in
 // rings about it up to `radius` pixels away in either direction, for a few
 // pixels among many: false when none lies nearer than `radius`, so that

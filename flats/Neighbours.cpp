@@ -12,12 +12,8 @@ namespace tessel::flats {
 namespace {
 
 // A span of a row of the nearest-region map: pixels of one region, its own
-// or under the lines.
-struct Span {
-  int32_t end;
-  int32_t region;
-  bool underLines;
-};
+// or under the lines, as the spans kept under the lines are.
+using Span = RegionSpans::Span;
 
 // Sorted, each pair once.
 void Compact(std::vector<uint64_t>& pairs) {
@@ -97,9 +93,11 @@ class RowSpans {
       : mMap(map), mRowOf(static_cast<size_t>(map.width), -1), mRegionOf(static_cast<size_t>(map.width)) {}
 
   // Row y, whose pixels outside the regions have their nearest region pixel
-  // at (fromX, fromY); null for a row wholly inside regions.
-  void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, std::vector<Span>& row) {
+  // at (fromX, fromY); null for a row wholly inside regions. The spans under
+  // the lines go to `lines` as well, if given.
+  void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, std::vector<Span>& row, RegionSpans::Band* lines) {
     row.clear();
+    mLines = lines;
     const size_t first = mMap.rowStart[static_cast<size_t>(y)], last = mMap.rowStart[static_cast<size_t>(y) + 1];
     int64_t x = 0;
     for (size_t i = first; i <= last; ++i) {
@@ -110,7 +108,7 @@ class RowSpans {
         AddLines(x, gapEnd, gap, row);
       }
       if (!run) break;
-      row.push_back({mMap.runs[i].end, mMap.runs[i].region, false});
+      row.push_back({mMap.runs[i].end, mMap.runs[i].region});
       x = mMap.runs[i].end;
     }
   }
@@ -129,7 +127,8 @@ class RowSpans {
       const int32_t region = RegionOf(a, gap);
       int64_t end = a + 1;
       while (end < b && RegionOf(end, gap) == region) ++end;
-      row.push_back({static_cast<int32_t>(end), region, true});
+      row.push_back({static_cast<int32_t>(end), region});
+      if (mLines) mLines->push_back(row.back());
       a = end;
     }
   }
@@ -143,18 +142,22 @@ class RowSpans {
     mX = fx, mY = fy;
     if (mRowOf[static_cast<size_t>(fx)] == fy) return mRegion = mRegionOf[static_cast<size_t>(fx)];
     mRowOf[static_cast<size_t>(fx)] = fy;
-    return mRegion = mRegionOf[static_cast<size_t>(fx)] = mMap.RegionAt(fx, fy, mHint);
+    // Pixels above and below the row are looked up left to right, each side
+    // from the run it found last.
+    size_t& hint = fy < gap.y ? mAboveHint : mBelowHint;
+    return mRegion = mRegionOf[static_cast<size_t>(fx)] = mMap.RegionAt(fx, fy, hint);
   }
 
   const RegionRuns& mMap;
   int32_t mX = -1, mY = -1, mRegion = -1;  // the last pixel asked for, and its answer
   std::vector<int32_t> mRowOf, mRegionOf;  // per column, the last pixel asked for there
-  size_t mHint = 0;
+  size_t mAboveHint = 0, mBelowHint = 0;
+  RegionSpans::Band* mLines = nullptr;  // where the row being built keeps its spans under the lines
 };
 
 }  // namespace
 
-NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
+NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, bool withPairs) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
   NearestRegions found;
@@ -180,29 +183,22 @@ NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
     // From the row above the band, for the pairs across its upper edge.
     const int64_t first = std::max<int64_t>(begin - 1, 0);
     int64_t next = first;  // the first row not yet taken in
-    const auto takeIn = [&](int64_t y) {
-      pairs.AddRow(row, y == first ? nullptr : &above);
-      if (y >= begin) {
-        band.rowStart.push_back(band.spans.size());
-        for (const Span& span : row)
-          if (span.underLines) band.spans.push_back({span.end, span.region});
-      }
+    const auto takeIn = [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
+      if (y >= begin) band.rowStart.push_back(band.spans.size());
+      builder.Build(y, fromX, fromY, row, y >= begin ? &band.spans : nullptr);
+      if (withPairs) pairs.AddRow(row, y == first ? nullptr : &above);
       row.swap(above);
       next = y + 1;
     };
     // Rows the visitor skips lie wholly inside regions.
     const auto takeInsideRows = [&](int64_t until) {
-      while (next < until) {
-        builder.Build(next, nullptr, nullptr, row);
-        takeIn(next);
-      }
+      while (next < until) takeIn(next, nullptr, nullptr);
     };
     VisitNearestRegionPixels(
         mask,
         [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
           takeInsideRows(y);
-          builder.Build(y, fromX, fromY, row);
-          takeIn(y);
+          takeIn(y, fromX, fromY);
         },
         first, end);
     takeInsideRows(end);

@@ -24,7 +24,8 @@ struct NearestRegions {
 
 // Reads `map` (made from `mask`) and the nearest-region map a row at a time,
 // bands of rows side by side: memory beside the runs is the map's spans and
-// the pairs found. Throws std::invalid_argument when the two differ in size.
-NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map);
+// the pairs found. Without `pairs`, the map alone is kept, and every list is
+// empty. Throws std::invalid_argument when the two differ in size.
+NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, bool pairs = true);
 
 }  // namespace tessel::flats

@@ -28,6 +28,27 @@ class RegionMask {
   bool empty() const;  // no region pixel at all
   // Runs of region pixels in row `y`.
   int64_t CountRuns(int64_t y) const;
+  // Calls `run(begin, end)` for each run of region pixels [begin, end) in
+  // row `y`, left to right: a word at a time, each run found from the bits
+  // where the row changes between region and not.
+  template <typename Run>
+  void ForEachRun(int64_t y, const Run& run) const {
+    const uint64_t* words = mBits.data() + Index(0, y);
+    bool inside = false;
+    int64_t begin = 0;
+    uint64_t carry = 0;  // the last bit of the word before, seen from the next word's first
+    for (int64_t i = 0; i < mWordsPerRow; ++i) {
+      const uint64_t word = words[i];
+      for (uint64_t changes = word ^ (word << 1 | carry); changes != 0; changes &= changes - 1) {
+        const int64_t x = i * 64 + __builtin_ctzll(changes);
+        if (inside) run(begin, x);
+        else begin = x;
+        inside = !inside;
+      }
+      carry = word >> 63;
+    }
+    if (inside) run(begin, mWidth);  // the clear bits past the width end a run within a word
+  }
   uint64_t* RowWords(int64_t y) { return mBits.data() + Index(0, y); }
 
  private:

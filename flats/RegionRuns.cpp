@@ -46,7 +46,17 @@ void JoinToRowAbove(RegionRuns& map, int64_t y) {
 
 int32_t RegionRuns::RegionAt(int64_t x, int64_t y, size_t& hint) const {
   const size_t first = rowStart[static_cast<size_t>(y)], last = rowStart[static_cast<size_t>(y) + 1];
-  if (hint >= first && hint < last && runs[hint].begin <= x && x < runs[hint].end) return runs[hint].region;
+  // Asked left to right along a row, mostly: a few runs on from the last found.
+  if (hint >= first && hint < last && runs[hint].begin <= x) {
+    size_t near = hint;
+    for (int steps = 0; steps < 8 && near < last && runs[near].end <= x; ++steps) ++near;
+    if (near == last || x < runs[near].begin) {
+      if (runs[near - 1].end <= x) return -1;  // between the runs passed and the next
+    } else if (x < runs[near].end) {
+      hint = near;
+      return runs[near].region;
+    }
+  }
   const auto after = std::upper_bound(runs.begin() + static_cast<std::ptrdiff_t>(first),
                                       runs.begin() + static_cast<std::ptrdiff_t>(last), x,
                                       [](int64_t column, const Run& run) { return column < run.begin; });
@@ -57,10 +67,47 @@ int32_t RegionRuns::RegionAt(int64_t x, int64_t y, size_t& hint) const {
   return runs[found].region;
 }
 
+namespace {
+
+constexpr int64_t kLargest = std::numeric_limits<int32_t>::max();
+
+void RequireLabels(const RegionMask& mask) {
+  if (mask.width() > kLargest || mask.height() > kLargest) throw std::length_error("the page is too wide to label");
+}
+
+// Row y's runs from `i` on, each its own root for now.
+void WriteRowRuns(const RegionMask& mask, int64_t y, RegionRuns& map, size_t i) {
+  mask.ForEachRun(y, [&](int64_t a, int64_t b) {
+    map.runs[i] = {static_cast<int32_t>(a), static_cast<int32_t>(b), static_cast<int32_t>(i)};
+    ++i;
+  });
+}
+
+// Runs come in scan order, so a component is first met at its first pixel,
+// its root; any other run's parent comes before it, already labelled.
+void Label(RegionRuns& map, const base::ImageBuffer& after, int colourPlanes) {
+  for (int64_t y = 0; y < map.height; ++y)
+    for (size_t i = map.rowStart[static_cast<size_t>(y)]; i < map.rowStart[static_cast<size_t>(y) + 1]; ++i) {
+      RegionRuns::Run& run = map.runs[i];
+      if (run.region == static_cast<int32_t>(i)) {
+        run.region = static_cast<int32_t>(map.regions.size());
+        Region first;
+        first.firstX = run.begin;
+        first.firstY = y;
+        for (int p = 0; p < colourPlanes; ++p) first.colour.push_back(after.at(run.begin, y, p));
+        map.regions.push_back(std::move(first));
+      } else {
+        run.region = map.runs[static_cast<size_t>(run.region)].region;
+      }
+      map.regions[static_cast<size_t>(run.region)].area += run.end - run.begin;
+    }
+}
+
+}  // namespace
+
 RegionRuns FindRegionRuns(const RegionMask& mask, const base::ImageBuffer& after, int colourPlanes) {
   RequireMatch(mask, after, colourPlanes);
-  constexpr int64_t kLargest = std::numeric_limits<int32_t>::max();
-  if (mask.width() > kLargest || mask.height() > kLargest) throw std::length_error("the page is too wide to label");
+  RequireLabels(mask);
   RegionRuns map;
   map.width = mask.width();
   map.height = mask.height();
@@ -78,12 +125,7 @@ RegionRuns FindRegionRuns(const RegionMask& mask, const base::ImageBuffer& after
   std::mutex adding;
   base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
     for (int64_t y = begin; y < end; ++y) {
-      size_t i = map.rowStart[static_cast<size_t>(y)];
-      for (int64_t a = mask.Next(0, y, true); a < map.width; a = mask.Next(a, y, true), ++i) {
-        const int64_t b = mask.Next(a, y, false);
-        map.runs[i] = {static_cast<int32_t>(a), static_cast<int32_t>(b), static_cast<int32_t>(i)};
-        a = b;
-      }
+      WriteRowRuns(mask, y, map, map.rowStart[static_cast<size_t>(y)]);
       if (y > begin) JoinToRowAbove(map, y);
     }
     const std::lock_guard<std::mutex> lock(adding);
@@ -91,25 +133,33 @@ RegionRuns FindRegionRuns(const RegionMask& mask, const base::ImageBuffer& after
   });
   for (const int64_t y : bandStarts)
     if (y > 0) JoinToRowAbove(map, y);
-
-  // Runs come in scan order, so a component is first met at its first pixel,
-  // its root; any other run's parent comes before it, already labelled.
-  for (int64_t y = 0; y < map.height; ++y)
-    for (size_t i = map.rowStart[static_cast<size_t>(y)]; i < map.rowStart[static_cast<size_t>(y) + 1]; ++i) {
-      RegionRuns::Run& run = map.runs[i];
-      if (run.region == static_cast<int32_t>(i)) {
-        run.region = static_cast<int32_t>(map.regions.size());
-        Region first;
-        first.firstX = run.begin;
-        first.firstY = y;
-        for (int p = 0; p < colourPlanes; ++p) first.colour.push_back(after.at(run.begin, y, p));
-        map.regions.push_back(std::move(first));
-      } else {
-        run.region = map.runs[static_cast<size_t>(run.region)].region;
-      }
-      map.regions[static_cast<size_t>(run.region)].area += run.end - run.begin;
-    }
+  Label(map, after, colourPlanes);
   return map;
+}
+
+void AddRegionRuns(const RegionMask& mask, int64_t firstRow, int64_t endRow, RegionRuns& map) {
+  RequireLabels(mask);
+  if (map.rowStart.empty()) {
+    map.width = mask.width();
+    map.height = mask.height();
+    map.rowStart.push_back(0);
+  }
+  for (int64_t y = firstRow; y < endRow; ++y) {
+    const size_t first = map.runs.size(), count = static_cast<size_t>(mask.CountRuns(y));
+    if (first + count > static_cast<size_t>(kLargest)) throw std::length_error("too many runs to label");
+    map.runs.resize(first + count);
+    WriteRowRuns(mask, y, map, first);
+    map.rowStart.push_back(map.runs.size());
+    if (y > 0) JoinToRowAbove(map, y);
+  }
+}
+
+void LabelRegionRuns(RegionRuns& map, const RegionMask& mask, const base::ImageBuffer& after, int colourPlanes) {
+  RequireMatch(mask, after, colourPlanes);
+  if (map.width != mask.width() || map.height != mask.height() ||
+      map.rowStart.size() != static_cast<size_t>(map.height) + 1)
+    throw std::invalid_argument("the region runs do not hold every row of the mask");
+  Label(map, after, colourPlanes);
 }
 
 }  // namespace tessel::flats

@@ -41,4 +41,13 @@ struct RegionRuns {
 // or the count of runs exceeds 32-bit labels.
 RegionRuns FindRegionRuns(const RegionMask& mask, const base::ImageBuffer& after, int colourPlanes);
 
+// The same a band of rows at a time, as the mask's rows are found: the runs
+// of rows [firstRow, endRow) of `mask` go into `map` (empty, or holding the
+// rows above them), joined to the rows above but not yet labelled. Throws
+// std::length_error as FindRegionRuns.
+void AddRegionRuns(const RegionMask& mask, int64_t firstRow, int64_t endRow, RegionRuns& map);
+// Labels the regions of `map`, which holds every row of `mask`, as
+// FindRegionRuns does. Throws std::invalid_argument as FindRegionRuns.
+void LabelRegionRuns(RegionRuns& map, const RegionMask& mask, const base::ImageBuffer& after, int colourPlanes);
+
 }  // namespace tessel::flats

@@ -8,6 +8,7 @@
 #include <libgimp/gimp.h>
 
 #include "base/ImageBuffer.h"
+#include "io/ImageFile.h"
 
 namespace tessel::gimp {
 
@@ -44,6 +45,17 @@ base::ImageBuffer ReadPixels(const DrawableArea& area);
 void WritePixels(const DrawableArea& area, const base::ImageBuffer& pixels);
 
 inline constexpr const char* kFlatsLayerName = "Flats";
+inline constexpr const char* kHintsLayerName = "Hints";
+
+// The pixels of the layer `hints` over the area (placed by the image's
+// coordinates), in the layer's own format, as a page of hints; where the
+// layer does not reach, no hint: clear, or white in a layer without
+// transparency. Throws DrawableError for a drawable that is not a layer of
+// the area's image, base::ImageError when the pixels cannot be held.
+io::ImageFile ReadHintsOver(const DrawableArea& area, gint32 hints);
+
+// The image's layer named "Hints" other than `drawable`; -1 when there is none.
+gint32 HintsLayerOf(gint32 image, gint32 drawable);
 
 // Adds `pixels`, in the drawable's format, as a new layer `name` over the
 // area, right under the drawable (a layer), as one undo step.

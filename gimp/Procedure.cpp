@@ -51,11 +51,29 @@ int32_t Declared(const GimpParam* params, Argument index) {
 
 }  // namespace
 
+Procedure ProcedureNamed(const char* name) {
+  if (g_strcmp0(name, kFlatsProcedureName) == 0) return Procedure::kFlats;
+  if (g_strcmp0(name, kFlatsHintsProcedureName) == 0) return Procedure::kFlatsWithHints;
+  return Procedure::kFilter;
+}
+
+const char* NameOf(Procedure procedure) {
+  switch (procedure) {
+    case Procedure::kFlats: return kFlatsProcedureName;
+    case Procedure::kFlatsWithHints: return kFlatsHintsProcedureName;
+    default: return kProcedureName;
+  }
+}
+
+int ArgumentCount(Procedure procedure) {
+  return procedure == Procedure::kFlatsWithHints ? kHintsArgumentCount : kArgumentCount;
+}
+
 const GimpParamDef* ProcedureArguments() {
   static const std::string kPaletteHelp = std::string("Swatch file (") + kSwatchExtension +
                                           ") in the presets folder's \"" + kPrefsName[kSwatchFolderNameIndex] +
                                           "\" to paint with; empty for random colours";
-  static const GimpParamDef kArguments[kArgumentCount] = {
+  static const GimpParamDef kArguments[kHintsArgumentCount] = {
       Def(GIMP_PDB_INT32, "run-mode", "The run mode { RUN-INTERACTIVE (0), RUN-NONINTERACTIVE (1) }"),
       Def(GIMP_PDB_IMAGE, "image", "Input image"),
       Def(GIMP_PDB_DRAWABLE, "drawable", "Drawable to flat"),
@@ -71,6 +89,9 @@ const GimpParamDef* ProcedureArguments() {
       Def(GIMP_PDB_INT32, "join", "Merge regions no larger than join-size into a neighbour (0/1)"),
       Def(GIMP_PDB_INT32, "join-size", "Largest region size that is joined"),
       Def(GIMP_PDB_INT32, "size-by-area", "Measure a region by its pixel count (1) or by its width and height (0)"),
+      Def(GIMP_PDB_DRAWABLE, "hints",
+          "Layer of the same image whose dabs of colour colour the regions under them: each region takes the colour "
+          "most of its hint pixels (at least half opaque, or without transparency not white) have"),
   };
   return kArguments;
 }

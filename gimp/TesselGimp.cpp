@@ -22,6 +22,14 @@ void Query() {
                          "The Tessel developers", "The Tessel developers", "2026", "Tessel Flats\u2026",
                          "RGB*, GRAY*", GIMP_PLUGIN, kArgumentCount, 0, ProcedureArguments(), nullptr);
   gimp_plugin_menu_register(kFlatsProcedureName, "<Image>/Filters/Artistic");
+  gimp_install_procedure(kFlatsHintsProcedureName, "Flats of line art on a new layer under it, coloured by hints",
+                         "As Tessel Flats, each region of the flats taking the colour most of the hints layer's "
+                         "pixels over it have (those at least half opaque, or in a layer without transparency "
+                         "not white), as tessel run --flats-only --hints does. Interactively the image's layers are "
+                         "offered for the hints, the layer \"Hints\" first.",
+                         "The Tessel developers", "The Tessel developers", "2026", "Tessel Flats with Hints\u2026",
+                         "RGB*, GRAY*", GIMP_PLUGIN, kHintsArgumentCount, 0, ProcedureArguments(), nullptr);
+  gimp_plugin_menu_register(kFlatsHintsProcedureName, "<Image>/Filters/Artistic");
 }
 
 void Run(const gchar* name, gint count, const GimpParam* params, gint* returnCount, GimpParam** returnValues) {
@@ -30,9 +38,9 @@ void Run(const gchar* name, gint count, const GimpParam* params, gint* returnCou
   const auto mode = count > 0 ? static_cast<GimpRunMode>(params[tessel::gimp::kRunMode].data.d_int32)
                               : GIMP_RUN_NONINTERACTIVE;
   values[0].type = GIMP_PDB_STATUS;
-  values[0].data.d_status =
-      count > tessel::gimp::kDrawable ? tessel::gimp::RunTessel(mode, params, count,
-                                                                 g_strcmp0(name, tessel::gimp::kFlatsProcedureName) == 0) : GIMP_PDB_CALLING_ERROR;
+  values[0].data.d_status = count > tessel::gimp::kDrawable
+                                 ? tessel::gimp::RunTessel(mode, params, count, tessel::gimp::ProcedureNamed(name))
+                                 : GIMP_PDB_CALLING_ERROR;
   *returnCount = 1;
   *returnValues = values;
 }

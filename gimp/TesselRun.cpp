@@ -6,10 +6,12 @@
 #include <string>
 
 #include "gimp/DrawablePixels.h"
+#include "gimp/HintsDialog.h"
 #include "gimp/Procedure.h"
 #include "host/FilterSession.h"
 #include "host/FilterTexts.h"
 #include "host/Presets.h"
+#include "pipeline/PageHints.h"
 #include "pipeline/PagePass.h"
 
 namespace tessel::gimp {
@@ -59,10 +61,11 @@ host::ProgressServices::ProgressHook ProgressBar() {
 }
 
 // The action a non-interactive call replays; the message says what is wrong.
-std::optional<base::Descriptor> Action(const GimpParam* params, gint count, const std::string& presets,
-                                       std::string& problem) {
-  if (count != kArgumentCount) {
-    problem = "plug-in-tessel takes " + std::to_string(kArgumentCount) + " arguments, not " + std::to_string(count);
+std::optional<base::Descriptor> Action(const GimpParam* params, gint count, Procedure procedure,
+                                       const std::string& presets, std::string& problem) {
+  if (count != ArgumentCount(procedure)) {
+    problem = std::string(NameOf(procedure)) + " takes " + std::to_string(ArgumentCount(procedure)) +
+              " arguments, not " + std::to_string(count);
     return std::nullopt;
   }
   try {
@@ -76,12 +79,27 @@ std::optional<base::Descriptor> Action(const GimpParam* params, gint count, cons
   return std::nullopt;
 }
 
-GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, bool flatsLayer) {
+// The hints layer of the call: the argument's, or interactively the one
+// chosen, or with last values the layer "Hints"; nothing when the user
+// cancels or there is none, `problem` then saying which.
+std::optional<gint32> HintsLayer(GimpRunMode mode, const GimpParam* params, const DrawableArea& area,
+                                 std::string& problem) {
+  if (mode == GIMP_RUN_NONINTERACTIVE) return params[kHints].data.d_drawable;
+  if (mode == GIMP_RUN_INTERACTIVE) return ChooseHintsLayer(area.image, area.drawable);
+  const gint32 layer = HintsLayerOf(area.image, area.drawable);
+  if (layer >= 0) return layer;
+  problem = std::string("the image has no layer named \"") + kHintsLayerName +
+            "\" to take hints from; name one so, or run Tessel Flats with Hints interactively to choose one";
+  return std::nullopt;
+}
+
+GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, Procedure procedure) {
+  const bool flatsLayer = procedure != Procedure::kFilter;
   host::RunRequest request;
   request.presetsFolder = host::DefaultPresetsFolder();
   if (mode == GIMP_RUN_NONINTERACTIVE) {
     std::string problem;
-    request.replay = Action(params, count, request.presetsFolder, problem);
+    request.replay = Action(params, count, procedure, request.presetsFolder, problem);
     if (!request.replay) return Fail(GIMP_PDB_CALLING_ERROR, problem);
     // A script is not to stop at a window: without a window system the
     // module gives its alerts as text, which go to GIMP's message area.
@@ -97,6 +115,13 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, boo
   if (flatsLayer && !gimp_item_is_layer(area->drawable))
     return Fail(GIMP_PDB_EXECUTION_ERROR, "Tessel Flats puts its flats under a layer; choose a layer, not a channel "
                                           "or a mask");
+  std::optional<pipeline::PendingHints> hints;
+  if (procedure == Procedure::kFlatsWithHints) {
+    std::string problem;
+    const std::optional<gint32> layer = HintsLayer(mode, params, *area, problem);
+    if (!layer) return problem.empty() ? GIMP_PDB_CANCEL : Fail(GIMP_PDB_EXECUTION_ERROR, problem);
+    hints.emplace(pipeline::HintsOf(ReadHintsOver(*area, *layer)));
+  }
   io::ImageFile page{ReadPixels(*area), area->imageMode, area->alpha, {}};
 
   host::FilterSession session(module);
@@ -106,7 +131,10 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, boo
   host::FilterTexts texts;
   pipeline::PageTimings unused;
   const pipeline::PassResult pass = pipeline::RunPagePass(
-      session, page, request, {flatsLayer ? pipeline::FlatsOutput::kFlatsOnly : pipeline::FlatsOutput::kNone}, unused);
+      session, page, request,
+      {flatsLayer ? pipeline::FlatsOutput::kFlatsOnly : pipeline::FlatsOutput::kNone, false, 0,
+       hints ? &*hints : nullptr},
+      unused);
   const std::string said = texts.Collect();
   gimp_progress_end();
 
@@ -128,10 +156,10 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, boo
 
 }  // namespace
 
-GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count, bool flatsLayer) {
+GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count, Procedure procedure) {
   // Errors are values here: no exception crosses into GIMP's C callback.
   try {
-    return Run(mode, params, count, flatsLayer);
+    return Run(mode, params, count, procedure);
   } catch (const std::exception& e) {
     return Fail(GIMP_PDB_EXECUTION_ERROR, e.what());
   }

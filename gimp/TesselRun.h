@@ -1,8 +1,11 @@
-// One call of plug-in-tessel: the drawable through the Tessel module, hosted
-// by the host library exactly as `tessel run` hosts it.
+// One call of plug-in-tessel or its flats procedures: the drawable through
+// the Tessel module, hosted by the host library exactly as `tessel run`
+// hosts it.
 #pragma once
 
 #include <libgimp/gimp.h>
+
+#include "gimp/Procedure.h"
 
 namespace tessel::gimp {
 
@@ -10,8 +13,11 @@ namespace tessel::gimp {
 // values. With last values: their parameter block, no dialog. Non-
 // interactive: `params` (the procedure's arguments) replayed as an action.
 // Every failure is shown with gimp_message and leaves the image as it was.
-// With `flatsLayer` the drawable stays as it was and the flats (as
-// `tessel run --flats-only` makes them) go on a new layer under it.
-GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count, bool flatsLayer);
+// For the flats procedures the drawable stays as it was and the flats (as
+// `tessel run --flats-only` makes them) go on a new layer under it; with
+// hints, coloured as `--hints` colours them with a layer of the image: the
+// argument's, or interactively the one chosen in a dialog, or with last
+// values the layer "Hints".
+GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count, Procedure procedure);
 
 }  // namespace tessel::gimp

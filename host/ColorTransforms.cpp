@@ -96,4 +96,23 @@ std::optional<DeviceColor> ColorTransforms::Convert(const DeviceColor& color, De
   return result;
 }
 
+std::optional<std::vector<DeviceColor>> ColorTransforms::ConvertAll(const std::vector<DeviceColor>& colors,
+                                                                    DeviceSpace source, DeviceSpace target) {
+  if (source == target) return colors;
+  void* transform = Transform(source, target);
+  if (!transform) return std::nullopt;
+  // Packed as the transform's formats have them: a few doubles a colour.
+  const size_t in = T_CHANNELS(FloatFormat(source)), out = T_CHANNELS(FloatFormat(target));
+  std::vector<double> packed(colors.size() * in), converted(colors.size() * out);
+  for (size_t i = 0; i < colors.size(); ++i)
+    std::copy(colors[i].values.begin(), colors[i].values.begin() + static_cast<std::ptrdiff_t>(in),
+              packed.begin() + static_cast<std::ptrdiff_t>(i * in));
+  cmsDoTransform(transform, packed.data(), converted.data(), static_cast<cmsUInt32Number>(colors.size()));
+  std::vector<DeviceColor> result(colors.size(), DeviceColor{target, {}});
+  for (size_t i = 0; i < colors.size(); ++i)
+    std::copy(converted.begin() + static_cast<std::ptrdiff_t>(i * out),
+              converted.begin() + static_cast<std::ptrdiff_t>((i + 1) * out), result[i].values.begin());
+  return result;
+}
+
 }  // namespace tessel::host

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/ColorComponents.h"
 
@@ -34,6 +35,9 @@ class ColorTransforms {
   // `color` in `target`; nothing when no transform between the two can be
   // had. Transforms are built on first use and kept.
   std::optional<DeviceColor> Convert(const DeviceColor& color, DeviceSpace target);
+  // The same for many colours of one space at once, each converted as alone.
+  std::optional<std::vector<DeviceColor>> ConvertAll(const std::vector<DeviceColor>& colors, DeviceSpace source,
+                                                     DeviceSpace target);
 
   bool cmykAvailable() const { return mProfiles[Index(DeviceSpace::CMYK)] != nullptr; }
   // Why CMYK is unavailable; empty when it is available.

@@ -33,8 +33,8 @@ void CheckLayerable(const std::string& output, const ImageHeader& header) {
 }
 
 void WriteLayered(const base::ImageBuffer& asRead, const ImageFile& flats, const std::string& path,
-                  LayeredTimings& timings) {
-  const LayeredPage page{asRead, flats};
+                  LayeredTimings& timings, const HintsRows& hints) {
+  const LayeredPage page{asRead, flats, hints};
   if (IsOra(path)) WriteOra(page, path, timings);
   else WritePsd(page, path, timings);
 }

@@ -17,10 +17,11 @@ namespace tessel::io {
 // in both, as multiplying has no meaning in Lab.
 void CheckLayerable(const std::string& output, const ImageHeader& header);
 
-// Writes `asRead` over `flats` as the layered file `path`'s extension names
+// Writes `asRead` over `flats`, and the hidden hints layer `hints` gives
+// over both unless it is empty, as the layered file `path`'s extension names
 // (see FileFormats.h). Throws ImageFileError; `path` may then hold a partial
 // file.
 void WriteLayered(const base::ImageBuffer& asRead, const ImageFile& flats, const std::string& path,
-                  LayeredTimings& timings);
+                  LayeredTimings& timings, const HintsRows& hints = {});
 
 }  // namespace tessel::io

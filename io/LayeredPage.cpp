@@ -1,6 +1,7 @@
 #include "io/LayeredPage.h"
 
 #include <cstring>
+#include <vector>
 
 #include "base/Multiply.h"
 
@@ -13,6 +14,7 @@ uint8_t LayeredPage::At(Layer layer, int64_t x, int64_t y, int plane) const {
     case Layer::kFlats:
       return flats.pixels.at(x, y, plane);
     case Layer::kComposite:
+    case Layer::kHints:
       break;
   }
   const uint8_t under = flats.pixels.at(x, y, plane);
@@ -22,6 +24,13 @@ uint8_t LayeredPage::At(Layer layer, int64_t x, int64_t y, int plane) const {
 }
 
 void LayeredPage::PlaneRow(Layer layer, int64_t y, int plane, uint8_t* out) const {
+  if (layer == Layer::kHints) {
+    const int count = PlanesOf(layer);
+    std::vector<uint8_t> row(static_cast<size_t>(width() * count));
+    hints(y, row.data());
+    for (int64_t x = 0; x < width(); ++x) out[x] = row[static_cast<size_t>(x * count + plane)];
+    return;
+  }
   const base::ImageBuffer& source = layer == Layer::kLines ? lines : flats.pixels;
   const int64_t step = source.columnBytes();
   const uint8_t* in = source.data() + y * source.rowBytes() + plane * source.planeBytes();
@@ -38,6 +47,7 @@ void LayeredPage::PlaneRow(Layer layer, int64_t y, int plane, uint8_t* out) cons
 }
 
 void LayeredPage::PixelRow(Layer layer, int64_t y, uint8_t* out) const {
+  if (layer == Layer::kHints) return hints(y, out);
   const base::ImageBuffer& source = layer == Layer::kLines ? lines : flats.pixels;
   const int count = planes();
   if (source.columnBytes() != count || (layer == Layer::kComposite && flats.hasTransparency)) {

@@ -20,7 +20,7 @@ namespace {
 constexpr int64_t kThumbnailSide = 256;
 
 ChunkedBytes LayerPng(const LayeredPage& page, Layer layer) {
-  return EncodePng(page.width(), page.height(), page.planes(),
+  return EncodePng(page.width(), page.height(), page.PlanesOf(layer),
                    [&](int64_t y, uint8_t* row) { page.PixelRow(layer, y, row); });
 }
 
@@ -46,7 +46,10 @@ std::string StackXml(const LayeredPage& page) {
       "\"";
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<image version=\"0.0.3\" " + size + " " + resolution + ">\n"
-         " <stack>\n"
+         " <stack>\n" +
+         std::string(page.hints ? "  <layer name=\"Hints\" src=\"data/hints.png\" composite-op=\"svg:src-over\" "
+                                  "opacity=\"1.0\" visibility=\"hidden\" x=\"0\" y=\"0\"/>\n"
+                                : "") +
          "  <layer name=\"Lines\" src=\"data/lines.png\" composite-op=\"svg:multiply\" opacity=\"1.0\" "
          "visibility=\"visible\" x=\"0\" y=\"0\"/>\n"
          "  <layer name=\"Flats\" src=\"data/flats.png\" composite-op=\"svg:src-over\" opacity=\"1.0\" "
@@ -129,13 +132,17 @@ void WriteOra(const LayeredPage& page, const std::string& path, LayeredTimings& 
       std::async(std::launch::async, timedLayer, Layer::kLines, std::ref(linesSeconds));
   std::future<ChunkedBytes> flats =
       std::async(std::launch::async, timedLayer, Layer::kFlats, std::ref(flatsSeconds));
+  double hintsSeconds = 0;
+  std::future<ChunkedBytes> hints;
+  if (page.hints) hints = std::async(std::launch::async, timedLayer, Layer::kHints, std::ref(hintsSeconds));
   auto start = std::chrono::steady_clock::now();
   archive.Add("mergedimage.png", LayerPng(page, Layer::kComposite), false);
   archive.Add("Thumbnails/thumbnail.png", ThumbnailPng(page), false);
   timings.composite = base::SecondsSince(start);
   archive.Add("data/lines.png", lines.get(), false);
   archive.Add("data/flats.png", flats.get(), false);
-  timings.layers = std::max(linesSeconds, flatsSeconds);
+  if (hints.valid()) archive.Add("data/hints.png", hints.get(), false);
+  timings.layers = std::max({linesSeconds, flatsSeconds, hintsSeconds});
 
   start = std::chrono::steady_clock::now();
   archive.Close();

@@ -1,5 +1,6 @@
 // OpenRaster files (.ora): a zip holding `mimetype` first and uncompressed,
-// `stack.xml` naming "Lines" in svg:multiply over "Flats", each layer as a
+// `stack.xml` naming "Lines" in svg:multiply over "Flats" (and a hidden
+// "Hints" over both when the flats followed hints), each layer as a
 // PNG, the composite as `mergedimage.png` and a thumbnail of at most 256
 // pixels a side. Grey and RGB, optionally with transparency, which goes with
 // each layer and the composite alike.

@@ -38,18 +38,33 @@ bool NeedsFlipping(int16_t imageMode) {
   return imageMode == plugInModeCMYKColor || imageMode == plugInModeLabColor;
 }
 
+namespace {
+
+// `width` pixels from `row` on, `column` bytes apart, their first `planes`
+// planes `plane` bytes apart turned by the exclusive-or of the mode's
+// conventions: every ink plane, or a and b.
+void Flip(int16_t imageMode, int planes, uint8_t* row, int64_t width, int64_t column, int64_t plane) {
+  uint8_t mask[4] = {};
+  if (imageMode == plugInModeCMYKColor) std::memset(mask, 0xFF, sizeof mask);
+  else mask[1] = mask[2] = 0x80;
+  planes = std::min(4, planes);
+  for (int64_t x = 0; x < width; ++x)
+    for (int p = 0; p < planes; ++p) row[x * column + p * plane] ^= mask[p];
+}
+
+}  // namespace
+
 void FlipConventions(ImageFile& image) {
   if (!NeedsFlipping(image.imageMode)) return;
-  uint8_t mask[4] = {};
-  if (image.imageMode == plugInModeCMYKColor) std::memset(mask, 0xFF, sizeof mask);
-  else mask[1] = mask[2] = 0x80;
   base::ImageBuffer& pixels = image.pixels;
-  const int planes = std::min(4, pixels.planes() - (image.hasTransparency ? 1 : 0));
-  for (int64_t y = 0; y < pixels.height(); ++y) {
-    uint8_t* row = pixels.data() + y * pixels.rowBytes();
-    for (int64_t x = 0; x < pixels.width(); ++x)
-      for (int p = 0; p < planes; ++p) row[x * pixels.columnBytes() + p * pixels.planeBytes()] ^= mask[p];
-  }
+  const int planes = pixels.planes() - (image.hasTransparency ? 1 : 0);
+  for (int64_t y = 0; y < pixels.height(); ++y)
+    Flip(image.imageMode, planes, pixels.data() + y * pixels.rowBytes(), pixels.width(), pixels.columnBytes(),
+         pixels.planeBytes());
+}
+
+void FlipRow(int16_t imageMode, int planes, bool hasTransparency, uint8_t* row, int64_t width) {
+  if (NeedsFlipping(imageMode)) Flip(imageMode, planes - (hasTransparency ? 1 : 0), row, width, planes, 1);
 }
 
 }  // namespace tessel::io

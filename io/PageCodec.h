@@ -31,5 +31,8 @@ std::string TakeVipsError();
 // holds them; FlipConventions turns them either way, in place.
 bool NeedsFlipping(int16_t imageMode);
 void FlipConventions(ImageFile& image);
+// The same for one interleaved row of `width` pixels of `planes` bytes, the
+// last one transparency when `hasTransparency`.
+void FlipRow(int16_t imageMode, int planes, bool hasTransparency, uint8_t* row, int64_t width);
 
 }  // namespace tessel::io

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "base/OverPaperRow.h"
 #include "base/PagesMappedAhead.h"
@@ -123,34 +124,45 @@ VipsImagePtr ReduceToEightBits(const std::string& path, VipsImage* image) {
   return VipsImagePtr(reduced);
 }
 
-// Decodes strip by strip straight into the buffer, dropping any channel the
-// buffer does not keep (LABQ's low bits), or laying the page over paper with
-// `overPaper`, the colour bytes turned into the editor's by `toEditor`.
-void ReadPixels(const std::string& path, VipsImage* image, base::ImageBuffer& pixels, bool overPaper,
-                uint8_t toEditor) {
+// Decodes strip by strip, handing each row of the file's pixels to `row`.
+template <typename Row>
+void ReadStrips(const std::string& path, VipsImage* image, const Row& row) {
   VipsRegionPtr region(vips_region_new(image));
-  const int64_t sourcePixelBytes = VIPS_IMAGE_SIZEOF_PEL(image);
-  const int64_t rowBytes = sourcePixelBytes * pixels.width();
+  const int64_t rowBytes = VIPS_IMAGE_SIZEOF_PEL(image) * image->Xsize;
   const int stripRows = static_cast<int>(std::clamp<int64_t>((4 << 20) / rowBytes, 1, 1024));
   for (int top = 0; top < image->Ysize; top += stripRows) {
     VipsRect strip{0, top, image->Xsize, std::min(stripRows, image->Ysize - top)};
     if (vips_region_prepare(region.get(), &strip) != 0) Fail(path, TakeVipsError());
-    for (int y = strip.top; y < strip.top + strip.height; ++y) {
-      const auto* source = reinterpret_cast<const uint8_t*>(VIPS_REGION_ADDR(region.get(), 0, y));
-      uint8_t* target = &pixels.at(0, y, 0);
-      if (overPaper) {
-        base::RowOverPaper(source, target, pixels.width(), pixels.planes(), base::Coverage::kDropped, toEditor);
-        continue;
-      }
-      if (sourcePixelBytes == pixels.columnBytes()) {
-        std::memcpy(target, source, static_cast<size_t>(rowBytes));
-        continue;
-      }
-      for (int64_t x = 0; x < pixels.width(); ++x)
-        std::memcpy(target + x * pixels.columnBytes(), source + x * sourcePixelBytes,
-                    static_cast<size_t>(pixels.planes()));
-    }
+    for (int y = strip.top; y < strip.top + strip.height; ++y)
+      row(y, reinterpret_cast<const uint8_t*>(VIPS_REGION_ADDR(region.get(), 0, y)));
   }
+}
+
+// A row of the file's pixels into `target`, `column` bytes apart, dropping
+// any channel the buffer does not keep (LABQ's low bits).
+void CopyRow(const uint8_t* source, int64_t sourcePixelBytes, uint8_t* target, int64_t column, int planes,
+             int64_t width) {
+  if (sourcePixelBytes == column) {
+    std::memcpy(target, source, static_cast<size_t>(sourcePixelBytes * width));
+    return;
+  }
+  for (int64_t x = 0; x < width; ++x)
+    std::memcpy(target + x * column, source + x * sourcePixelBytes, static_cast<size_t>(planes));
+}
+
+// Decodes strip by strip straight into the buffer, or laying the page over
+// paper with `overPaper`, the colour bytes turned into the editor's by
+// `toEditor`.
+void ReadPixels(const std::string& path, VipsImage* image, base::ImageBuffer& pixels, bool overPaper,
+                uint8_t toEditor) {
+  const int64_t sourcePixelBytes = VIPS_IMAGE_SIZEOF_PEL(image);
+  ReadStrips(path, image, [&](int64_t y, const uint8_t* source) {
+    uint8_t* target = &pixels.at(0, y, 0);
+    if (overPaper)
+      base::RowOverPaper(source, target, pixels.width(), pixels.planes(), base::Coverage::kDropped, toEditor);
+    else
+      CopyRow(source, sourcePixelBytes, target, pixels.columnBytes(), pixels.planes(), pixels.width());
+  });
 }
 
 }  // namespace
@@ -232,6 +244,32 @@ ImageFile PageFile::Load(int64_t availableBytes) {
     ReadPixels(mPath, image, file.pixels, mOpened->overPaper, mHeader.imageMode == plugInModeCMYKColor ? 0xFF : 0);
   FlipConventions(file);
   return file;
+}
+
+void PageFile::LoadRows(const RowVisitor& visit) {
+  const base::ImageGeometry& geometry = mHeader.geometry;
+  std::vector<uint8_t> row(static_cast<size_t>(geometry.width * geometry.planes));
+  const auto inConventions = [&](int64_t y, const uint8_t* pixels) {
+    if (NeedsFlipping(mHeader.imageMode)) {
+      if (pixels != row.data()) std::memcpy(row.data(), pixels, row.size());
+      FlipRow(mHeader.imageMode, geometry.planes, mHeader.hasTransparency, row.data(), geometry.width);
+      pixels = row.data();
+    }
+    visit(y, pixels);
+  };
+  if (mOpened->format == FileFormat::kPng &&
+      DecodePngRows(mOpened->descriptor, {geometry.width, geometry.height, geometry.planes}, inConventions) ==
+          PngRows::kDone)
+    return;
+  VipsImage* image = mOpened->image.get();
+  const int64_t sourcePixelBytes = VIPS_IMAGE_SIZEOF_PEL(image);
+  ReadStrips(mPath, image, [&](int64_t y, const uint8_t* source) {
+    if (sourcePixelBytes != geometry.planes) {
+      CopyRow(source, sourcePixelBytes, row.data(), geometry.planes, geometry.planes, geometry.width);
+      source = row.data();
+    }
+    inConventions(y, source);
+  });
 }
 
 }  // namespace tessel::io

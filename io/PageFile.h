@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,15 @@ class PageFile {
   // Decodes the pixels, as LoadImageFile does; once only, as the file is
   // read through in sequence. Throws ImageFileError as LoadImageFile.
   ImageFile Load(int64_t availableBytes = base::AvailableMemory());
+
+  // Called with row `y` of the pixels, interleaved as Load lays them out, in
+  // the editor's conventions; valid until the next call.
+  using RowVisitor = std::function<void(int64_t y, const uint8_t* row)>;
+  // Decodes the pixels a row at a time into `visit`, top to bottom, instead
+  // of into a page: for a file wanted only as it passes by. Should the PNG
+  // decoder give up part-way on a file libvips still reads, the rows come
+  // again from the top. Once only, as Load. Throws ImageFileError as Load.
+  void LoadRows(const RowVisitor& visit);
 
  private:
   struct Opened;

@@ -4,6 +4,9 @@
 // leaves to it.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 #include "base/ImageBuffer.h"
 
 namespace tessel::io {
@@ -19,6 +22,20 @@ namespace tessel::io {
 // alone; interlaced ones are left to libvips, as their rows are whole only at
 // the last pass.
 bool DecodePng(int descriptor, base::ImageBuffer& pixels, bool overPaper = false);
+
+// Called with row `y` of the pixels, interleaved; valid until the next call.
+using DecodedRow = std::function<void(int64_t y, const uint8_t* row)>;
+
+enum class PngRows {
+  kDone,
+  kLeft,    // nothing decoded: left to libvips, as DecodePng leaves a file
+  kFailed,  // damaged part-way, after some rows were given
+};
+
+// Decodes as DecodePng, a row at a time into `row`, top to bottom, holding
+// a row at most: for a page of `geometry`, interleaved without padding.
+// An interlaced file, whose rows come a pass at a time, is left.
+PngRows DecodePngRows(int descriptor, const base::ImageGeometry& geometry, const DecodedRow& row);
 
 // Whether the PNG open on `descriptor` states its resolution: a pHYs chunk in
 // pixels per metre (libvips reads one that is missing as 72 dpi). Reads at

@@ -112,23 +112,39 @@ uint64_t WriteRows(PsdStream& out, const LayeredPage& page, const PlaneRows& row
   return total;
 }
 
-void WriteLayerRecord(PsdStream& out, const LayeredPage& page, const char* name, const char* blendKey,
-                      std::vector<int64_t>& channelLengths) {
+// How each layer is named and blended; the hints are hidden.
+struct LayerLook {
+  const char* name;
+  const char* blendKey;
+  bool hidden;
+};
+
+LayerLook LookOf(Layer layer) {
+  switch (layer) {
+    case Layer::kLines: return {"Lines", "mul ", false};
+    case Layer::kHints: return {"Hints", "norm", true};
+    default: return {"Flats", "norm", false};
+  }
+}
+
+void WriteLayerRecord(PsdStream& out, const LayeredPage& page, Layer layer, std::vector<int64_t>& channelLengths) {
+  const LayerLook look = LookOf(layer);
+  const char* name = look.name;
   out.U32(0);
   out.U32(0);
   out.U32(static_cast<uint64_t>(page.height()));
   out.U32(static_cast<uint64_t>(page.width()));
-  out.U16(static_cast<unsigned>(page.planes()));
-  for (int p = 0; p < page.planes(); ++p) {
+  out.U16(static_cast<unsigned>(page.PlanesOf(layer)));
+  for (int p = 0; p < page.PlanesOf(layer); ++p) {
     out.U16(static_cast<unsigned>(ChannelId(page, p)));
     channelLengths.push_back(out.Tell());
     out.U32(0);
   }
   out.Text("8BIM");
-  out.Text(blendKey);
-  out.U8(255);  // opacity
-  out.U8(0);    // clipping: base
-  out.U8(0);    // flags: visible
+  out.Text(look.blendKey);
+  out.U8(255);                   // opacity
+  out.U8(0);                     // clipping: base
+  out.U8(look.hidden ? 2 : 0);   // flags: bit 1 hides the layer
   out.U8(0);
   // No mask, no blending ranges, the name as a Pascal string padded to 4.
   const size_t nameLength = std::strlen(name), padded = (nameLength + 1 + 3) / 4 * 4;
@@ -141,7 +157,7 @@ void WriteLayerRecord(PsdStream& out, const LayeredPage& page, const char* name,
 }
 
 void WriteLayerChannels(PsdStream& out, const LayeredPage& page, Layer layer, const std::vector<int64_t>& lengths) {
-  for (int p = 0; p < page.planes(); ++p) {
+  for (int p = 0; p < page.PlanesOf(layer); ++p) {
     out.U16(1);  // PackBits
     const int64_t table = out.Tell();
     for (int64_t y = 0; y < page.height(); ++y) out.U16(0);
@@ -171,14 +187,15 @@ void WritePsd(const LayeredPage& page, const std::string& path, LayeredTimings& 
   out.U32(0);
   const int64_t layerInfo = out.Tell();
   out.U32(0);
-  // A negative count says the composite's extra channel is its transparency.
-  out.U16(page.flats.hasTransparency ? 0x10000 - 2 : 2);
   // Bottom layer first.
-  std::vector<int64_t> flatsLengths, linesLengths;
-  WriteLayerRecord(out, page, "Flats", "norm", flatsLengths);
-  WriteLayerRecord(out, page, "Lines", "mul ", linesLengths);
-  WriteLayerChannels(out, page, Layer::kFlats, flatsLengths);
-  WriteLayerChannels(out, page, Layer::kLines, linesLengths);
+  std::vector<Layer> layers{Layer::kFlats, Layer::kLines};
+  if (page.hints) layers.push_back(Layer::kHints);
+  // A negative count says the composite's extra channel is its transparency.
+  const auto count = static_cast<unsigned>(layers.size());
+  out.U16(page.flats.hasTransparency ? 0x10000 - count : count);
+  std::vector<std::vector<int64_t>> lengths(layers.size());
+  for (size_t i = 0; i < layers.size(); ++i) WriteLayerRecord(out, page, layers[i], lengths[i]);
+  for (size_t i = 0; i < layers.size(); ++i) WriteLayerChannels(out, page, layers[i], lengths[i]);
   if ((out.Tell() - layerInfo) % 2) out.U8(0);
   out.U32At(layerInfo, static_cast<uint64_t>(out.Tell() - layerInfo - 4));
   out.U32(0);  // no global layer mask

@@ -1,5 +1,6 @@
 // Layered Photoshop documents (.psd, version 1), written from the documented
 // format: two layers, "Flats" in Normal mode under "Lines" in Multiply mode,
+// with a hidden "Hints" layer over both when the flats followed hints,
 // and the composite as the file's image data, every channel PackBits
 // compressed. Grey, RGB and CMYK (stored as the editor holds it, 255 = no
 // ink), each optionally with transparency, which goes with each layer and

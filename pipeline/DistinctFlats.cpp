@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "base/Stopwatch.h"
+#include "flats/Compose.h"
 #include "flats/DistinctColours.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionRuns.h"
@@ -77,18 +78,29 @@ std::vector<uint8_t> Planes(const PaintBytes& colour, int colourPlanes) {
   return {colour.begin(), colour.begin() + colourPlanes};
 }
 
-}  // namespace
+// A region's colour planes as one word, for counting colours without
+// holding copies of them.
+uint32_t Packed(const std::vector<uint8_t>& colour) {
+  uint32_t word = 0;
+  for (const uint8_t byte : colour) word = word << 8 | byte;
+  return word;
+}
 
-DistinctSummary MakeDistinct(const flats::RegionMask& mask, io::ImageFile& result, int colourPlanes,
-                             const base::Descriptor& recorded, const std::string& presetsFolder, PageTimings& timings) {
-  const auto start = std::chrono::steady_clock::now();
-  const flats::RegionRuns map = flats::FindRegionRuns(mask, result.pixels, colourPlanes);
-  const flats::NearestRegions nearest = flats::FindNeighbours(mask, map);
-  const flats::NeighbourLists& neighbours = nearest.neighbours;
-  const RunParameters parameters = ParametersOf(recorded);
-  host::ColorTransforms transforms;
-  PaintRules rules(result.imageMode, result.pixels.planes(), parameters, transforms);
-  const flats::RegionRoles roles = RolesOf(map, neighbours, parameters, rules);
+// What the hints give: per region the index of its hint colour in
+// `colours` (the hints', in the page's mode), or -1.
+struct Hinted {
+  std::vector<int32_t> colour;
+  std::vector<PaintBytes> colours;
+};
+
+// The regions apart, as RecolourRegions says, into `colours` (which holds
+// each region's colour so far: the filter's, or its hint's).
+DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::NeighbourLists& neighbours,
+                            const RunParameters& parameters, PaintRules& rules, const std::string& presetsFolder,
+                            const Hinted& hinted, int colourPlanes, std::vector<std::vector<uint8_t>>& colours) {
+  flats::RegionRoles roles = RolesOf(map, neighbours, parameters, rules);
+  for (size_t i = 0; i < hinted.colour.size(); ++i)
+    if (hinted.colour[i] >= 0) roles.follows[i] = flats::RegionRoles::kGiven;
 
   DistinctSummary summary;
   for (const auto& list : neighbours) summary.pairs += static_cast<int64_t>(list.size());
@@ -107,60 +119,150 @@ DistinctSummary MakeDistinct(const flats::RegionMask& mask, io::ImageFile& resul
   summary.paletteSize = swatches.size();
   summary.usable = static_cast<size_t>(std::count(usable.begin(), usable.end(), true));
 
-  std::vector<std::vector<uint8_t>> colours(map.regions.size());
   if (summary.usable > 0) {
     summary.palette = true;
-    const flats::PaletteColouring coloured = flats::ColourFromPalette(neighbours, roles, usable);
+    // The entries' colours as painted; a hint colour the palette lacks gets
+    // an entry of its own, which no other region may take.
+    std::vector<std::vector<uint8_t>> entries;
+    for (const auto& swatch : swatches)
+      entries.push_back(swatch ? Planes(PaintRules::Painted(*swatch), colourPlanes) : std::vector<uint8_t>{});
+    std::vector<int32_t> given(colours.size(), -1);
+    for (size_t i = 0; i < colours.size(); ++i) {
+      if (hinted.colour[i] < 0) continue;
+      const auto found = std::find(entries.begin(), entries.end(), colours[i]);
+      given[i] = static_cast<int32_t>(found - entries.begin());
+      if (found != entries.end()) continue;
+      entries.push_back(colours[i]);
+      usable.push_back(false);
+    }
+    const flats::PaletteColouring coloured = flats::ColourFromPalette(neighbours, roles, usable, given);
     summary.clashes = coloured.clashes;
     // Counted by entry: a region left in the filter's colour (flagged, or
     // joined into the colour of the lines) shows no palette colour.
     std::vector<bool> entriesUsed(swatches.size(), false);
     for (size_t i = 0; i < colours.size(); ++i) {
       const int32_t entry = coloured.colour[i];
-      if (entry >= 0) entriesUsed[static_cast<size_t>(entry)] = true;
-      colours[i] = entry < 0 ? map.regions[i].colour
-                             : Planes(PaintRules::Painted(*swatches[static_cast<size_t>(entry)]), colourPlanes);
+      if (entry < 0) {
+        colours[i] = map.regions[i].colour;
+        continue;
+      }
+      if (static_cast<size_t>(entry) < swatches.size()) entriesUsed[static_cast<size_t>(entry)] = true;
+      colours[i] = entries[static_cast<size_t>(entry)];
     }
     summary.used = static_cast<size_t>(std::count(entriesUsed.begin(), entriesUsed.end(), true));
-  } else {
-    const auto paintOf = [&](const PaintBytes& bytes) -> std::optional<flats::Paint> {
-      const auto lab = rules.ToLab(bytes);
-      if (!lab) return std::nullopt;
-      return flats::Paint{Planes(bytes, colourPlanes), *lab};
-    };
-    std::vector<flats::Paint> current;
-    for (const flats::Region& region : map.regions) {
-      PaintBytes bytes{0, 0, 0, 255};
-      std::copy(region.colour.begin(), region.colour.end(), bytes.begin());
-      current.push_back(paintOf(bytes).value_or(flats::Paint{region.colour, {0, 0, 0}}));
-    }
-    std::mt19937 random(kSeed);
-    const flats::RandomColouring coloured = flats::ColourAtRandom(
-        neighbours, roles, current,
-        [&](std::mt19937& r) -> std::optional<flats::Paint> {
-          const auto bytes = rules.DrawPaint(r);
-          return bytes ? paintOf(*bytes) : std::nullopt;
-        },
-        random, kMinDeltaE, kRandomTries);
-    summary.clashes = coloured.clashes;
-    for (size_t i = 0; i < colours.size(); ++i) colours[i] = coloured.paint[i].bytes;
-    // Sorted pointers rather than a set of copies: pages hold tens of thousands of regions.
-    std::vector<const std::vector<uint8_t>*> shown;
-    for (size_t i = 0; i < colours.size(); ++i)
-      if (roles.follows[i] != flats::RegionRoles::kKept) shown.push_back(&colours[i]);
-    const auto less = [](const auto* a, const auto* b) { return *a < *b; };
-    const auto same = [](const auto* a, const auto* b) { return *a == *b; };
-    std::sort(shown.begin(), shown.end(), less);
-    summary.used = static_cast<size_t>(std::unique(shown.begin(), shown.end(), same) - shown.begin());
+    return summary;
   }
 
-  std::vector<bool> changed(colours.size());
-  for (size_t i = 0; i < colours.size(); ++i) changed[i] = colours[i] != map.regions[i].colour;
-  timings.distinct = base::SecondsSince(start);
-  const auto painting = std::chrono::steady_clock::now();
-  flats::PaintRegions(map, nearest.spans, colours, changed, result.pixels, colourPlanes);
-  timings.underLines = base::SecondsSince(painting);
+  const auto paintOf = [&](const PaintBytes& bytes) -> std::optional<flats::Paint> {
+    const auto lab = rules.ToLab(bytes);
+    if (!lab) return std::nullopt;
+    return flats::Paint{Planes(bytes, colourPlanes), *lab};
+  };
+  // The regions' colours so far, converted all at once: pages hold tens of thousands.
+  std::vector<PaintBytes> bytes(colours.size(), PaintBytes{0, 0, 0, 255});
+  for (size_t i = 0; i < colours.size(); ++i) {
+    if (hinted.colour[i] >= 0) bytes[i] = hinted.colours[static_cast<size_t>(hinted.colour[i])];
+    else std::copy(colours[i].begin(), colours[i].end(), bytes[i].begin());
+  }
+  const std::vector<std::optional<flats::Lab>> labs = rules.ToLab(bytes);
+  std::vector<flats::Paint> current;
+  current.reserve(colours.size());
+  for (size_t i = 0; i < colours.size(); ++i)
+    current.push_back(labs[i] ? flats::Paint{Planes(bytes[i], colourPlanes), *labs[i]}
+                              : flats::Paint{colours[i], {0, 0, 0}});
+  std::mt19937 random(kSeed);
+  const flats::RandomColouring coloured = flats::ColourAtRandom(
+      neighbours, roles, current,
+      [&](std::mt19937& r) -> std::optional<flats::Paint> {
+        const auto bytes = rules.DrawPaint(r);
+        return bytes ? paintOf(*bytes) : std::nullopt;
+      },
+      random, kMinDeltaE, kRandomTries);
+  summary.clashes = coloured.clashes;
+  std::vector<uint32_t> shown;
+  for (size_t i = 0; i < colours.size(); ++i) {
+    colours[i] = coloured.paint[i].bytes;
+    if (roles.follows[i] != flats::RegionRoles::kKept) shown.push_back(Packed(colours[i]));
+  }
+  std::sort(shown.begin(), shown.end());
+  summary.used = static_cast<size_t>(std::unique(shown.begin(), shown.end()) - shown.begin());
   return summary;
+}
+
+// Each region's hint colour, from the hints converted into the page's mode;
+// with `spans`, the map under the lines, else from the mask.
+Hinted HintedRegions(const flats::RegionRuns& map, const std::optional<flats::RegionSpans>& spans,
+                     const flats::RegionMask& mask, Hints& hints, int16_t pageMode, HintsSummary& summary) {
+  ConvertHints(hints, pageMode);
+  Hinted hinted{spans ? flats::MajorityHints(map, *spans, hints.runs) : flats::MajorityHints(map, mask, hints.runs),
+                hints.colours};
+  std::vector<bool> shown(hints.colours.size(), false);
+  for (const int32_t colour : hinted.colour) {
+    if (colour < 0) continue;
+    ++summary.hinted;
+    shown[static_cast<size_t>(colour)] = true;
+  }
+  summary.colours = std::count(shown.begin(), shown.end(), true);
+  summary.unhinted = static_cast<int64_t>(map.regions.size()) - summary.hinted;
+  return hinted;
+}
+
+}  // namespace
+
+RecolouredRegions::RecolouredRegions(flats::RegionRuns map, std::optional<flats::RegionSpans> spans,
+                                     const flats::RegionMask& mask, std::vector<std::vector<uint8_t>> colours,
+                                     int colourPlanes)
+    : mMap(std::move(map)), mSpans(std::move(spans)), mMask(mask), mColours(std::move(colours)),
+      mChanged(mColours.size()), mColourPlanes(colourPlanes) {
+  for (size_t i = 0; i < mColours.size(); ++i) mChanged[i] = mColours[i] != mMap.regions[i].colour;
+}
+
+void RecolouredRegions::Prepare(base::ImageBuffer& flats) const {
+  if (!mSpans) flats::PaintRegionRuns(mMap, mColours, mChanged, flats, mColourPlanes);
+}
+
+void RecolouredRegions::Paint(base::ImageBuffer& flats, int64_t firstRow, int64_t endRow) const {
+  if (mSpans) flats::PaintRegions(mMap, *mSpans, mColours, mChanged, flats, mColourPlanes, firstRow, endRow);
+  else flats::FillUnderLines(mMask, flats, mColourPlanes, firstRow, endRow);
+}
+
+RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
+                                  const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings,
+                                  std::optional<flats::RegionRuns> runs) {
+  auto start = std::chrono::steady_clock::now();
+  if (runs) flats::LabelRegionRuns(*runs, mask, result.pixels, colourPlanes);
+  flats::RegionRuns map = runs ? std::move(*runs) : flats::FindRegionRuns(mask, result.pixels, colourPlanes);
+  // The map under the lines and the neighbours read from it, only to recolour apart.
+  flats::NearestRegions nearest;
+  if (request.distinct) nearest = flats::FindNeighbours(mask, map);
+  std::optional<flats::RegionSpans> spans;
+  if (request.distinct) spans = std::move(nearest.spans);
+  std::vector<std::vector<uint8_t>> colours(map.regions.size());
+  for (size_t i = 0; i < colours.size(); ++i) colours[i] = map.regions[i].colour;
+  const double found = base::SecondsSince(start);
+
+  Hinted hinted{std::vector<int32_t>(colours.size(), -1), {}};
+  if (request.hints) {
+    start = std::chrono::steady_clock::now();
+    summary.hints.emplace();
+    hinted = HintedRegions(map, spans, mask, request.hints->Get(), result.imageMode, *summary.hints);
+    for (size_t i = 0; i < colours.size(); ++i)
+      if (hinted.colour[i] >= 0)
+        colours[i] = Planes(hinted.colours[static_cast<size_t>(hinted.colour[i])], colourPlanes);
+    timings.hints += base::SecondsSince(start);
+  }
+  if (request.distinct) {
+    start = std::chrono::steady_clock::now();
+    const RunParameters parameters = ParametersOf(request.recorded ? *request.recorded : base::Descriptor());
+    host::ColorTransforms transforms;
+    PaintRules rules(result.imageMode, result.pixels.planes(), parameters, transforms);
+    summary.distinct = ColourApart(map, nearest.neighbours, parameters, rules, request.presetsFolder, hinted,
+                                   colourPlanes, colours);
+    timings.distinct = base::SecondsSince(start);
+  }
+  // Finding the regions is counted with the recolouring apart when it runs, else with the hints.
+  (request.distinct ? timings.distinct : timings.hints) += found;
+  return {std::move(map), std::move(spans), mask, std::move(colours), colourPlanes};
 }
 
 std::string DescribeDistinct(const DistinctSummary& s) {

@@ -1,13 +1,20 @@
-// Distinct flats in a page run: the filter's regions recoloured so that no
-// neighbours share a colour, and the flats grown under the lines in them.
+// Recoloured flats in a page run: the filter's regions (each with the pixels
+// under the lines given to it) in the colours hints give them, or recoloured
+// so that no neighbours share a colour, or both; the flats are then grown
+// under the lines in the new colours.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/Descriptor.h"
 #include "flats/RegionMask.h"
+#include "flats/RegionRuns.h"
+#include "flats/RegionSpans.h"
 #include "io/ImageFile.h"
+#include "pipeline/PageHints.h"
 #include "pipeline/PageRun.h"
 
 namespace tessel::pipeline {
@@ -21,18 +28,63 @@ struct DistinctSummary {
   int64_t clashes = 0;     // pairs still alike (palette: one colour; random: under ΔE 20)
 };
 
+// What recolouring a page's regions takes.
+struct RecolourRequest {
+  bool distinct = false;                       // neighbours apart
+  const base::Descriptor* recorded = nullptr;  // the parameters the filter ran with; none: its defaults
+  std::string presetsFolder;                   // where its palette came from
+  PendingHints* hints = nullptr;               // colours to follow; none
+};
+
+struct RecolourSummary {
+  std::optional<DistinctSummary> distinct;
+  std::optional<HintsSummary> hints;
+};
+
+// The regions' new colours, painted a band of rows at a time: from the map
+// under the lines when it was made (for the neighbours), else as
+// FillUnderLines grows the flats from the regions, repainted first.
+class RecolouredRegions {
+ public:
+  // `mask` (the regions' mask) must outlive this object without `spans`.
+  RecolouredRegions(flats::RegionRuns map, std::optional<flats::RegionSpans> spans, const flats::RegionMask& mask,
+                    std::vector<std::vector<uint8_t>> colours, int colourPlanes);
+
+  // Before any band: repaints the regions whose colour changed in `flats`
+  // (the filter's result), where the bands take colours under the lines from.
+  void Prepare(base::ImageBuffer& flats) const;
+  // Paints rows [firstRow, endRow) of `flats`, prepared: every pixel under
+  // the lines in its region's colour, and the regions whose colour changed.
+  void Paint(base::ImageBuffer& flats, int64_t firstRow, int64_t endRow) const;
+
+ private:
+  flats::RegionRuns mMap;
+  std::optional<flats::RegionSpans> mSpans;
+  const flats::RegionMask& mMask;
+  std::vector<std::vector<uint8_t>> mColours;
+  std::vector<bool> mChanged;
+  int mColourPlanes;
+};
+
 // Recolours the regions `mask` holds in `result` (the filter's result,
-// `colourPlanes` planes of colour) as the run's parameters `recorded` choose
-// paint: a palette from `presetsFolder`'s swatches, or random colours (also
-// when the palette gives no colour to paint with). Regions in the flag
-// colour keep it; a region the filter joined takes the new colour of a
-// neighbour that had its colour before (the first in the filter's order,
-// preferring one not joined itself), or keeps its own when none had. Then
-// every pixel outside the regions takes its nearest region's new colour, as
-// FillUnderLines gives the old one: the nearest regions are searched for
-// once, for both. Times the two steps as `distinct` and `underLines`.
-DistinctSummary MakeDistinct(const flats::RegionMask& mask, io::ImageFile& result, int colourPlanes,
-                             const base::Descriptor& recorded, const std::string& presetsFolder, PageTimings& timings);
+// `colourPlanes` planes of colour). With hints, each region holding hint
+// pixels takes the colour most of them have (see flats/RegionHints.h), in
+// the page's mode as the colour services give it. With `distinct`, the
+// others are recoloured as the run's parameters choose paint: a palette from
+// the presets folder's swatches, or random colours (also when the palette
+// gives no colour to paint with), apart from every neighbour, a hinted one
+// included. Regions in the flag colour keep it; a region the filter joined
+// takes the new colour of a neighbour that had its colour before (the first
+// in the filter's order, preferring one not joined itself), or keeps its own
+// when none had; a hinted region has its hint colour all the same. The
+// nearest regions are searched for once, for the neighbours and the
+// painting; for hints alone, only those of hint pixels under the lines.
+// `runs`: the regions' runs found beforehand (flats::AddRegionRuns), to be
+// labelled; none: found here. Times the steps as `hints` and `distinct`.
+// Throws HintsError.
+RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
+                                  const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings,
+                                  std::optional<flats::RegionRuns> runs = std::nullopt);
 
 // One line for the user: the colours used against the palette, and how many
 // neighbouring pairs could not be kept apart.

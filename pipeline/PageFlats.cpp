@@ -9,19 +9,9 @@
 #include "base/Stopwatch.h"
 #include "flats/Compose.h"
 #include "flats/RegionMask.h"
+#include "pipeline/PaintRules.h"
 
 namespace tessel::pipeline {
-
-namespace {
-
-// White paper in the editor's conventions: no ink in CMYK, a and b at zero in Lab.
-std::vector<uint8_t> PaperWhite(int16_t imageMode, int colourPlanes) {
-  std::vector<uint8_t> white(static_cast<size_t>(colourPlanes), 255);
-  if (imageMode == plugInModeLabColor) white[1] = white[2] = 128;
-  return white;
-}
-
-}  // namespace
 
 base::ImageBuffer KeepPage(const base::ImageBuffer& page, std::optional<base::ImageBuffer> mapped) {
   const base::ImageGeometry &want = page.geometry(), &have = mapped ? mapped->geometry() : want;
@@ -44,8 +34,23 @@ std::string LabMergeRefusal(const std::string& page) {
   return page + ": a Lab page cannot be multiplied over its flats; write its flats alone with --flats-only";
 }
 
-void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kind, DistinctRequest* distinct,
-               PageTimings& timings, FlatsOverlap overlap) {
+namespace {
+
+// Whether the regions take colours other than the filter's: hints are waited
+// for here, their time the hints stage's.
+bool Recolours(const RecolourRequest& request, PageTimings& timings) {
+  if (request.distinct) return true;
+  if (!request.hints) return false;
+  const auto start = std::chrono::steady_clock::now();
+  const bool hinted = !request.hints->Get().empty();
+  timings.hints += base::SecondsSince(start);
+  return hinted;
+}
+
+}  // namespace
+
+void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kind, const RecolourRequest& recolour,
+               RecolourSummary& summary, PageTimings& timings, FlatsOverlap overlap) {
   const int colourPlanes = result.pixels.planes() - (result.hasTransparency ? 1 : 0);
 
   auto start = std::chrono::steady_clock::now();
@@ -54,23 +59,30 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   timings.regions += base::SecondsSince(start);
 
   const bool painted = !mask.empty();
-  // Recoloured apart, the flats come whole from the regions' own search,
-  // under the lines too.
-  const bool recoloured = distinct && painted;
-  if (recoloured)
-    distinct->summary =
-        MakeDistinct(mask, result, colourPlanes, distinct->recorded, distinct->presetsFolder, timings);
+  // Recoloured, the flats come whole from the regions' own search, under
+  // the lines too.
+  std::optional<RecolouredRegions> recoloured;
+  if (painted && Recolours(recolour, timings))
+    recoloured.emplace(
+        RecolourRegions(mask, result, colourPlanes, recolour, summary, timings, std::move(overlap.runs)));
   if (!painted) {
     start = std::chrono::steady_clock::now();
     result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));
     timings.underLines = base::SecondsSince(start);
   }
-  const bool fills = painted && !recoloured;
+  const auto underLines = [&](base::ImageBuffer& flats, int64_t begin, int64_t end) {
+    if (recoloured) recoloured->Paint(flats, begin, end);
+    else if (painted) flats::FillUnderLines(mask, flats, colourPlanes, begin, end);
+  };
   const bool merges = MergesOver(kind);
   const RowsFinal& rowsFinal = overlap.rowsFinal;
   if (!rowsFinal) {
     start = std::chrono::steady_clock::now();
-    if (fills) flats::FillUnderLines(mask, result.pixels, colourPlanes);
+    if (recoloured) recoloured->Prepare(result.pixels);
+    // Only pixels outside the regions and repainted ones are written, and
+    // only region pixels read from, so bands of rows go side by side.
+    base::InRowBands(result.pixels.height(),
+                     [&](int64_t begin, int64_t end) { underLines(result.pixels, begin, end); });
     timings.underLines += base::SecondsSince(start);
     if (!merges) return;
     start = std::chrono::steady_clock::now();
@@ -85,12 +97,15 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   // what is written.
   if (merges) std::swap(result.pixels, asRead);
   base::ImageBuffer& flats = merges ? asRead : result.pixels;
+  start = std::chrono::steady_clock::now();
+  if (recoloured) recoloured->Prepare(flats);
+  timings.underLines += base::SecondsSince(start);
   constexpr int64_t kBandRows = 256;
   const int64_t height = flats.height();
   for (int64_t begin = 0; begin < height; begin += kBandRows) {
     const int64_t end = std::min(begin + kBandRows, height);
     start = std::chrono::steady_clock::now();
-    if (fills) flats::FillUnderLines(mask, flats, colourPlanes, begin, end);
+    underLines(flats, begin, end);
     timings.underLines += base::SecondsSince(start);
     start = std::chrono::steady_clock::now();
     if (merges) flats::MultiplyOver(result.pixels, flats, result.pixels, colourPlanes, begin, end);

@@ -38,6 +38,11 @@ const std::vector<PageOption>& PageOptionList() {
        "close keeps its own colour; the closing strokes take their regions' colours (0: off). SIZE is " +
            std::string(base::kSizeUnits),
        &PageOptions::closeGaps, "SIZE", nullptr, 0, 64, true},
+      {"hints",
+       "Colour the regions as an image of the page's size asks: a region holding pixels of it that are at least "
+       "half opaque (or, without transparency, not white) takes the colour most of them have. A folder gives each "
+       "page the image of its name, if any. Implies --under-lines unless --flats-only",
+       &PageOptions::hints, "FILE", "Flats"},
       {"dpi",
        "Take sizes in mm, in and pt at N dots per inch instead of each page's own resolution; a page without one "
        "needs it for them",
@@ -50,9 +55,10 @@ const std::vector<PageOption>& PageOptionList() {
   return kOptions;
 }
 
-FlatsOutput FlatsOf(const PageOptions& options) {
+FlatsOutput FlatsOf(const PageOptions& options, bool hinted) {
   if (options.flatsOnly) return FlatsOutput::kFlatsOnly;
-  return options.underLines || options.distinct ? FlatsOutput::kUnderLines : FlatsOutput::kNone;
+  return options.underLines || options.distinct || hinted || !options.hints.empty() ? FlatsOutput::kUnderLines
+                                                                                    : FlatsOutput::kNone;
 }
 
 RunSettings SettingsFor(const PageOptions& options) {
@@ -61,6 +67,7 @@ RunSettings SettingsFor(const PageOptions& options) {
   settings.flats = FlatsOf(options);
   settings.distinct = options.distinct;
   settings.closeGaps = options.closeGaps;
+  settings.hints = options.hints;
   settings.dpi = options.dpi;
   settings.sizes = options.params.physicalSizes();
   settings.overPaper = options.overPaper;

@@ -21,6 +21,7 @@ struct PageOptions {
   bool flatsOnly = false;   // the flats alone
   bool distinct = false;    // neighbouring regions recoloured apart (implies flats)
   base::TypedSize closeGaps;  // the widest gap to close; 0: none
+  std::string hints;          // a hints image, or a folder of them by page name (implies flats); none
   int dpi = 0;                // the resolution physical sizes are taken at; 0: each page's own
   bool overPaper = false;     // a page with transparency read over white paper in a plain run too
   base::ParamValues params;
@@ -44,8 +45,9 @@ const PageOption& PresetsOption();
 // The others, in the order the help lists them.
 const std::vector<PageOption>& PageOptionList();
 
-// What the page's output holds.
-FlatsOutput FlatsOf(const PageOptions& options);
+// What the page's output holds; `hinted`: hints are given another way than
+// --hints (a caller's image), and imply flats as the option does.
+FlatsOutput FlatsOf(const PageOptions& options, bool hinted = false);
 
 // Options that cannot be carried out: an action file that cannot be replayed,
 // a palette the presets folder lacks, a size in a unit that does not fit what

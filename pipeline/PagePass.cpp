@@ -66,7 +66,7 @@ PassResult RunPagePass(host::FilterSession& session, io::ImageFile& page, host::
 
   std::optional<RegionsAsScanned> regions;
   if (overlap.scanned && steps.flats != FlatsOutput::kNone && gaps.empty())
-    regions.emplace(*pass.asRead, page.pixels, *overlap.scanned);
+    regions.emplace(*pass.asRead, page.pixels, *overlap.scanned, steps.distinct || steps.hints);
 
   request.image = &page.pixels;
   request.imageMode = page.imageMode;
@@ -83,17 +83,19 @@ PassResult RunPagePass(host::FilterSession& session, io::ImageFile& page, host::
     timings.reopenGaps = base::SecondsSince(reopening);
   }
   if (steps.flats != FlatsOutput::kNone) {
-    std::optional<DistinctRequest> distinct;
-    if (steps.distinct && pass.report.recorded)
-      distinct.emplace(DistinctRequest{*pass.report.recorded, request.presetsFolder, {}});
-    FlatsOverlap beside{std::nullopt, std::move(overlap.flatsRowsFinal)};
+    const RecolourRequest recolour{steps.distinct && pass.report.recorded,
+                                   pass.report.recorded ? &*pass.report.recorded : nullptr, request.presetsFolder,
+                                   steps.hints};
+    RecolourSummary recoloured;
+    FlatsOverlap beside{std::nullopt, std::nullopt, std::move(overlap.flatsRowsFinal)};
     if (regions) {
       const auto finding = std::chrono::steady_clock::now();
-      beside.regions = regions->Finish();
+      beside.regions = regions->Finish(&beside.runs);
       timings.regions = base::SecondsSince(finding);
     }
-    MakeFlats(*pass.asRead, page, steps.flats, distinct ? &*distinct : nullptr, timings, std::move(beside));
-    if (distinct) pass.distinct = distinct->summary;
+    MakeFlats(*pass.asRead, page, steps.flats, recolour, recoloured, timings, std::move(beside));
+    pass.distinct = recoloured.distinct;
+    pass.hints = recoloured.hints;
     if (ink) flats::RestoreInk(*ink, *pass.asRead);
   } else {
     pass.asRead.reset();

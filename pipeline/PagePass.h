@@ -20,6 +20,7 @@ struct PassSteps {
   FlatsOutput flats = FlatsOutput::kNone;
   bool distinct = false;  // flats recoloured apart (needs flats and a replayed action)
   int closeGaps = 0;      // the widest gap to close, in pixels; 0: none
+  PendingHints* hints = nullptr;  // colours for the flats' regions (needs flats); none
   // A page with transparency is read over white paper (see InkOverPaper.h)
   // before flats or gap closing always, before a plain run when asked.
   bool overPaper = false;
@@ -32,6 +33,7 @@ struct PassResult {
   // (over paper, when it had transparency), or with `layers` the ink itself.
   std::optional<base::ImageBuffer> asRead;
   std::optional<DistinctSummary> distinct;
+  std::optional<HintsSummary> hints;  // none also for hints without a hint pixel
   // A plain run on a page with transparency that the filter left as it was:
   // line art on transparency, likely, which it reads as the editor hands it.
   bool inkLeftAsItWas = false;
@@ -52,7 +54,7 @@ struct PassOverlap {
 // Runs `page` through `session` in place with the parameters `request` names
 // (its image, mode and layer are taken from `page`), seeding the paint
 // colours as every page run does. Throws as FilterSession::Run and as the
-// flats steps do when memory runs out.
+// flats steps do when memory runs out, and HintsError.
 PassResult RunPagePass(host::FilterSession& session, io::ImageFile& page, host::RunRequest request,
                        const PassSteps& steps, PageTimings& timings, PassOverlap overlap = {});
 

@@ -15,6 +15,7 @@
 #include "io/PageFile.h"
 #include "io/PendingOutput.h"
 #include "pipeline/PageFlats.h"
+#include "pipeline/PageHints.h"
 #include "pipeline/PageOptions.h"
 #include "pipeline/PagePass.h"
 #include "pipeline/PageSizes.h"
@@ -77,8 +78,11 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
         !layered && flats != FlatsOutput::kNone ? io::Transparency::kOverPaper : io::Transparency::kKept;
     std::optional<io::ImageFile> image;
     PassOverlap overlap;
+    std::string hintsFile;
+    std::optional<PendingHints> hints;
     PixelSizes sizes;
     try {
+      if (!settings.hints.empty()) hintsFile = HintsFileFor(settings.hints, input);
       const auto reading = std::chrono::steady_clock::now();
       io::PageFile page(input, transparency);
       try {
@@ -86,6 +90,9 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
       } catch (const SettingsError& e) {
         return Failure(PageOutcome::kBadInput, e.what());
       }
+      // Read beside the page, on the core its decoder leaves mostly idle.
+      if (!hintsFile.empty())
+        hints.emplace(hintsFile, page.header().geometry.width, page.header().geometry.height);
       std::optional<base::PagesMappedAhead> mapping;
       if (flats != FlatsOutput::kNone || sizes.closeGaps > 0) {
         // The page to be kept is mapped in beside the decoder, which leaves a
@@ -106,6 +113,8 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
       if (MergesOver(flats) && image->imageMode == plugInModeLabColor)
         return Failure(PageOutcome::kBadInput, LabMergeRefusal(input));
     } catch (const io::ImageFileError& e) {
+      return Failure(PageOutcome::kBadInput, e.what());
+    } catch (const HintsError& e) {
       return Failure(PageOutcome::kBadInput, e.what());
     }
     // Claimed before the filter runs, so an output that cannot be written
@@ -147,31 +156,46 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
         if (!overlapped) overlapped.emplace(*image, pending.temporaryPath(), true);
         overlapped->RowsFinal(rows);
       };
-    PassResult pass = RunPagePass(session, *image, request,
-                                  {flats, settings.distinct, sizes.closeGaps, settings.overPaper, layered}, timings,
-                                  std::move(overlap));
+    std::optional<PassResult> passed;
+    try {
+      passed.emplace(RunPagePass(session, *image, request,
+                                 {flats, settings.distinct, sizes.closeGaps, hints ? &*hints : nullptr,
+                                  settings.overPaper, layered},
+                                 timings, std::move(overlap)));
+      if (hints) hints->Get();  // read through, whether the flats needed them or not
+    } catch (const HintsError& e) {
+      return Failure(PageOutcome::kBadInput, input + ": " + e.what() + "; the output was not written");
+    }
+    PassResult& pass = *passed;
     if (pass.report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
     if (pass.report.result != noErr) return Failure(PageOutcome::kFailed, FilterFailure(input, pass.report.result));
 
     TimeStart(pass.report.calls, timings);
     std::string notice;
-    if (pass.distinct) notice = input + ": distinct flats: " + DescribeDistinct(*pass.distinct);
+    const auto addNotice = [&notice](const std::string& line) { notice += (notice.empty() ? "" : "\n") + line; };
+    if (pass.distinct) addNotice(input + ": distinct flats: " + DescribeDistinct(*pass.distinct));
+    if (hints && hints->Get().empty())
+      addNotice(input + ": " + hintsFile + " holds no hint pixels; the flats are plain");
+    else if (pass.hints) addNotice(input + ": hints: " + DescribeHints(*pass.hints));
     if (pass.inkLeftAsItWas)
-      notice = input + ": nothing was filled on this page with transparency; if it is line art on a layer of its "
+      addNotice(input + ": nothing was filled on this page with transparency; if it is line art on a layer of its "
                        "own, flat it with --flats-only, --under-lines or a .psd or .ora output, or run it with "
-                       "--over-paper, which read it over white paper";
+                       "--over-paper, which read it over white paper");
     if (!layered) pass.asRead.reset();  // the writer's buffers need room more
 
     const auto writing = std::chrono::steady_clock::now();
-    if (layered) io::WriteLayered(*pass.asRead, *image, pending.temporaryPath(), timings.layered);
+    if (layered && hints) ConvertHints(hints->Get(), image->imageMode);
+    if (layered)
+      io::WriteLayered(*pass.asRead, *image, pending.temporaryPath(), timings.layered,
+                       hints ? HintsLayer(hints->Get(), image->pixels.planes() - (image->hasTransparency ? 1 : 0))
+                             : io::HintsRows());
     else if (overlapped) overlapped->Finish();
     else io::SaveImageFile(*image, pending.temporaryPath());
     pending.Commit();
     timings.write = base::SecondsSince(writing);
     if (image->reducedFromSixteenBits)
-      notice += (notice.empty() ? "" : "\n") + input +
-                ": 16 bits per channel, flatted and written with 8 as the filter works on 8-bit pages";
+      addNotice(input + ": 16 bits per channel, flatted and written with 8 as the filter works on 8-bit pages");
     return {PageOutcome::kDone, std::move(notice), std::move(pass.report.recorded), timings};
   } catch (const std::exception& e) {
     return Failure(PageOutcome::kFailed, e.what());

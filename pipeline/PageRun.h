@@ -32,6 +32,7 @@ struct RunSettings {
   // PageSizes.h): the gap above, and these parameters', by key.
   std::map<DescriptorKeyID, base::TypedSize> sizes;
   int dpi = 0;  // the resolution they are taken at; 0: each page's own
+  std::string hints;  // a hints image, or a folder of them by page name (see PageHints.h); none
   bool overPaper = false;  // a plain run reads a page with transparency over white paper too
 };
 
@@ -56,7 +57,8 @@ struct PageTimings {
   double regions = 0;
   double underLines = 0;
   double multiply = 0;
-  double distinct = 0;  // recolouring the regions apart
+  double distinct = 0;   // recolouring the regions apart
+  double hints = 0;      // waiting for the hints and colouring the regions they hint
   double overPaper = 0;  // a page with transparency laid over white paper
   // Layered files only: within `write`.
   io::LayeredTimings layered;

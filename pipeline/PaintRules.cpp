@@ -70,6 +70,11 @@ std::optional<PaintBytes> PaintRules::FromSwatch(const SwatchRecord& swatch) {
   return Convert(space, components);
 }
 
+std::optional<PaintBytes> PaintRules::FromPixel(int16_t imageMode, const PaintBytes& planes) {
+  const int16_t components[4] = {planes[0], planes[1], planes[2], planes[3]};
+  return Convert(SpaceOfMode(imageMode), components);
+}
+
 bool PaintRules::CanPaint(const PaintBytes& color) const { return ::CanPaint(mTest, color.data(), mMode); }
 
 PaintBytes PaintRules::Painted(PaintBytes color) {
@@ -84,6 +89,18 @@ std::optional<flats::Lab> PaintRules::ToLab(const PaintBytes& color) {
   return flats::Lab{lab->values[0], lab->values[1], lab->values[2]};
 }
 
+std::vector<std::optional<flats::Lab>> PaintRules::ToLab(const std::vector<PaintBytes>& colors) {
+  std::vector<host::DeviceColor> decoded;
+  decoded.reserve(colors.size());
+  for (const PaintBytes& color : colors)
+    decoded.push_back(host::DecodeComponents(mSpace, {color[0], color[1], color[2], color[3]}));
+  const auto labs = mTransforms.ConvertAll(decoded, host::DeviceSpaceOf(mSpace), host::DeviceSpace::Lab);
+  std::vector<std::optional<flats::Lab>> result(colors.size());
+  for (size_t i = 0; labs && i < colors.size(); ++i)
+    result[i] = flats::Lab{(*labs)[i].values[0], (*labs)[i].values[1], (*labs)[i].values[2]};
+  return result;
+}
+
 std::optional<PaintBytes> PaintRules::DrawPaint(std::mt19937& random) {
   constexpr int kTries = 100;
   AlternatingColors colors(std::ref(random));
@@ -93,6 +110,12 @@ std::optional<PaintBytes> PaintRules::DrawPaint(std::mt19937& random) {
     if (CanPaint(color)) return color;
   }
   return std::nullopt;
+}
+
+std::vector<uint8_t> PaperWhite(int16_t imageMode, int colourPlanes) {
+  std::vector<uint8_t> white(static_cast<size_t>(colourPlanes), 255);
+  if (imageMode == plugInModeLabColor) white[1] = white[2] = 128;
+  return white;
 }
 
 }  // namespace tessel::pipeline

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/Descriptor.h"
 #include "flats/DistinctColours.h"
@@ -48,6 +49,10 @@ class PaintRules {
   // A colour as the filter would get it from the host; nothing when it cannot be converted.
   std::optional<PaintBytes> FromRgb(const _t_ASRGBColor& color);
   std::optional<PaintBytes> FromSwatch(const SwatchRecord& swatch);
+  // A pixel's colour planes in an image of `imageMode` (grey, RGB, CMYK or
+  // Lab, in the editor's conventions), as the filter would get it from the
+  // host, as it gets a swatch of that space.
+  std::optional<PaintBytes> FromPixel(int16_t imageMode, const PaintBytes& planes);
   // Whether the filter would paint with `color`: not too dark, and failing the
   // fill test as chosen and as painted (fourth byte 255).
   bool CanPaint(const PaintBytes& color) const;
@@ -55,6 +60,8 @@ class PaintRules {
   static PaintBytes Painted(PaintBytes color);
   // CIE Lab of page bytes; nothing when the conversion cannot be had.
   std::optional<flats::Lab> ToLab(const PaintBytes& color);
+  // The same for many colours at once, each one's as alone.
+  std::vector<std::optional<flats::Lab>> ToLab(const std::vector<PaintBytes>& colors);
   // A random colour the filter's way (bytes alternating dark and light) that
   // may paint; nothing after many tries (a tolerance that takes in nearly all).
   std::optional<PaintBytes> DrawPaint(std::mt19937& random);
@@ -67,5 +74,8 @@ class PaintRules {
   FillTest mTest{};
   host::ColorTransforms& mTransforms;
 };
+
+// White paper in the editor's conventions: no ink in CMYK, a and b at zero in Lab.
+std::vector<uint8_t> PaperWhite(int16_t imageMode, int colourPlanes);
 
 }  // namespace tessel::pipeline

@@ -5,7 +5,10 @@ from .settings import OUTPUTS, Settings
 
 
 class FlatsDialog(QDialog):
-    def __init__(self, settings, parent=None):
+    """The settings, and the layer whose colours the regions take: one of
+    `hint_names`, `hint_default` first (an index, or None for none)."""
+
+    def __init__(self, settings, parent=None, hint_names=(), hint_default=None):
         super().__init__(parent)
         self.setWindowTitle("Tessel Flats")
         layout = QFormLayout(self)
@@ -22,6 +25,12 @@ class FlatsDialog(QDialog):
         self._gaps.setSpecialValueText("off")
         self._gaps.setValue(settings.close_gaps)
         layout.addRow("Close gaps up to:", self._gaps)
+        self._hints = QComboBox()
+        self._hints.addItems(["None"] + list(hint_names))
+        self._hints.setCurrentIndex(0 if hint_default is None else hint_default + 1)
+        self._hints.setToolTip("A layer of dabs and strokes of colour: each region takes the colour most of the "
+                               "layer's pixels over it have (see tessel run --hints)")
+        layout.addRow("Hints:", self._hints)
         self._more = QLineEdit(settings.more)
         self._more.setPlaceholderText("--palette Comic.aco --join --join-size 30")
         self._more.setToolTip("Further options of `tessel run` (see tessel run --help): the filter's parameters, "
@@ -34,6 +43,11 @@ class FlatsDialog(QDialog):
         buttons.accepted.connect(self.accept)
         buttons.rejected.connect(self.reject)
         layout.addRow(buttons)
+
+    def hints(self):
+        """The index of the hints layer chosen in `hint_names`, or None."""
+        chosen = self._hints.currentIndex()
+        return chosen - 1 if chosen > 0 else None
 
     def settings(self):
         return Settings(self._output.currentIndex(), self._distinct.isChecked(), self._gaps.value(),

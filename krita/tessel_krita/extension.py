@@ -4,7 +4,7 @@ from PyQt5.QtWidgets import QDialog, QMessageBox
 
 from . import settings as stored
 from .dialog import FlatsDialog
-from .layer import flat_layer
+from .layer import flat_layer, hint_layers
 from .libtessel import TesselError
 
 
@@ -23,12 +23,15 @@ class TesselExtension(Extension):
         if document is None or document.activeNode() is None:
             QMessageBox.information(parent, "Tessel Flats", "Open a page and choose its line-art layer first.")
             return
-        dialog = FlatsDialog(stored.load(), parent)
+        layers, default = hint_layers(document, document.activeNode())
+        dialog = FlatsDialog(stored.load(), parent, [layer.name() for layer in layers], default)
         if dialog.exec_() != QDialog.Accepted:
             return
         settings = dialog.settings()
         stored.save(settings)
+        hints = dialog.hints()
         try:
-            flat_layer(document, document.activeNode(), settings.options(), settings.paint_itself)
+            flat_layer(document, document.activeNode(), settings.options(), settings.paint_itself,
+                       None if hints is None else layers[hints])
         except (TesselError, ValueError) as e:
             QMessageBox.warning(parent, "Tessel Flats", str(e))

@@ -23,6 +23,8 @@ class TesselImage(ctypes.Structure):
 lib = ctypes.CDLL(LIBRARY)
 lib.tessel_flat.argtypes = [ctypes.POINTER(TesselImage), ctypes.POINTER(TesselImage),
                             ctypes.POINTER(ctypes.c_char_p), ctypes.c_int]
+lib.tessel_flat_with_hints.argtypes = [ctypes.POINTER(TesselImage), ctypes.POINTER(TesselImage),
+                                       ctypes.POINTER(TesselImage), ctypes.POINTER(ctypes.c_char_p), ctypes.c_int]
 lib.tessel_error_message.restype = ctypes.c_char_p
 lib.tessel_version.restype = ctypes.c_char_p
 TESSEL_RGB, TESSEL_BGR = 0, 1
@@ -39,8 +41,10 @@ def image_of(buffer, width, height, stride, channels, order):
     return TesselImage(address, width, height, stride, channels, order)
 
 
-def flat(page, result, options):
+def flat(page, result, options, hints=None):
     argv = (ctypes.c_char_p * max(1, len(options)))(*[o and o.encode() for o in options])
+    if hints is not None:
+        return lib.tessel_flat_with_hints(page, hints, result, argv, len(options))
     return lib.tessel_flat(page, result, argv, len(options))
 
 
@@ -111,6 +115,26 @@ with tempfile.TemporaryDirectory() as folder:
     difference = first_difference(unpadded(flats, rgba, flats_stride, True), expected)
     check(difference is None, "flats differ from tessel run --flats-only: %s" % difference)
 
+    # Hints held in memory, B, G, R, A as Krita holds them, give the command's
+    # flats for the same hints in a file, which the library also reads.
+    hints = Image.new("RGBA", page.size, (0, 0, 0, 0))
+    for i, colour in enumerate([(220, 40, 60), (30, 90, 200), (250, 210, 40)]):
+        hints.paste(colour + (255,), (60 + 300 * i, 100, 420 + 300 * i, 1500))
+    hints_file = os.path.join(folder, "hints.png")
+    hints.save(hints_file)
+    expected = reference(rgba_file, ["--flats-only", "--hints", hints_file], folder).convert("RGBA")
+    hints_buffer, hints_stride = padded(hints, 4, True)
+    hints_image = image_of(hints_buffer, hints.width, hints.height, hints_stride, 4, TESSEL_BGR)
+    page_image = image_of(source, rgba.width, rgba.height, source_stride, 4, TESSEL_BGR)
+    flats_image = image_of(flats, rgba.width, rgba.height, flats_stride, 4, TESSEL_BGR)
+    for what, call in [("an image", lambda: flat(page_image, flats_image, ["--flats-only"], hints_image)),
+                       ("a file", lambda: flat(page_image, flats_image, ["--flats-only", "--hints", hints_file]))]:
+        status = call()
+        check(status == 0, "hints as %s: status %d: %s" % (what, status, lib.tessel_error_message()))
+        difference = first_difference(unpadded(flats, rgba, flats_stride, True), expected)
+        check(difference is None, "hints as %s differ from tessel run --hints: %s" % (what, difference))
+    check(bytes(source) == untouched, "the page changed although the flats had a buffer of their own")
+
     # The library reads its options itself: the forms the command line also
     # takes give the command's pixels.
     options = ["--join=yes", "--join-size=0x1e", "--no-anti-aliased", "--tolerance", "010", "--under-lines=on"]
@@ -158,7 +182,10 @@ with tempfile.TemporaryDirectory() as folder:
             ("an unknown option", lambda: flat(good, None, ["--no-such-option"]), 2),
             ("an option without its value", lambda: flat(good, None, ["--join-size"]), 2),
             ("a missing palette", lambda: flat(good, None, ["--palette", "None.aco", "--presets", PRESETS]), 2),
-            ("a missing action", lambda: flat(good, None, ["--action", os.path.join(folder, "none.action")]), 2)]:
+            ("a missing action", lambda: flat(good, None, ["--action", os.path.join(folder, "none.action")]), 2),
+            ("hints of another size", lambda: flat(good, None, [], image_of(small, 1, 2, 6, 3, TESSEL_RGB)), 1),
+            ("hints twice", lambda: flat(good, None, ["--hints", hints_file], good), 2),
+            ("a hints file of another size", lambda: flat(good, None, ["--hints", hints_file]), 2)]:
         status = call()
         message = lib.tessel_error_message().decode()
         check(status == expected and message, "%s: status %d, message %r" % (what, status, message))

@@ -1,7 +1,8 @@
 // `tessel run` on line art on transparency, as editors export an ink layer:
 // every flats output reads it over white paper whatever lies under full
 // transparency, and its opaque flats are those of the same art flattened onto
-// paper; a plain run is the filter's own, with a hint when it fills nothing.
+// paper, with colour hints too; a plain run is the filter's own, with a hint
+// when it fills nothing.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -114,6 +115,13 @@ TEST_F(TesselInkCommandTest, WhatLiesUnderFullTransparencyChangesNoFlatsByte) {
 TEST_F(TesselInkCommandTest, InkFlatsAreTheFlatsOfTheArtOnPaperAndOpaque) {
   // CMYK in the editor's bytes, 255 for no ink: paper is no ink.
   const std::vector<std::vector<uint8_t>> inks = {{20, 30, 110}, {0}, {200, 180, 255, 40}};
+  // Dabs of colour over transparency, one every few pixels, for flats with hints.
+  base::ImageBuffer dabs({120, 90, 4});
+  dabs.Fill({0, 0, 0, 0});
+  for (int64_t y = 4; y < 90; y += 7)
+    for (int64_t x = 3; x < 120; x += 9)
+      dabs.SetPixel(x, y, {static_cast<uint8_t>(x * 2), 90, static_cast<uint8_t>(y * 2), 255});
+  const std::string hints = Save({std::move(dabs), plugInModeRGBColor, true, {}}, "hints.png");
   for (const bool antiAliased : {false, true})
     for (const std::vector<uint8_t>& ink : inks) {
       const std::string mode = ink.size() == 1 ? "grey" : ink.size() == 3 ? "RGB" : "CMYK";
@@ -124,9 +132,10 @@ TEST_F(TesselInkCommandTest, InkFlatsAreTheFlatsOfTheArtOnPaperAndOpaque) {
                         inkPage = Save(std::move(layer), "ink" + extension);
       std::vector<std::string> fill;
       if (ink.size() == 1) fill = {"--no-anti-aliased", "--tolerance", "8"};
-      // Gap closing's search for line ends sees the ink over paper too.
+      // Gap closing's search for line ends sees the ink over paper too, and so do the hints.
       for (const std::vector<std::string>& output :
-           {std::vector<std::string>{"--flats-only"}, {"--under-lines"}, {"--flats-only", "--close-gaps", "4"}}) {
+           {std::vector<std::string>{"--flats-only"}, {"--under-lines"}, {"--flats-only", "--close-gaps", "4"},
+            {"--flats-only", "--hints", hints}}) {
         std::vector<std::string> options = fill;
         options.insert(options.end(), output.begin(), output.end());
         Run(inkPage, "ink-out" + extension, options);

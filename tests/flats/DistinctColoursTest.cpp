@@ -1,6 +1,8 @@
-// Distinct flats: the neighbour graph and the flats painted from it against
-// a brute-force nearest-region map, and the colourings on a drawn wheel (one region touching five around
-// it) and on random planar partitions.
+// Distinct flats: the regions' runs, found at once or a few rows at a time,
+// against the component labelling; the neighbour graph and the flats painted
+// from it against a brute-force nearest-region map; and the colourings on a
+// drawn wheel (one region touching five around it) and on random planar
+// partitions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -170,6 +172,19 @@ TEST(RegionRuns, LabelEveryPixelAsTheComponentLabelling) {
     size_t hint = 0;
     for (int64_t y = 0; y < height; ++y)
       for (int64_t x = 0; x < width; ++x) ASSERT_EQ(runs.RegionAt(x, y, hint), labels.at(x, y) - 1) << x << ", " << y;
+    // Found a few rows at a time, as the filter's scan finishes them, the same runs.
+    flats::RegionRuns added;
+    for (int64_t y = 0, end = 0; y < height; y = end) {
+      end = std::min(height, y + 1 + static_cast<int64_t>(random() % 40));
+      flats::AddRegionRuns(mask, y, end, added);
+    }
+    flats::LabelRegionRuns(added, mask, result, 1);
+    ASSERT_EQ(added.rowStart, runs.rowStart);
+    ASSERT_EQ(added.regions.size(), runs.regions.size());
+    for (size_t i = 0; i < runs.runs.size(); ++i) {
+      ASSERT_EQ(added.runs[i].begin, runs.runs[i].begin) << i;
+      ASSERT_EQ(added.runs[i].region, runs.runs[i].region) << i;
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 // pages, runs the plug-in on them non-interactively from a Script-Fu batch
 // and saves them. Each result must equal the tessel command's for the same
 // settings, pixel for pixel; pixels outside a selection must stay as they were.
+// Flats with hints take them from a layer "Hints" loaded over the page.
 // The flats of an ink layer (black on transparency) smaller than the canvas
 // cover the canvas, opaque.
 #include <gmock/gmock.h>
@@ -42,6 +43,9 @@ struct Case {
   std::string savedLayer{};  // the layer saved by name; none: the drawable
   bool ink = false;          // black ink whose transparency is its coverage, black too where it has none
   std::optional<Selection> layerBounds{};  // the layer cut down to these, on the canvas
+  // With hints: the argument given for them, the layer "Hints" or the page's
+  // own drawable (which a run with last values must pass over for "Hints").
+  std::string hintsArgument{};
 };
 
 const char kRandom[] = "1 '(255 255 255) 0 \"\" 0 '(255 0 255) 20 0 10 0";
@@ -64,6 +68,11 @@ const std::vector<Case>& Cases() {
       // The flats on a layer of their own, under a selected part of a page with transparency.
       {"flats-layer", 4, kRandom, {"--flats-only"}, Selection{37, 21, 150, 110}, "RUN-NONINTERACTIVE",
        "plug-in-tessel-flats", "Flats"},
+      // Coloured by a layer of hints, within a selection and with last values.
+      {"flats-hints", 4, kRandom, {"--flats-only"}, Selection{37, 21, 150, 110}, "RUN-NONINTERACTIVE",
+       "plug-in-tessel-flats-hints", "Flats", false, std::nullopt, "layer"},
+      {"flats-hints-last", 3, kRandom, {"--flats-only"}, std::nullopt, "RUN-WITH-LAST-VALS",
+       "plug-in-tessel-flats-hints", "Flats", false, std::nullopt, "drawable"},
       {"ink-layer", 4, kRandom, {"--flats-only"}, std::nullopt, "RUN-NONINTERACTIVE", "plug-in-tessel-flats", "Flats",
        true, Selection{40, 30, 160, 120}},
   };
@@ -85,6 +94,20 @@ io::ImageFile MakePage(int planes, uint32_t seed, bool ink) {
       if (planes == 4) pixels.at(x, y, 3) = static_cast<uint8_t>(x < 60 ? 255 : x < 120 ? 0 : 96 + y % 64);
     }
   return {std::move(pixels), planes == 1 ? int16_t(plugInModeGrayScale) : int16_t(plugInModeRGBColor), planes == 4, {}};
+}
+
+// Dabs of three colours and a stroke across, over transparency.
+io::ImageFile MakeHints() {
+  base::ImageBuffer pixels({kWidth, kHeight, 4});
+  pixels.Fill({0, 0, 0, 0});
+  const std::vector<std::vector<uint8_t>> inks = {{220, 40, 60, 255}, {30, 90, 200, 255}, {250, 210, 40, 255}};
+  for (int64_t y = 0; y < kHeight; ++y)
+    for (int64_t x = 0; x < kWidth; ++x) {
+      if ((x - 60 - 50 * (y / 60)) * (x - 60 - 50 * (y / 60)) + (y % 60 - 30) * (y % 60 - 30) < 64)
+        pixels.SetPixel(x, y, inks[static_cast<size_t>(y / 60)]);
+      if (std::abs(y - 40 - x / 3) < 2) pixels.SetPixel(x, y, {40, 170, 90, 255});
+    }
+  return {std::move(pixels), plugInModeRGBColor, true, {}};
 }
 
 io::ImageFile Crop(const io::ImageFile& page, const Selection& s) {
@@ -139,6 +162,7 @@ class GimpPluginTest : public ::testing::Test {
   }
 
   static fs::path In(const Case& c) { return sWork->path() / (c.name + ".png"); }
+  static fs::path Hints(const Case& c) { return sWork->path() / (c.name + "-hints.png"); }
   static fs::path Out(const Case& c) { return sWork->path() / (c.name + "-gimp.png"); }
 
   // What the tessel command makes of the page (of the selected part of it).
@@ -157,12 +181,22 @@ class GimpPluginTest : public ::testing::Test {
     const fs::path output = sWork->path() / (c.name + "-tessel.png");
     std::vector<std::string> arguments{"run", input.string(), "-o", output.string()};
     arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    if (!c.hintsArgument.empty()) {
+      io::ImageFile hints = MakeHints();
+      io::SaveImageFile(hints, Hints(c).string());
+      const fs::path part = sWork->path() / (c.name + "-hints-part.png");
+      if (c.selection) {
+        io::ImageFile cropped = Crop(io::LoadImageFile(Hints(c).string()), *c.selection);
+        io::SaveImageFile(cropped, part.string());
+      }
+      arguments.insert(arguments.end(), {"--hints", (c.selection ? part : Hints(c)).string()});
+    }
     const CommandResult run = sTessel->Run(arguments);
     EXPECT_EQ(run.exitCode, 0) << c.name << ": " << run.err;
     io::ImageFile flat = io::LoadImageFile(output.string());
     // The command writes the flats of a page with transparency without that
     // plane; GIMP's Flats layer has one, which must be opaque.
-    if (!c.savedLayer.empty() && !flat.hasTransparency) flat = Opaque(flat);
+    if (!c.savedLayer.empty() && c.planes == 4 && !flat.hasTransparency) flat = Opaque(flat);
     if (!c.selection || !c.savedLayer.empty()) return flat;
     io::ImageFile whole = io::LoadImageFile(In(c).string());
     Paste(whole, flat, *c.selection);
@@ -176,14 +210,23 @@ class GimpPluginTest : public ::testing::Test {
     std::ofstream(sWork->path() / "gimprc") << "(plug-in-path \"${gimp_dir}/plug-ins:${gimp_plug_in_dir}/plug-ins:"
                                             << TESSEL_GIMP_PLUGIN_PATH << "\")\n";
     // Each batch command is evaluated afresh: each case loads the helper.
-    std::ofstream((sWork->path() / "helper.scm").string()) << "(define (tessel-case in out selection layer mode procedure saved-layer arguments)\n"
+    std::ofstream((sWork->path() / "helper.scm").string())
+        << "(define (tessel-case in out selection layer mode procedure saved-layer arguments hints hints-argument)\n"
              "  (let* ((image (car (gimp-file-load RUN-NONINTERACTIVE in in)))\n"
-             "         (drawable (car (gimp-image-get-active-drawable image))))\n"
+             "         (drawable (car (gimp-image-get-active-drawable image)))\n"
+             "         (hints-layer (if (string=? hints \"\") -1\n"
+             "                          (car (gimp-file-load-layer RUN-NONINTERACTIVE image hints)))))\n"
              "    (if (pair? layer) (gimp-layer-resize drawable (caddr layer) (cadddr layer)\n"
              "                                         (- (car layer)) (- (cadr layer))))\n"
+             "    (if (string=? hints \"\") '()\n"
+             "        (begin (gimp-image-insert-layer image hints-layer 0 -1)\n"
+             "               (gimp-item-set-name hints-layer \"Hints\")))\n"
              "    (if (pair? selection) (apply gimp-image-select-rectangle\n"
              "                                 (append (list image CHANNEL-OP-REPLACE) selection)))\n"
-             "    (apply procedure (append (list mode image drawable) arguments))\n"
+             "    (apply procedure (append (list mode image drawable) arguments\n"
+             "                             (cond ((string=? hints-argument \"layer\") (list hints-layer))\n"
+             "                                   ((string=? hints-argument \"drawable\") (list drawable))\n"
+             "                                   (else '()))))\n"
              "    (let ((saved (if (string=? saved-layer \"\") drawable\n"
              "                     (car (gimp-image-get-layer-by-name image saved-layer)))))\n"
              "      (file-png-save2 RUN-NONINTERACTIVE image saved out out 0 6 0 0 0 0 0 0 1))\n"
@@ -198,18 +241,19 @@ class GimpPluginTest : public ::testing::Test {
     for (const Case& c : Cases()) {
       std::ofstream(sWork->path() / (c.name + ".scm"))
           << helper << "(tessel-case " << Quoted(In(c)) << " " << Quoted(Out(c)) << " " << list(c.selection) << " "
-          << list(c.layerBounds) << " " << c.runMode << " "
-          << c.procedure << " " << Quoted(c.savedLayer) << " (list " << c.arguments << "))\n";
+          << list(c.layerBounds) << " " << c.runMode << " " << c.procedure << " " << Quoted(c.savedLayer) << " (list "
+          << c.arguments << ") " << Quoted(c.hintsArgument.empty() ? fs::path() : Hints(c)) << " "
+          << Quoted(c.hintsArgument) << ")\n";
       command += " -b '(load " + Quoted(sWork->path() / (c.name + ".scm")) + ")'";
     }
     // A grey page under the anti-aliased test: the filter's own message.
     std::ofstream(sWork->path() / "refused.scm")
         << helper << "(tessel-case " << Quoted(In(Cases()[3])) << " " << Quoted(sWork->path() / "refused.png") << " '() '() "
-        << "RUN-NONINTERACTIVE plug-in-tessel \"\" (list " << kRandom << "))\n";
+        << "RUN-NONINTERACTIVE plug-in-tessel \"\" (list " << kRandom << ") \"\" \"\")\n";
     // The filter itself on the ink layer: nothing to fill, and the way to its flats.
     std::ofstream(sWork->path() / "ink-plain.scm")
         << helper << "(tessel-case " << Quoted(In(Cases().back())) << " " << Quoted(sWork->path() / "ink-plain.png")
-        << " '() '() RUN-NONINTERACTIVE plug-in-tessel \"\" (list " << kRandom << "))\n";
+        << " '() '() RUN-NONINTERACTIVE plug-in-tessel \"\" (list " << kRandom << ") \"\" \"\")\n";
     command += " -b '(load " + Quoted(sWork->path() / "refused.scm") + ")' -b '(load " +
                Quoted(sWork->path() / "ink-plain.scm") + ")' -b '(gimp-quit 0)'";
 
@@ -268,7 +312,7 @@ TEST_F(GimpPluginTest, PixelsEqualTheCommandsForTheSameSettings) {
     if (!c.savedLayer.empty() && c.selection) original = Crop(original, *c.selection);
     EXPECT_FALSE(gimp.pixels.SamePixels(original.pixels));
     // A layer of flats is opaque, wherever its line art had transparency.
-    if (c.savedLayer.empty()) continue;
+    if (c.savedLayer.empty() || !gimp.hasTransparency) continue;
     for (int64_t y = 0; y < gimp.pixels.height(); ++y)
       for (int64_t x = 0; x < gimp.pixels.width(); ++x)
         ASSERT_EQ(gimp.pixels.at(x, y, 3), 255) << "(" << x << ", " << y << ")";

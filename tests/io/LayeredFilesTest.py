@@ -2,8 +2,9 @@
 """`tessel run` to .psd and .ora, read back by readers that share nothing with
 the writers: psd-tools for PSD, Python's zipfile and Pillow for OpenRaster.
 Each layered file must hold "Lines" (the page as read) in Multiply mode over
-"Flats", with the merged output of `--under-lines` as its composite; pages a
-format cannot hold are refused with exit code 2 and nothing written.
+"Flats", with the merged output of `--under-lines` as its composite, and with
+--hints a hidden "Hints" layer over both; pages a format cannot hold are
+refused with exit code 2 and nothing written.
 
 Usage: LayeredFilesTest.py TESSEL"""
 import io
@@ -180,6 +181,44 @@ class LayeredFiles(unittest.TestCase):
         self.page("alpha.png", "RGB", alpha=True)
         self.check_psd("alpha.png", "merged.png", [])
         self.check_ora("alpha.png", "merged.png", [])
+
+    def test_hints_ride_hidden_on_top(self):
+        for mode, options in (("RGB", []), ("L", GREY_FILL)):
+            with self.subTest(mode=mode):
+                self.page("page.png", mode)
+                hints = Image.new("RGBA", (300, 200), (0, 0, 0, 0))
+                draw = ImageDraw.Draw(hints)
+                draw.ellipse((40, 30, 70, 60), fill=(220, 40, 60, 255))
+                draw.line((0, 150, 300, 120), fill=(30, 90, 200, 200), width=5)
+                draw.line((0, 180, 300, 170), fill=(30, 200, 90, 90), width=5)  # under half opaque: no hint
+                hints.save(self.path("hints.png"))
+                self.run_ok("page.png", "flats.png", "--flats-only", "--hints", self.path("hints.png"), *options)
+                flats = pixels(Image.open(self.path("flats.png")))
+                hinted = pixels(hints)[..., 3] >= 128
+                colours = pixels(hints.convert("RGB"))
+                for output in ("layers.psd", "layers.ora"):
+                    self.run_ok("page.png", output, "--hints", self.path("hints.png"), *options)
+                    if output.endswith(".psd"):
+                        psd = PSDImage.open(self.path(output))
+                        self.assertEqual([(layer.name, layer.visible) for layer in psd],
+                                         [("Flats", True), ("Lines", True), ("Hints", False)])
+                        layers = {layer.name: layer.topil() for layer in psd}
+                    else:
+                        with zipfile.ZipFile(self.path(output)) as ora:
+                            stack = ElementTree.fromstring(ora.read("stack.xml"))
+                            found = [(layer.get("name"), layer.get("visibility"), layer.get("src"))
+                                     for layer in stack.iter("layer")]
+                            self.assertEqual([layer[:2] for layer in found],
+                                             [("Hints", "hidden"), ("Lines", "visible"), ("Flats", "visible")])
+                            layers = {name: Image.open(io.BytesIO(ora.read(src))) for name, _, src in found}
+                    self.assertTrue(np.array_equal(pixels(layers["Flats"]), flats))
+                    layer = pixels(layers["Hints"])
+                    self.assertTrue(np.array_equal(layer[..., -1] == 255, hinted))
+                    self.assertFalse(layer[..., -1][~hinted].any())
+                    if mode == "RGB":
+                        self.assertTrue(np.array_equal(layer[hinted][:, :3], colours[hinted]))
+                    else:  # the hints in the page's grey, as the flats have them
+                        self.assertTrue(np.array_equal(layer[hinted][:, 0], flats[hinted]))
 
     def test_refused_before_any_work_nothing_written(self):
         self.page("cmyk.tif", "CMYK", size=(40, 30))

@@ -1,8 +1,9 @@
 """The Krita plug-in in a real, headless Krita: kritarunner, with a private
-home where the plug-in is installed and enabled, flats a page, and an ink
-layer (black on transparency) whose own bounds are smaller than the canvas;
-each exported flats layer must equal `tessel run --flats-only`'s output, the
-ink's opaque over the whole canvas.
+home where the plug-in is installed and enabled, flats a page, then flats it
+again with a "Hints" layer, and flats an ink layer (black on transparency)
+whose own bounds are smaller than the canvas; each exported flats layer must
+equal `tessel run --flats-only`'s output (with --hints for the hinted one),
+the ink's opaque over the whole canvas.
 
 Usage: KritaPluginTest.py PLUGIN_SOURCE LIBTESSEL TESSEL PAGE PRESETS"""
 import os
@@ -11,7 +12,7 @@ import subprocess
 import sys
 import tempfile
 
-from PIL import Image
+from PIL import Image, ImageDraw
 
 SOURCE, LIBRARY, TESSEL, PAGE, PRESETS = sys.argv[1:6]
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -59,8 +60,17 @@ with tempfile.TemporaryDirectory() as home:
     Image.open(PAGE).convert("RGBA").save(page)  # Krita's layers have transparency
     ink_layer(PAGE, 150).save(ink)
     flats, ink_flats, marker = (os.path.join(home, name) for name in ("flats.png", "ink-flats.png", "marker"))
+    hints, hinted = os.path.join(home, "hints.png"), os.path.join(home, "hinted.png")
+    # Dabs in three colours, and a stroke across the page.
+    dabs = Image.new("RGBA", Image.open(page).size, (0, 0, 0, 0))
+    draw = ImageDraw.Draw(dabs)
+    for i, colour in enumerate([(220, 40, 60, 255), (30, 90, 200, 255), (250, 210, 40, 255)]):
+        draw.ellipse((100 + 300 * i, 200, 160 + 300 * i, 260), fill=colour)
+    draw.line((0, 900, dabs.width, 700), fill=(40, 170, 90, 255), width=7)
+    dabs.save(hints)
     environment = dict(os.environ, HOME=home, QT_QPA_PLATFORM="offscreen", TESSEL_LIBRARY=LIBRARY,
                        TESSEL_CHECK_PAGE=page, TESSEL_CHECK_FLATS=flats, TESSEL_CHECK_MARKER=marker,
+                       TESSEL_CHECK_HINTS=hints, TESSEL_CHECK_HINTED=hinted,
                        TESSEL_CHECK_INK=ink, TESSEL_CHECK_INK_FLATS=ink_flats,
                        XDG_CONFIG_HOME=os.path.join(home, ".config"),
                        XDG_DATA_HOME=os.path.join(home, ".local", "share"), XDG_RUNTIME_DIR=home)
@@ -75,12 +85,14 @@ with tempfile.TemporaryDirectory() as home:
         outcome = f.read()
     if outcome != "ok":
         sys.exit("in Krita: " + outcome)
-    for source, made in ((page, flats), (ink, ink_flats)):
+    for source, made, options in ((page, flats, []), (page, hinted, ["--hints", hints]), (ink, ink_flats, [])):
         reference = made + ".tessel.png"
-        subprocess.run([TESSEL, "run", source, "-o", reference, "--flats-only", "--presets", PRESETS], check=True)
+        subprocess.run([TESSEL, "run", source, "-o", reference, "--flats-only", "--presets", PRESETS] + options,
+                       check=True)
         ours = Image.open(made).convert("RGBA")
         difference = first_difference(ours, Image.open(reference).convert("RGBA"))
         if difference:
-            sys.exit("Krita's flats of %s differ from tessel run --flats-only: %s" % (source, difference))
+            sys.exit("Krita's flats of %s differ from tessel run --flats-only %s: %s"
+                     % (source, " ".join(options), difference))
         if ours.getextrema()[3] != (255, 255):
             sys.exit("Krita's flats of %s are not opaque: alpha from %d to %d" % ((source,) + ours.getextrema()[3]))

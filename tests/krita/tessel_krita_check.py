@@ -1,7 +1,9 @@
-"""Run inside kritarunner by KritaPluginTest.py: opens the page and the ink
-layer, flats each layer as Tools > Scripts > Tessel Flats... does with the
-dialog's default settings, and exports the new layers. kritarunner exits with 0 whatever
-happens, so the outcome is written to the marker file: "ok", or what failed."""
+"""Run inside kritarunner by KritaPluginTest.py: opens the page, flats its
+layer as Tools > Scripts > Tessel Flats... does with the dialog's default
+settings, and exports the new layer; then adds a layer "Hints" and flats the
+page again with the hints layer the dialog offers first; then opens the ink
+layer and flats it likewise. kritarunner exits with 0 whatever happens, so
+the outcome is written to the marker file: "ok", or what failed."""
 import os
 import traceback
 
@@ -11,7 +13,8 @@ from krita import InfoObject, Krita
 def run(*_):
     marker = os.environ["TESSEL_CHECK_MARKER"]
     try:
-        problems = check(os.environ["TESSEL_CHECK_PAGE"], os.environ["TESSEL_CHECK_FLATS"])
+        problems = check(os.environ["TESSEL_CHECK_PAGE"], os.environ["TESSEL_CHECK_FLATS"],
+                         os.environ["TESSEL_CHECK_HINTS"], os.environ["TESSEL_CHECK_HINTED"])
         problems += check_ink(os.environ["TESSEL_CHECK_INK"], os.environ["TESSEL_CHECK_INK_FLATS"])
     except Exception:
         problems = [traceback.format_exc()]
@@ -19,10 +22,10 @@ def run(*_):
         out.write("\n".join(problems) if problems else "ok")
 
 
-def check(page, flats_file):
+def check(page, flats_file, hints_file, hinted_file):
     import tessel_krita  # registers the extension, as Krita does on start
     from tessel_krita import settings
-    from tessel_krita.layer import FLATS_LAYER, flat_layer
+    from tessel_krita.layer import FLATS_LAYER, HINTS_LAYER, flat_layer, hint_layers
 
     krita = Krita.instance()
     names = [extension.__class__.__name__ for extension in krita.extensions()]
@@ -56,6 +59,24 @@ def check(page, flats_file):
     # Krita 5.1's Node.save answers False even when it has written the file:
     # the file itself is the test driver's to judge.
     flats.save(flats_file, document.xRes(), document.yRes(), InfoObject())
+
+    # A hints layer of the same pixels as the hints file, which the dialog
+    # offers first among the layers.
+    width, height = document.width(), document.height()
+    dabs = krita.openDocument(hints_file)
+    hint_pixels = dabs.topLevelNodes()[0].pixelData(0, 0, width, height)
+    dabs.close()
+    hints = document.createNode(HINTS_LAYER, "paintlayer")
+    document.rootNode().addChildNode(hints, None)
+    hints.setPixelData(hint_pixels, 0, 0, width, height)
+    layers, default = hint_layers(document, node)
+    chosen = FlatsDialog(settings.Settings(), None, [layer.name() for layer in layers], default).hints()
+    if chosen is None or layers[chosen].name() != HINTS_LAYER:
+        problems.append("the dialog offers %s first among %s" % (chosen, [layer.name() for layer in layers]))
+    else:
+        hinted = flat_layer(document, node, settings.Settings().options(), hints=layers[chosen])
+        document.waitForDone()
+        hinted.save(hinted_file, document.xRes(), document.yRes(), InfoObject())
     document.close()
     return problems
 

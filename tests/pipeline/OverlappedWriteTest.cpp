@@ -162,10 +162,11 @@ TEST_F(OverlappedWriteTest, FlatsFailingAfterTheirFirstBandLeaveTheOutputAsItWas
       released = rows;
       if (rows < page.pixels.height()) throw std::runtime_error("no room left");
     };
-    pipeline::FlatsOverlap overlap{std::nullopt, failAfterFirstBand};
-    EXPECT_THROW(
-        pipeline::MakeFlats(asRead, page, pipeline::FlatsOutput::kUnderLines, nullptr, timings, std::move(overlap)),
-        std::runtime_error);
+    pipeline::FlatsOverlap overlap{std::nullopt, std::nullopt, failAfterFirstBand};
+    pipeline::RecolourSummary unused;
+    EXPECT_THROW(pipeline::MakeFlats(asRead, page, pipeline::FlatsOutput::kUnderLines, {}, unused, timings,
+                                     std::move(overlap)),
+                 std::runtime_error);
   }
   EXPECT_GT(released, 0);
   EXPECT_EQ(ReadBytes(Path("out.png")), "what the user had");
