@@ -45,6 +45,10 @@ constexpr Cost kOraLayers{0.2, 0.5};
 // away, a byte a pixel, kept from the read to the write (the colours of
 // partly transparent pixels, a few of them, ride on the margin).
 constexpr Cost kInkRecord{0, 1.0};
+// Hints: the regions' runs found beside the filter's scan and their hint
+// counts, held with the flats (the dense 67 MP page peaks at 2.61 times its
+// decoded page with hints, 2.25 without).
+constexpr Cost kHints{0, 1.1};
 
 }  // namespace
 
@@ -64,6 +68,7 @@ int64_t PeakBytes(const io::ImageHeader& header, const std::string& input, const
   if (layered && header.hasTransparency) total += bytes(kInkRecord);
   double steps = 0;
   if (flats) steps = bytes(settings.distinct ? kDistinct : kFlats);
+  if (flats && !settings.hints.empty()) steps += bytes(kHints);
   if (settings.closeGaps.amount > 0) steps = std::max(steps, bytes(kGaps));
   if (io::FormatOf(output) == io::FileFormat::kOra) steps = std::max(steps, bytes(kOraLayers));
   return static_cast<int64_t>(total + steps);
