@@ -59,7 +59,9 @@ class TesselBatchMemoryTest : public ::testing::Test {
 // second page's run alone is killed too, and that page alone fails.
 TEST_F(TesselBatchMemoryTest, PagesOfKilledWorkersRunAgainAloneAndFailOnlyIfKilledAlone) {
   fs::create_directories(Path("pages"));
-  SaveComicPage(Path("pages/a.png"), 2000, 2800);
+  // Large enough that both workers are still writing when the second one
+  // starts, on a machine as loaded as a whole suite run in parallel makes it.
+  SaveComicPage(Path("pages/a.png"), 4000, 5600);
   fs::copy_file(Path("pages/a.png"), Path("pages/b.png"));
   const pid_t batch = tessel.Start(
       {"run", Path("pages").string(), "-o", Path("out").string(), "-j", "2", "--under-lines"}, Path("errors").string());
