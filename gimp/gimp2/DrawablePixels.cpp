@@ -1,4 +1,4 @@
-#include "gimp/DrawablePixels.h"
+#include "gimp/gimp2/DrawablePixels.h"
 
 #include "interface/PhotoshopHost.h"
 

@@ -38,8 +38,6 @@ base::ImageBuffer ReadPixels(const DrawableArea& area);
 // as they were, those on a soft edge are blended, as with GIMP's own filters.
 void WritePixels(const DrawableArea& area, const base::ImageBuffer& pixels);
 
-inline constexpr const char* kFlatsLayerName = "Flats";
-
 // Adds `pixels`, in the drawable's format, as a new layer `name` over the
 // area, right under the drawable (a layer), as one undo step.
 void AddLayerBelow(const DrawableArea& area, const char* name, const base::ImageBuffer& pixels);

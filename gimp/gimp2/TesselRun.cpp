@@ -1,16 +1,15 @@
-#include "gimp/TesselRun.h"
+#include "gimp/gimp2/TesselRun.h"
 
 #include <cstdlib>
 #include <exception>
 #include <optional>
 #include <string>
 
-#include "gimp/DrawablePixels.h"
-#include "gimp/Procedure.h"
-#include "host/FilterSession.h"
-#include "host/FilterTexts.h"
-#include "host/Presets.h"
-#include "pipeline/PagePass.h"
+#include "gimp/ImageProfile.h"
+#include "gimp/PageCall.h"
+#include "gimp/ProgressBar.h"
+#include "gimp/gimp2/DrawablePixels.h"
+#include "gimp/gimp2/Procedure.h"
 
 namespace tessel::gimp {
 
@@ -23,110 +22,69 @@ GimpPDBStatusType Fail(GimpPDBStatusType status, const std::string& message) {
 }
 
 // GIMP's last-values store holds the parameter block between runs, as the
-// editor holds it.
+// editor holds it; both procedures share it.
+const char* const kLastValues = kProcedures[0].name;
+
 std::string LastValues() {
-  const gint size = gimp_get_data_size(kProcedureName);
+  const gint size = gimp_get_data_size(kLastValues);
   std::string block(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-  if (!block.empty()) gimp_get_data(kProcedureName, block.data());
+  if (!block.empty()) gimp_get_data(kLastValues, block.data());
   return block;
 }
 
 void KeepLastValues(const std::string& block) {
-  if (!block.empty()) gimp_set_data(kProcedureName, block.data(), static_cast<guint32>(block.size()));
+  if (!block.empty()) gimp_set_data(kLastValues, block.data(), static_cast<guint32>(block.size()));
 }
 
-// Colours are converted into the image's own space when it has a profile;
-// without one GIMP works in the built-in sRGB and grey that the host uses too.
-void UseImageProfile(gint32 image, host::ColorServices& colors) {
-  GimpColorProfile* profile = gimp_image_get_color_profile(image);
-  if (!profile) return;
-  gsize length = 0;
-  const guint8* bytes = gimp_color_profile_get_icc_profile(profile, &length);
-  colors.UseImageProfile(std::string(reinterpret_cast<const char*>(bytes), length));
-  g_object_unref(profile);
-}
-
-// GIMP's progress bar, from the filter's first report (after its dialog),
-// updated a hundred times a run at most: each update is a message to GIMP.
-host::ProgressServices::ProgressHook ProgressBar() {
-  return [shown = -1](int32_t done, int32_t total) mutable {
-    const int percent = total > 0 ? static_cast<int>(100LL * done / total) : 0;
-    if (percent == shown) return;
-    if (shown < 0) gimp_progress_init("Tessel");
-    shown = percent;
-    gimp_progress_update(percent / 100.0);
-  };
-}
-
-// The action a non-interactive call replays; the message says what is wrong.
-std::optional<base::Descriptor> Action(const GimpParam* params, gint count, const std::string& presets,
-                                       std::string& problem) {
-  if (count != kArgumentCount) {
-    problem = "plug-in-tessel takes " + std::to_string(kArgumentCount) + " arguments, not " + std::to_string(count);
-    return std::nullopt;
-  }
-  try {
-    base::Descriptor action = ActionFromArguments(params);
-    const gchar* palette = params[kPalette].data.d_string;
-    if (palette && *palette) problem = host::SwatchFileProblem(presets, palette);
-    if (problem.empty()) return action;
-  } catch (const ArgumentError& e) {
-    problem = e.what();
-  }
-  return std::nullopt;
-}
-
-GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, bool flatsLayer) {
-  host::RunRequest request;
-  request.presetsFolder = host::DefaultPresetsFolder();
+GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, const Procedure& procedure) {
+  PageCall call;
   if (mode == GIMP_RUN_NONINTERACTIVE) {
-    std::string problem;
-    request.replay = Action(params, count, request.presetsFolder, problem);
-    if (!request.replay) return Fail(GIMP_PDB_CALLING_ERROR, problem);
+    const auto expected = static_cast<gint>(ProcedureArguments().size());
+    if (count != expected)
+      return Fail(GIMP_PDB_CALLING_ERROR, std::string(procedure.name) + " takes " + std::to_string(expected) +
+                                              " arguments, not " + std::to_string(count));
+    try {
+      call = ReplayCall(CallFromParams(params));
+    } catch (const ArgumentError& e) {
+      return Fail(GIMP_PDB_CALLING_ERROR, e.what());
+    }
     // A script is not to stop at a window: without a window system the
     // module gives its alerts as text, which go to GIMP's message area.
     unsetenv("DISPLAY");
+  } else {
+    call = DialogCall(mode == GIMP_RUN_INTERACTIVE);
   }
-  request.showDialog = mode == GIMP_RUN_INTERACTIVE;
+  call.steps.flats = procedure.flatsLayer ? pipeline::FlatsOutput::kFlatsOnly : pipeline::FlatsOutput::kNone;
 
   const host::PluginModule module(host::FindModulePath());
   const std::optional<DrawableArea> area = SelectedArea(params[kImage].data.d_image, params[kDrawable].data.d_drawable);
-  if (!area) return Fail(GIMP_PDB_EXECUTION_ERROR, "the selection does not touch the drawable; nothing was flatted");
-  if (flatsLayer && !gimp_item_is_layer(area->drawable))
-    return Fail(GIMP_PDB_EXECUTION_ERROR, "Tessel Flats puts its flats under a layer; choose a layer, not a channel "
-                                          "or a mask");
+  if (!area) return Fail(GIMP_PDB_EXECUTION_ERROR, kOutsideSelection);
+  if (procedure.flatsLayer && !gimp_item_is_layer(area->drawable)) return Fail(GIMP_PDB_EXECUTION_ERROR, kFlatsNeedALayer);
   io::ImageFile page{ReadPixels(*area), area->imageMode, area->alpha, {}};
 
-  host::FilterSession session(module);
-  session.RestoreParameterBlock(LastValues());
-  UseImageProfile(area->image, session.host().colorServices());
-  session.host().progress().OnProgress(ProgressBar());
-  host::FilterTexts texts;
-  pipeline::PageTimings unused;
-  const pipeline::PassResult pass = pipeline::RunPagePass(
-      session, page, request, {flatsLayer ? pipeline::FlatsOutput::kFlatsOnly : pipeline::FlatsOutput::kNone}, unused);
-  const std::string said = texts.Collect();
+  call.parameterBlock = LastValues();
+  call.profile = ImageProfile(area->image);
+  ProgressBar bar([] { gimp_progress_init("Tessel"); }, [](double done) { gimp_progress_update(done); });
+  call.progress = bar.Drawable(0, 1);
+  const PageCallResult result = RunPageCall(module, page, call);
   gimp_progress_end();
 
-  if (!said.empty()) gimp_message(said.c_str());
-  if (pass.report.result == userCanceledErr) return GIMP_PDB_CANCEL;
-  if (pass.report.result != noErr) {
-    const std::string failure = host::FailureText(pass.report.result) + "; the image was left as it was";
-    return said.empty() ? Fail(GIMP_PDB_EXECUTION_ERROR, failure) : GIMP_PDB_EXECUTION_ERROR;
-  }
-  if (flatsLayer) AddLayerBelow(*area, kFlatsLayerName, page.pixels);
+  if (!result.message.empty()) gimp_message(result.message.c_str());
+  if (result.outcome == PageCallResult::Outcome::kCancelled) return GIMP_PDB_CANCEL;
+  if (result.outcome == PageCallResult::Outcome::kFailed) return GIMP_PDB_EXECUTION_ERROR;
+  if (procedure.flatsLayer) AddLayerBelow(*area, kFlatsLayerName, page.pixels);
   else WritePixels(*area, page.pixels);
-  KeepLastValues(session.ParameterBlock());
+  KeepLastValues(result.parameterBlock);
   if (mode != GIMP_RUN_NONINTERACTIVE) gimp_displays_flush();
   return GIMP_PDB_SUCCESS;
 }
 
 }  // namespace
 
-GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count, bool flatsLayer) {
+GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count, const Procedure& procedure) {
   // Errors are values here: no exception crosses into GIMP's C callback.
   try {
-    return Run(mode, params, count, flatsLayer);
+    return Run(mode, params, count, procedure);
   } catch (const std::exception& e) {
     return Fail(GIMP_PDB_EXECUTION_ERROR, e.what());
   }

@@ -1,8 +1,10 @@
-// One call of plug-in-tessel: the drawable through the Tessel module, hosted
-// by the host library exactly as `tessel run` hosts it.
+// One call of a Tessel procedure in GIMP 2.10: the drawable through the
+// Tessel module, hosted by the host library exactly as `tessel run` hosts it.
 #pragma once
 
 #include <libgimp/gimp.h>
+
+#include "gimp/Procedures.h"
 
 namespace tessel::gimp {
 
@@ -10,8 +12,6 @@ namespace tessel::gimp {
 // values. With last values: their parameter block, no dialog. Non-
 // interactive: `params` (the procedure's arguments) replayed as an action.
 // Every failure is shown with gimp_message and leaves the image as it was.
-// With `flatsLayer` the drawable stays as it was and the flats (as
-// `tessel run --flats-only` makes them) go on a new layer under it.
-GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count, bool flatsLayer);
+GimpPDBStatusType RunTessel(GimpRunMode mode, const GimpParam* params, gint count, const Procedure& procedure);
 
 }  // namespace tessel::gimp
