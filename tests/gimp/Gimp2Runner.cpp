@@ -1,0 +1,66 @@
+// The cases in GIMP 2.10: one Script-Fu batch command each, in
+// gimp-console-2.10, then one that quits.
+#include <fstream>
+#include <string>
+
+#include "tests/gimp/GimpCases.h"
+
+namespace tessel::test {
+
+namespace {
+
+namespace fs = boost::filesystem;
+
+std::string Scheme(const ArgumentValue& value) {
+  struct Writer {
+    std::string operator()(bool on) const { return on ? "1" : "0"; }
+    std::string operator()(int number) const { return std::to_string(number); }
+    std::string operator()(const std::string& text) const { return "\"" + text + "\""; }
+    std::string operator()(const Rgb& c) const {
+      return "'(" + std::to_string(c.red) + " " + std::to_string(c.green) + " " + std::to_string(c.blue) + ")";
+    }
+  };
+  return std::visit(Writer{}, value);
+}
+
+std::string Command(const std::vector<Job>& jobs, const fs::path& work, const fs::path& home) {
+  std::ofstream(work / "gimprc") << "(plug-in-path \"${gimp_dir}/plug-ins:${gimp_plug_in_dir}/plug-ins:"
+                                 << TESSEL_GIMP_PLUGIN_PATH << "\")\n";
+  // Each batch command is evaluated afresh: each case loads the helper.
+  std::ofstream(work / "helper.scm")
+      << "(define (tessel-case in out selection mode procedure saved-layer arguments)\n"
+         "  (let* ((image (car (gimp-file-load RUN-NONINTERACTIVE in in)))\n"
+         "         (drawable (car (gimp-image-get-active-drawable image))))\n"
+         "    (if (pair? selection) (apply gimp-image-select-rectangle\n"
+         "                                 (append (list image CHANNEL-OP-REPLACE) selection)))\n"
+         "    (apply procedure (append (list mode image drawable) arguments))\n"
+         "    (let ((saved (if (string=? saved-layer \"\") drawable\n"
+         "                     (car (gimp-image-get-layer-by-name image saved-layer)))))\n"
+         "      (file-png-save2 RUN-NONINTERACTIVE image saved out out 0 6 0 0 0 0 0 0 1))\n"
+         "    (gimp-image-delete image)))\n";
+  const std::string helper = "(load " + Quoted(work / "helper.scm") + ")\n";
+  std::string command = "GIMP2_DIRECTORY=" + Quoted(home / "gimp-2.10") +
+                        " timeout 600 gimp-console-2.10 -i -d -f -g " + Quoted(work / "gimprc");
+  for (const Job& job : jobs) {
+    const Case& c = *job.c;
+    const std::string selection =
+        c.selection ? "'(" + std::to_string(c.selection->x) + " " + std::to_string(c.selection->y) + " " +
+                          std::to_string(c.selection->width) + " " + std::to_string(c.selection->height) + ")"
+                    : "'()";
+    std::string arguments;
+    for (const Argument& argument : c.arguments) arguments += " " + Scheme(argument.value);
+    const fs::path script = work / (c.name + ".scm");
+    std::ofstream(script) << helper << "(tessel-case " << Quoted(job.in) << " " << Quoted(job.outs.front()) << " " << selection
+                          << " " << (c.lastValues ? "RUN-WITH-LAST-VALS" : "RUN-NONINTERACTIVE") << " "
+                          << c.procedure << " " << Quoted(c.savedLayer) << " (list" << arguments << "))\n";
+    command += " -b '(load " + Quoted(script) + ")'";
+  }
+  return command + " -b '(gimp-quit 0)'";
+}
+
+}  // namespace
+
+const GimpRunner kRunner = {2, "batch command executed successfully", "batch command experienced an execution error",
+                            false, Command};
+
+}  // namespace tessel::test
