@@ -31,11 +31,11 @@ const std::vector<ProcedureArgument>& Table() {
       {"flag-size", "Flag si_ze", "Largest region size that is flagged", &Record::flagSize},
       {"join", "_Join small regions", "Merge regions no larger than join-size into a neighbour", &Record::joinAreas},
       {"join-size", "Join s_ize", "Largest region size that is joined", &Record::joinSize},
-      {"size-by-area", "Size by _area", "Measure a region by its pixel count (on) or by its width and height (off)",
+      {"size-by-area", "Size _by area", "Measure a region by its pixel count (on) or by its width and height (off)",
        &Record::measureByArea},
       {"distinct", "_Distinct neighbours", "Recolour the flats so that no neighbouring regions share a colour",
        &Steps::distinct},
-      {"close-gaps", "_Close gaps",
+      {"close-gaps", "Clo_se gaps",
        "Close gaps in the line art up to this many pixels wide before flatting, so that an outline that does not "
        "quite close keeps its own colour (0: off)",
        &Steps::closeGaps},
