@@ -1,6 +1,6 @@
 #include "gimp/gimp2/DrawablePixels.h"
 
-#include "interface/PhotoshopHost.h"
+#include "gimp/LibGimp.h"
 
 namespace tessel::gimp {
 
@@ -8,13 +8,7 @@ std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable) {
   if (gimp_image_get_precision(image) != GIMP_PRECISION_U8_GAMMA)
     throw DrawableError(
         "Tessel works on 8-bit images; convert this one with Image > Precision > 8 bit integer (perceptual gamma)");
-  DrawableArea area;
-  area.image = image;
-  area.drawable = drawable;
-  if (!gimp_drawable_mask_intersect(drawable, &area.x, &area.y, &area.width, &area.height)) return std::nullopt;
-  area.imageMode = gimp_drawable_is_gray(drawable) ? plugInModeGrayScale : plugInModeRGBColor;
-  area.alpha = gimp_drawable_has_alpha(drawable);
-  return area;
+  return SelectedArea<DrawableArea>(image, drawable);
 }
 
 namespace {

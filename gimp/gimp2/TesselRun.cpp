@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "gimp/ImageProfile.h"
+#include "gimp/LibGimp.h"
 #include "gimp/PageCall.h"
 #include "gimp/ProgressBar.h"
 #include "gimp/gimp2/DrawablePixels.h"

@@ -30,16 +30,6 @@ GeglRectangle Rectangle(const DrawableArea& area) { return {area.x, area.y, area
 
 }  // namespace
 
-std::optional<DrawableArea> SelectedArea(GimpImage* image, GimpDrawable* drawable) {
-  DrawableArea area;
-  area.image = image;
-  area.drawable = drawable;
-  if (!gimp_drawable_mask_intersect(drawable, &area.x, &area.y, &area.width, &area.height)) return std::nullopt;
-  area.imageMode = gimp_drawable_is_gray(drawable) ? plugInModeGrayScale : plugInModeRGBColor;
-  area.alpha = gimp_drawable_has_alpha(drawable);
-  return area;
-}
-
 AreaPixels ReadPixels(const DrawableArea& area) {
   const int planes = (area.imageMode == plugInModeGrayScale ? 1 : 3) + (area.alpha ? 1 : 0);
   AreaPixels pixels{base::ImageBuffer({area.width, area.height, planes}), {}};

@@ -20,10 +20,6 @@ struct DrawableArea {
   bool alpha = false;                        // the last plane is the layer's transparency
 };
 
-// The part of `drawable` the selection touches (the whole drawable without
-// one); nothing when it touches none.
-std::optional<DrawableArea> SelectedArea(GimpImage* image, GimpDrawable* drawable);
-
 struct AreaPixels {
   // What the filter sees: in an image of more than 8 bits per channel, each
   // channel's high byte of its 16-bit value, as `tessel run` reads a 16-bit

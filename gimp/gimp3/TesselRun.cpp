@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/ParamItems.h"
-#include "gimp/ImageProfile.h"
+#include "gimp/LibGimp.h"
 #include "gimp/PageCall.h"
 #include "gimp/ProgressBar.h"
 #include "gimp/Procedures.h"
@@ -100,7 +100,7 @@ GimpValueArray* Run(GimpProcedure* procedure, GimpRunMode mode, GimpImage* image
       tell(kGroupLeft);
       continue;
     }
-    const std::optional<DrawableArea> area = SelectedArea(image, drawables[i]);
+    const std::optional<DrawableArea> area = SelectedArea<DrawableArea>(image, drawables[i]);
     if (!area) {
       tell(kOutsideSelection);
       continue;
