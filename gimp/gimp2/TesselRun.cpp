@@ -59,7 +59,8 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, con
   const host::PluginModule module(host::FindModulePath());
   const std::optional<DrawableArea> area = SelectedArea(params[kImage].data.d_image, params[kDrawable].data.d_drawable);
   if (!area) return Fail(GIMP_PDB_EXECUTION_ERROR, kOutsideSelection);
-  if (procedure.flatsLayer && !gimp_item_is_layer(area->drawable)) return Fail(GIMP_PDB_EXECUTION_ERROR, kFlatsNeedALayer);
+  if (procedure.flatsLayer && !gimp_item_is_layer(area->drawable))
+    return Fail(GIMP_PDB_EXECUTION_ERROR, kFlatsNeedALayer);
   io::ImageFile page{ReadPixels(*area), area->imageMode, area->alpha, {}};
 
   call.parameterBlock = LastValues();

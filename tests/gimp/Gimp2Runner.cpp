@@ -50,8 +50,8 @@ std::string Command(const std::vector<Job>& jobs, const fs::path& work, const fs
     std::string arguments;
     for (const Argument& argument : c.arguments) arguments += " " + Scheme(argument.value);
     const fs::path script = work / (c.name + ".scm");
-    std::ofstream(script) << helper << "(tessel-case " << Quoted(job.in) << " " << Quoted(job.outs.front()) << " " << selection
-                          << " " << (c.lastValues ? "RUN-WITH-LAST-VALS" : "RUN-NONINTERACTIVE") << " "
+    std::ofstream(script) << helper << "(tessel-case " << Quoted(job.in) << " " << Quoted(job.outs.front()) << " "
+                          << selection << " " << (c.lastValues ? "RUN-WITH-LAST-VALS" : "RUN-NONINTERACTIVE") << " "
                           << c.procedure << " " << Quoted(c.savedLayer) << " (list" << arguments << "))\n";
     command += " -b '(load " + Quoted(script) + ")'";
   }

@@ -50,7 +50,7 @@ std::string Command(const std::vector<Job>& jobs, const fs::path& work, const fs
         {"name", c.name},         {"in", job.in.string()},        {"outs", outs},
         {"selection", selection}, {"procedure", c.procedure},     {"arguments", arguments},
         {"layers", c.layers},     {"in_group", c.inGroup},        {"saved_layer", c.savedLayer},
-        {"refused", !c.refusal.empty()}};
+        {"float", c.floatingPoint}, {"refused", !c.refusal.empty()}};
     const fs::path file = work / (c.name + ".json");
     std::ofstream(file) << description.dump(2);
     command += " -b 'exec(open(\"" + helper + "\").read()); tessel_case(\"" + file.string() + "\")'";

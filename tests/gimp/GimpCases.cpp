@@ -11,9 +11,9 @@ namespace {
 constexpr int64_t kWidth = 240, kHeight = 180;
 constexpr Selection kSelection{37, 21, 150, 110};
 
-const std::vector<std::string> kPaletteOptions = {"--palette",  "Comic.aco", "--flag",      "--flag-color",
-                                                  "0,255,0",    "--flag-size", "30",        "--join",
-                                                  "--join-size", "12",        "--size-by", "area"};
+const std::vector<std::string> kPaletteOptions = {"--palette", "Comic.aco", "--flag", "--flag-color", "0,255,0",
+                                                  "--flag-size", "30", "--join", "--join-size", "12",
+                                                  "--size-by", "area"};
 
 Case GimpThree(Case c) {
   c.gimps = Gimps::kGimp3;
@@ -73,6 +73,10 @@ std::vector<Case> CasesOf(int version) {
   Case sixteen = GimpThree({"sixteen-bits", 3, Arguments(), {}});
   sixteen.sixteenBits = true;
   all.push_back(sixteen);
+  Case floating = sixteen;
+  floating.name = "floating-point";
+  floating.floatingPoint = true;
+  all.push_back(floating);
   Case two = GimpThree({"two-layers", 4, Arguments({{"join", true}}), {"--join"}});
   two.layers = 2;
   all.push_back(two);
@@ -87,8 +91,7 @@ std::vector<Case> CasesOf(int version) {
   left.refusal = "a group layer shows the pixels of the layers in it and was left as it is";
   all.push_back(left);
 
-  // A grey page under the anti-aliased test: the filter's own message. Last:
-  // GIMP 2.10 runs on after the batch command that fails with it.
+  // A grey page under the anti-aliased test: the filter's own message.
   Case refused{"refused", 1, Arguments(), {}};
   refused.refusal = "No paint colour can be told apart from the colour to fill.";
   all.push_back(refused);

@@ -46,6 +46,7 @@ struct Case {
   bool lastValues = false;    // run as Repeat does, with the last values
   std::string savedLayer{};   // the layer saved, by name; none: each drawable flatted
   bool sixteenBits = false;   // the page is a 16-bit file
+  bool floatingPoint = false; // GIMP holds it in 32-bit floating point (saving it with 16 bits)
   int layers = 1;             // copies of the page's layer, flatted in one call
   bool inGroup = false;       // the page's layer is put in a group layer, which is called
   std::string refusal{};      // the plug-in is to refuse it, saying this; nothing is saved

@@ -1,7 +1,8 @@
 """One case of the GIMP 3 plug-in test, run by python-fu-eval in a headless
 GIMP 3 (see Gimp3Runner.cpp): loads the page, makes the layers the case
 asks for, calls the procedure as a script would and saves each drawable it
-flatted (or the layer it added) alone, in the image's precision. A call
+flatted (or the layer it added) alone, in the image's precision (16 bits
+for floating point). A call
 that fails, or that succeeds where the case expects a refusal, raises, so
 that the batch command fails with it."""
 import json
@@ -44,6 +45,8 @@ def tessel_case(path):
     with open(path, encoding="utf-8") as text:
         case = json.load(text)
     image = Gimp.file_load(Gimp.RunMode.NONINTERACTIVE, Gio.File.new_for_path(case["in"]))
+    if case["float"]:
+        image.convert_precision(Gimp.Precision.FLOAT_NON_LINEAR)
     drawables = [image.get_layers()[0]]
     for _ in range(1, case["layers"]):
         copy = drawables[0].copy()
