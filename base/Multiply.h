@@ -1,5 +1,6 @@
 // Multiply blending of bytes where 255 is paper white: what the flats, the
-// merged output and every layered file's composite are made with.
+// merged output and every layered file's composite are made with; and a
+// colour of some coverage laid over that paper.
 #pragma once
 
 #include <cstdint>
@@ -12,5 +13,11 @@ inline uint8_t MultiplyBytes(unsigned a, unsigned b) {
   const unsigned t = a * b + 128;
   return static_cast<uint8_t>((t + (t >> 8)) >> 8);
 }
+
+// Colour byte `c` with coverage (alpha) `a` over white paper, as an editor
+// shows a layer over paper: round(c * a / 255 + 255 * (255 - a) / 255),
+// exactly, as the paper's part is whole. Fully transparent is white whatever
+// `c` holds; opaque is `c`.
+inline uint8_t OverPaper(unsigned c, unsigned a) { return static_cast<uint8_t>(MultiplyBytes(c, a) + 255 - a); }
 
 }  // namespace tessel::base

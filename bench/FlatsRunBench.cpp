@@ -1,10 +1,12 @@
 // The whole `tessel run` on a 32 MP comic page, plain, with flats, with
 // distinct flats, to layered files and with gap closing, each a child process
 // as a user runs it: wall time against the plain run, and peak memory against
-// the decoded page (3 bytes a pixel).
+// the decoded page (3 bytes a pixel); and the flats of the same line art as an
+// ink layer against its opaque twins.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,26 @@ class Scratch {
     fs::create_directories(mFolder / "config");
     io::ImageFile page{tessel::bench::DrawFlatsPage(), plugInModeRGBColor, false, {}};
     io::SaveImageFile(page, pagePath());
+    // The line art as black ink whose coverage is its darkness, black under
+    // full transparency as Krita leaves it; and that ink over white paper,
+    // with transparency and without.
+    base::ImageBuffer ink({page.pixels.width(), page.pixels.height(), 4, base::PlaneLayout::Interleaved, 0});
+    base::ImageBuffer paper(ink.geometry());
+    for (int64_t y = 0; y < ink.height(); ++y)
+      for (int64_t x = 0; x < ink.width(); ++x) {
+        const uint8_t level = page.pixels.at(x, y, 0);
+        ink.at(x, y, 3) = static_cast<uint8_t>(255 - level);
+        for (int p = 0; p < 3; ++p) paper.at(x, y, p) = level;
+        paper.at(x, y, 3) = 255;
+      }
+    for (auto [pixels, name] : {std::pair{&ink, "ink.png"}, {&paper, "paper-rgba.png"}}) {
+      io::ImageFile file{std::move(*pixels), plugInModeRGBColor, true, {}};
+      io::SaveImageFile(file, path(name));
+    }
+    for (int64_t y = 0; y < page.pixels.height(); ++y)
+      for (int64_t x = 0; x < page.pixels.width(); ++x)
+        for (int p = 1; p < 3; ++p) page.pixels.at(x, y, p) = page.pixels.at(x, y, 0);
+    io::SaveImageFile(page, path("paper-rgb.png"));
   }
   ~Scratch() {
     boost::system::error_code ignored;
@@ -46,9 +68,9 @@ const Scratch& Page() {
   return scratch;
 }
 
-tessel::bench::TimedRun RunTessel(const char* output, const std::vector<std::string>& extra) {
-  std::vector<std::string> arguments = {TESSEL_BINARY_DIR "/tessel", "run", Page().pagePath(), "-o",
-                                        Page().path(output)};
+tessel::bench::TimedRun RunTessel(const char* output, const std::vector<std::string>& extra,
+                                 const std::string& input = Page().pagePath()) {
+  std::vector<std::string> arguments = {TESSEL_BINARY_DIR "/tessel", "run", input, "-o", Page().path(output)};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
   return tessel::bench::RunTimed(arguments, {"XDG_CONFIG_HOME=" + Page().config()});
 }
@@ -57,32 +79,45 @@ struct RunKind {
   const char* name;  // of its counters
   const char* output;
   std::vector<std::string> options;
+  std::string input = Page().pagePath();
+};
+
+// Each kind's wall time summed over the iterations, and its peak memory.
+struct Turns {
+  std::vector<double> seconds, peak;
 };
 
 // The runs take turns within each iteration, so that a machine whose load
-// changes over the benchmark weighs on each alike. Timed: the run with flats
-// under the lines.
+// changes over the benchmark weighs on each alike; the iteration is timed by
+// `kinds[timed]`. Nothing when a run failed: the benchmark is then skipped.
+std::optional<Turns> TakeTurns(benchmark::State& state, const std::vector<RunKind>& kinds, size_t timed) {
+  Turns turns{std::vector<double>(kinds.size(), 0), std::vector<double>(kinds.size(), 0)};
+  for (auto _ : state) {
+    for (size_t k = 0; k < kinds.size(); ++k) {
+      const tessel::bench::TimedRun run = RunTessel(kinds[k].output, kinds[k].options, kinds[k].input);
+      if (!run.ok) {
+        state.SkipWithError("tessel run failed");
+        return std::nullopt;
+      }
+      turns.seconds[k] += run.seconds;
+      turns.peak[k] = std::max(turns.peak[k], run.peakBytes);
+      if (k == timed) state.SetIterationTime(run.seconds);
+    }
+  }
+  return turns;
+}
+
+// Timed: the run with flats under the lines.
 void BM_FlatsAgainstPlainRun(benchmark::State& state) {
-  Page();
   const std::vector<RunKind> kinds = {{"plain", "out.png", {}},
                                       {"under_lines", "out.png", {"--under-lines"}},
                                       {"flats_only", "out.png", {"--flats-only"}},
                                       {"distinct", "out.png", {"--distinct"}},
                                       {"psd", "out.psd", {}},
                                       {"ora", "out.ora", {}}};
-  std::vector<double> seconds(kinds.size(), 0), peak(kinds.size(), 0);
-  for (auto _ : state) {
-    for (size_t k = 0; k < kinds.size(); ++k) {
-      const tessel::bench::TimedRun run = RunTessel(kinds[k].output, kinds[k].options);
-      if (!run.ok) {
-        state.SkipWithError("tessel run failed");
-        return;
-      }
-      seconds[k] += run.seconds;
-      peak[k] = std::max(peak[k], run.peakBytes);
-      if (k == 1) state.SetIterationTime(run.seconds);
-    }
-  }
+  const std::optional<Turns> turns = TakeTurns(state, kinds, 1);
+  if (!turns) return;
+  const std::vector<double> &seconds = turns->seconds, &peak = turns->peak;
   state.counters["plain_s"] = seconds[0] / static_cast<double>(state.iterations());
   for (size_t k = 0; k < kinds.size(); ++k) {
     const std::string name = kinds[k].name;
@@ -113,5 +148,25 @@ void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
   state.counters["close_gaps_x_plain"] = closing / plain;
 }
 BENCHMARK(BM_CloseGapsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+
+// --flats-only on the line art as an ink layer against the same run on its
+// opaque twins, the ink over white paper with transparency (the same file's
+// layout: what laying it over paper costs) and without, taking turns likewise.
+// Timed: the ink layer's run. Peak memory against the ink's decoded page (4
+// bytes a pixel).
+void BM_InkLayerAgainstOpaqueTwin(benchmark::State& state) {
+  std::vector<RunKind> kinds;
+  for (const char* page : {"ink.png", "paper-rgba.png", "paper-rgb.png"})
+    kinds.push_back({page, "out.png", {"--flats-only"}, Page().path(page)});
+  const std::optional<Turns> turns = TakeTurns(state, kinds, 0);
+  if (!turns) return;
+  const std::vector<double> &seconds = turns->seconds, &peak = turns->peak;
+  state.counters["ink_s"] = seconds[0] / static_cast<double>(state.iterations());
+  state.counters["ink_x_opaque_rgba"] = seconds[0] / seconds[1];
+  state.counters["ink_x_opaque_rgb"] = seconds[0] / seconds[2];
+  state.counters["ink_peak_x_page"] = peak[0] / (kDecodedBytes / 3 * 4);
+  state.counters["opaque_rgba_peak_x_page"] = peak[1] / (kDecodedBytes / 3 * 4);
+}
+BENCHMARK(BM_InkLayerAgainstOpaqueTwin)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "bench/FlatsPage.h"
 #include "bench/ParameterBlock.h"
 #include "flats/Compose.h"
+#include "flats/InkOverPaper.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
@@ -58,6 +59,23 @@ void BM_KeepPage(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(pipeline::KeepPage(Page().asRead).data());
 }
 BENCHMARK(BM_KeepPage)->Unit(benchmark::kMillisecond);
+
+// The line art as black ink on transparency laid over paper, in place, the
+// ink put back between passes.
+void BM_InkOverPaper(benchmark::State& state) {
+  base::ImageBuffer ink({kFlatsPageWidth, kFlatsPageHeight, 4, base::PlaneLayout::Interleaved, 0});
+  for (int64_t y = 0; y < kFlatsPageHeight; ++y)
+    for (int64_t x = 0; x < kFlatsPageWidth; ++x) ink.at(x, y, 3) = static_cast<uint8_t>(255 - Page().asRead.at(x, y, 0));
+  base::ImageBuffer page = pipeline::KeepPage(ink);
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::memcpy(page.data(), ink.data(), static_cast<size_t>(ink.sizeBytes()));
+    state.ResumeTiming();
+    flats::InkOverPaper(page);
+    benchmark::DoNotOptimize(page.data());
+  }
+}
+BENCHMARK(BM_InkOverPaper)->Unit(benchmark::kMillisecond);
 
 void BM_ChangedPixels(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(flats::ChangedPixels(Page().asRead, Page().result).empty());

@@ -92,7 +92,8 @@ int Flat(const tessel_image* page, const tessel_image* result, const char* const
     NoDisplay noWindows;
     host::FilterTexts texts;
     pass.emplace(pipeline::RunPagePass(session, pixels, request,
-                                       {settings.flats, settings.distinct, settings.closeGaps}, unused));
+                                       {settings.flats, settings.distinct, settings.closeGaps, settings.overPaper},
+                                       unused));
     said = texts.Collect();
   }
   if (pass->report.result != noErr)

@@ -48,8 +48,10 @@ const char* tessel_version(void);
 /* Flats `page` with `options`, the options of `tessel run` given one string
  * each as on its command line, for instance
  *   {"--palette", "Comic.aco", "--join", "--join-size", "30", "--flats-only"}:
- * the filter's parameters, --action FILE, --presets DIR, and the flats options
- * --under-lines, --flats-only, --distinct and --close-gaps PX. `options` may
+ * the filter's parameters, --action FILE, --presets DIR, the flats options
+ * --under-lines, --flats-only, --distinct and --close-gaps PX, and
+ * --over-paper. A page with transparency (line art on a layer of its own) is
+ * read over white paper for flats, which come back opaque. `options` may
  * be null when `option_count` is 0.
  *
  * The result goes into `result` when it is not null (the same width, height

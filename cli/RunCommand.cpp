@@ -218,6 +218,7 @@ class Reporter {
       int used = std::snprintf(flats, sizeof flats, "; flats: keep page %.3f s, regions %.3f s, under lines %.3f s",
                                t.keep, t.regions, t.underLines);
       if (t.distinct > 0) used += std::snprintf(flats + used, sizeof flats - used, ", distinct %.3f s", t.distinct);
+      if (t.overPaper > 0) used += std::snprintf(flats + used, sizeof flats - used, ", over paper %.3f s", t.overPaper);
       if (pipeline::MergesOver(mFlats) && !mLayered)
         used += std::snprintf(flats + used, sizeof flats - used, ", multiply %.3f s", t.multiply);
       if (mLayered)

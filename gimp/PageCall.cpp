@@ -45,6 +45,7 @@ PageCallResult RunPageCall(const host::PluginModule& module, io::ImageFile& page
   } else {
     result.outcome = PageCallResult::Outcome::kDone;
     if (pass.distinct) said("distinct flats: " + pipeline::DescribeDistinct(*pass.distinct));
+    if (pass.inkLeftAsItWas) said(kInkLeftAsItWas);
   }
   result.recorded = pass.report.recorded;
   result.parameterBlock = session.ParameterBlock();

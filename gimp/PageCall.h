@@ -49,5 +49,10 @@ PageCallResult RunPageCall(const host::PluginModule& module, io::ImageFile& page
 inline constexpr const char* kOutsideSelection = "the selection does not touch the drawable; nothing was flatted";
 inline constexpr const char* kFlatsNeedALayer =
     "Tessel Flats puts its flats under a layer; choose a layer, not a channel or a mask";
+// What a plain run tells of a layer with transparency it found nothing to
+// fill in: line art on a layer of its own, likely.
+inline constexpr const char* kInkLeftAsItWas =
+    "Nothing was filled on this layer with transparency. For line art on a layer of its own, Filters > Artistic > "
+    "Tessel Flats... reads it over white paper and adds the flats under it.";
 
 }  // namespace tessel::gimp

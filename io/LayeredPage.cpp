@@ -16,7 +16,9 @@ uint8_t LayeredPage::At(Layer layer, int64_t x, int64_t y, int plane) const {
       break;
   }
   const uint8_t under = flats.pixels.at(x, y, plane);
-  return plane < colourPlanes() ? base::MultiplyBytes(lines.at(x, y, plane), under) : under;
+  if (plane >= colourPlanes()) return under;
+  const uint8_t over = lines.at(x, y, plane);
+  return base::MultiplyBytes(flats.hasTransparency ? base::OverPaper(over, lines.at(x, y, planes() - 1)) : over, under);
 }
 
 void LayeredPage::PlaneRow(Layer layer, int64_t y, int plane, uint8_t* out) const {
@@ -24,6 +26,10 @@ void LayeredPage::PlaneRow(Layer layer, int64_t y, int plane, uint8_t* out) cons
   const int64_t step = source.columnBytes();
   const uint8_t* in = source.data() + y * source.rowBytes() + plane * source.planeBytes();
   if (layer == Layer::kComposite && plane < colourPlanes()) {
+    if (flats.hasTransparency) {
+      for (int64_t x = 0; x < width(); ++x) out[x] = At(layer, x, y, plane);
+      return;
+    }
     const uint8_t* over = lines.data() + y * lines.rowBytes() + plane * lines.planeBytes();
     for (int64_t x = 0; x < width(); ++x) out[x] = base::MultiplyBytes(over[x * step], in[x * step]);
     return;
@@ -34,12 +40,13 @@ void LayeredPage::PlaneRow(Layer layer, int64_t y, int plane, uint8_t* out) cons
 void LayeredPage::PixelRow(Layer layer, int64_t y, uint8_t* out) const {
   const base::ImageBuffer& source = layer == Layer::kLines ? lines : flats.pixels;
   const int count = planes();
-  if (source.columnBytes() != count) {
+  if (source.columnBytes() != count || (layer == Layer::kComposite && flats.hasTransparency)) {
     for (int64_t x = 0; x < width(); ++x)
       for (int p = 0; p < count; ++p) *out++ = At(layer, x, y, p);
     return;
   }
-  // Interleaved already: copied, or multiplied in one loop the compiler vectorises.
+  // Interleaved already: copied, or multiplied (with no transparency to lay
+  // over paper) in one loop the compiler vectorises.
   const uint8_t* in = source.data() + y * source.rowBytes();
   const size_t bytes = static_cast<size_t>(width() * count);
   if (layer != Layer::kComposite) {
@@ -48,8 +55,6 @@ void LayeredPage::PixelRow(Layer layer, int64_t y, uint8_t* out) const {
   }
   const uint8_t* over = lines.data() + y * lines.rowBytes();
   for (size_t i = 0; i < bytes; ++i) out[i] = base::MultiplyBytes(over[i], in[i]);
-  if (colourPlanes() == count) return;
-  for (size_t i = static_cast<size_t>(count - 1); i < bytes; i += static_cast<size_t>(count)) out[i] = in[i];
 }
 
 }  // namespace tessel::io

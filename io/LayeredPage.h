@@ -30,8 +30,10 @@ struct LayeredPage {
   int planes() const { return flats.pixels.planes(); }
   int colourPlanes() const { return planes() - (flats.hasTransparency ? 1 : 0); }
 
-  // The composite keeps the flats' transparency, which is the page's: the
-  // merged output of --under-lines, exactly.
+  // The composite is the lines, over white paper by their own transparency
+  // (if any), multiplied over the flats, with the flats' transparency: what
+  // an editor shows of the two layers, and the merged output of
+  // --under-lines, exactly.
   uint8_t At(Layer layer, int64_t x, int64_t y, int plane) const;
   // Row `y` of one plane, `width()` bytes.
   void PlaneRow(Layer layer, int64_t y, int plane, uint8_t* out) const;

@@ -200,8 +200,7 @@ void WritePsd(const LayeredPage& page, const std::string& path, LayeredTimings& 
     page.PlaneRow(Layer::kComposite, y, plane, row);
     if (!page.flats.hasTransparency || plane >= page.colourPlanes()) return;
     page.PlaneRow(Layer::kComposite, y, page.planes() - 1, alpha.data());
-    for (int64_t x = 0; x < page.width(); ++x)
-      row[x] = static_cast<uint8_t>(base::MultiplyBytes(row[x], alpha[x]) + 255 - alpha[x]);
+    for (int64_t x = 0; x < page.width(); ++x) row[x] = base::OverPaper(row[x], alpha[x]);
   };
   WriteRows(out, page, composite, planes, table);
   out.Close();

@@ -36,6 +36,10 @@ const std::vector<PageOption>& PageOptionList() {
        "Close gaps in the line art up to PX pixels wide, so that a shape whose outline does not quite close keeps "
        "its own colour; the closing strokes take their regions' colours (0: off)",
        &PageOptions::closeGaps, "PX", nullptr, 0, 64, true},
+      {"over-paper",
+       "Read a page with transparency (line art on a layer of its own) over white paper, as flats always read it, "
+       "in a plain run too; the result is opaque",
+       &PageOptions::overPaper, nullptr, "Flats"},
   };
   return kOptions;
 }
@@ -51,6 +55,7 @@ RunSettings SettingsFor(const PageOptions& options) {
   settings.flats = FlatsOf(options);
   settings.distinct = options.distinct;
   settings.closeGaps = options.closeGaps;
+  settings.overPaper = options.overPaper;
   if (!options.actionFile.empty()) {
     try {
       io::Action action = io::LoadActionFile(options.actionFile);

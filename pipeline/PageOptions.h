@@ -21,6 +21,7 @@ struct PageOptions {
   bool flatsOnly = false;   // the flats alone
   bool distinct = false;    // neighbouring regions recoloured apart (implies flats)
   int closeGaps = 0;        // the widest gap to close, in pixels; 0: none
+  bool overPaper = false;   // a page with transparency read over white paper in a plain run too
   base::ParamValues params;
 };
 

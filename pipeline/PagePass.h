@@ -20,12 +20,21 @@ struct PassSteps {
   FlatsOutput flats = FlatsOutput::kNone;
   bool distinct = false;  // flats recoloured apart (needs flats and a replayed action)
   int closeGaps = 0;      // the widest gap to close, in pixels; 0: none
+  // A page with transparency is read over white paper (see InkOverPaper.h)
+  // before flats or gap closing always, before a plain run when asked.
+  bool overPaper = false;
+  bool layers = false;  // the kept page is to be the ink again, for a layer of its own
 };
 
 struct PassResult {
   host::RunReport report;                    // the filter's run; nothing after it was done when it failed
-  std::optional<base::ImageBuffer> asRead;   // the page as read, kept when flats were made
+  // The page as read, kept when flats were made: as the filter was given it
+  // (over paper, when it had transparency), or with `layers` the ink itself.
+  std::optional<base::ImageBuffer> asRead;
   std::optional<DistinctSummary> distinct;
+  // A plain run on a page with transparency that the filter left as it was:
+  // line art on transparency, likely, which it reads as the editor hands it.
+  bool inkLeftAsItWas = false;
 };
 
 // What `tessel run` does beside the pass.

@@ -132,7 +132,8 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
         if (!overlapped) overlapped.emplace(*image, pending.temporaryPath(), true);
         overlapped->RowsFinal(rows);
       };
-    PassResult pass = RunPagePass(session, *image, request, {flats, settings.distinct, settings.closeGaps}, timings,
+    PassResult pass = RunPagePass(session, *image, request,
+                                  {flats, settings.distinct, settings.closeGaps, settings.overPaper, layered}, timings,
                                   std::move(overlap));
     if (pass.report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");
@@ -141,6 +142,10 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
     TimeStart(pass.report.calls, timings);
     std::string notice;
     if (pass.distinct) notice = input + ": distinct flats: " + DescribeDistinct(*pass.distinct);
+    if (pass.inkLeftAsItWas)
+      notice = input + ": nothing was filled on this page with transparency; if it is line art on a layer of its "
+                       "own, flat it with --flats-only, --under-lines or a .psd or .ora output, or run it with "
+                       "--over-paper, which read it over white paper";
     if (!layered) pass.asRead.reset();  // the writer's buffers need room more
 
     const auto writing = std::chrono::steady_clock::now();

@@ -26,6 +26,7 @@ struct RunSettings {
   FlatsOutput flats = FlatsOutput::kNone;
   bool distinct = false;  // neighbouring flats recoloured apart (see DistinctFlats.h)
   int closeGaps = 0;  // the widest gap in the line art to close, in pixels; 0: none
+  bool overPaper = false;  // a plain run reads a page with transparency over white paper too
 };
 
 struct PageHooks {
@@ -50,6 +51,7 @@ struct PageTimings {
   double underLines = 0;
   double multiply = 0;
   double distinct = 0;  // recolouring the regions apart
+  double overPaper = 0;  // a page with transparency laid over white paper
   // Layered files only: within `write`.
   io::LayeredTimings layered;
   // Gap closing only: finding and drawing the strokes, taking them out.

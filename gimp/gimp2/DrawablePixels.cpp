@@ -4,11 +4,14 @@
 
 namespace tessel::gimp {
 
-std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable) {
+std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable, bool canvas) {
   if (gimp_image_get_precision(image) != GIMP_PRECISION_U8_GAMMA)
     throw DrawableError(
         "Tessel works on 8-bit images; convert this one with Image > Precision > 8 bit integer (perceptual gamma)");
-  return SelectedArea<DrawableArea>(image, drawable);
+  if (!canvas) return SelectedArea<DrawableArea>(image, drawable);
+  Canvas whole{gimp_image_width(image), gimp_image_height(image)};
+  gimp_drawable_offsets(drawable, &whole.left, &whole.top);
+  return SelectedArea<DrawableArea>(image, drawable, whole);
 }
 
 namespace {

@@ -26,12 +26,17 @@ struct DrawableArea {
 };
 
 // The part of `drawable` the selection touches (the whole drawable without
-// one); nothing when it touches none. Throws DrawableError for an image that
-// is not 8-bit with the perceptual gamma, the only pixels the filter knows.
-std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable);
+// one); nothing when it touches none. With `canvas`, the part of the canvas
+// the selection covers instead, beyond the drawable's own bounds where they
+// are smaller: flats of a layer with transparency, which cover the canvas,
+// as the layer is paper where it has nothing. Throws DrawableError for an
+// image that is not 8-bit with the perceptual gamma, the only pixels the
+// filter knows.
+std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable, bool canvas = false);
 
 // The area's pixels, interleaved, in the drawable's own format (no colour
-// conversion). Throws base::ImageError when they cannot be held.
+// conversion), fully transparent beyond the drawable. Throws
+// base::ImageError when they cannot be held.
 base::ImageBuffer ReadPixels(const DrawableArea& area);
 
 // Writes `pixels` back as one undo step. Pixels outside the selection stay

@@ -57,7 +57,9 @@ GimpPDBStatusType Run(GimpRunMode mode, const GimpParam* params, gint count, con
   call.steps.flats = procedure.flatsLayer ? pipeline::FlatsOutput::kFlatsOnly : pipeline::FlatsOutput::kNone;
 
   const host::PluginModule module(host::FindModulePath());
-  const std::optional<DrawableArea> area = SelectedArea(params[kImage].data.d_image, params[kDrawable].data.d_drawable);
+  const gint32 drawable = params[kDrawable].data.d_drawable;
+  const std::optional<DrawableArea> area =
+      SelectedArea(params[kImage].data.d_image, drawable, procedure.flatsLayer && gimp_drawable_has_alpha(drawable));
   if (!area) return Fail(GIMP_PDB_EXECUTION_ERROR, kOutsideSelection);
   if (procedure.flatsLayer && !gimp_item_is_layer(area->drawable))
     return Fail(GIMP_PDB_EXECUTION_ERROR, kFlatsNeedALayer);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "gimp/LibGimp.h"
 #include "interface/PhotoshopHost.h"
 
 namespace tessel::gimp {
@@ -29,6 +30,13 @@ uint8_t HighByte(float component) {
 GeglRectangle Rectangle(const DrawableArea& area) { return {area.x, area.y, area.width, area.height}; }
 
 }  // namespace
+
+std::optional<DrawableArea> SelectedArea(GimpImage* image, GimpDrawable* drawable, bool canvas) {
+  if (!canvas) return SelectedArea<DrawableArea>(image, drawable);
+  Canvas whole{gimp_image_get_width(image), gimp_image_get_height(image)};
+  gimp_drawable_get_offsets(drawable, &whole.left, &whole.top);
+  return SelectedArea<DrawableArea>(image, drawable, whole);
+}
 
 AreaPixels ReadPixels(const DrawableArea& area) {
   const int planes = (area.imageMode == plugInModeGrayScale ? 1 : 3) + (area.alpha ? 1 : 0);

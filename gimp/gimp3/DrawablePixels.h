@@ -20,6 +20,11 @@ struct DrawableArea {
   bool alpha = false;                        // the last plane is the layer's transparency
 };
 
+// The part of `drawable` the selection touches (the whole drawable without
+// one); nothing when it touches none. With `canvas`, the part of the canvas
+// the selection covers instead, as gimp/LibGimp.h's SelectedArea says.
+std::optional<DrawableArea> SelectedArea(GimpImage* image, GimpDrawable* drawable, bool canvas);
+
 struct AreaPixels {
   // What the filter sees: in an image of more than 8 bits per channel, each
   // channel's high byte of its 16-bit value, as `tessel run` reads a 16-bit
@@ -30,7 +35,8 @@ struct AreaPixels {
   std::vector<float> wide;
 };
 
-// Throws base::ImageError when the pixels cannot be held.
+// Fully transparent beyond the drawable. Throws base::ImageError when the
+// pixels cannot be held.
 AreaPixels ReadPixels(const DrawableArea& area);
 
 // Writes the filter's result back through the shadow buffer, in the image's

@@ -100,7 +100,8 @@ GimpValueArray* Run(GimpProcedure* procedure, GimpRunMode mode, GimpImage* image
       tell(kGroupLeft);
       continue;
     }
-    const std::optional<DrawableArea> area = SelectedArea<DrawableArea>(image, drawables[i]);
+    const std::optional<DrawableArea> area =
+        SelectedArea(image, drawables[i], described.flatsLayer && gimp_drawable_has_alpha(drawables[i]));
     if (!area) {
       tell(kOutsideSelection);
       continue;

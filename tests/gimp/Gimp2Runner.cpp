@@ -23,14 +23,23 @@ std::string Scheme(const ArgumentValue& value) {
   return std::visit(Writer{}, value);
 }
 
+// '(x y width height), or '() for none.
+std::string List(const std::optional<Selection>& s) {
+  return s ? "'(" + std::to_string(s->x) + " " + std::to_string(s->y) + " " + std::to_string(s->width) + " " +
+                 std::to_string(s->height) + ")"
+           : std::string("'()");
+}
+
 std::string Command(const std::vector<Job>& jobs, const fs::path& work, const fs::path& home) {
   std::ofstream(work / "gimprc") << "(plug-in-path \"${gimp_dir}/plug-ins:${gimp_plug_in_dir}/plug-ins:"
                                  << TESSEL_GIMP_PLUGIN_PATH << "\")\n";
   // Each batch command is evaluated afresh: each case loads the helper.
   std::ofstream(work / "helper.scm")
-      << "(define (tessel-case in out selection mode procedure saved-layer arguments)\n"
+      << "(define (tessel-case in out selection layer mode procedure saved-layer arguments)\n"
          "  (let* ((image (car (gimp-file-load RUN-NONINTERACTIVE in in)))\n"
          "         (drawable (car (gimp-image-get-active-drawable image))))\n"
+         "    (if (pair? layer) (gimp-layer-resize drawable (caddr layer) (cadddr layer)\n"
+         "                                         (- (car layer)) (- (cadr layer))))\n"
          "    (if (pair? selection) (apply gimp-image-select-rectangle\n"
          "                                 (append (list image CHANNEL-OP-REPLACE) selection)))\n"
          "    (apply procedure (append (list mode image drawable) arguments))\n"
@@ -43,15 +52,12 @@ std::string Command(const std::vector<Job>& jobs, const fs::path& work, const fs
                         " timeout 600 gimp-console-2.10 -i -d -f -g " + Quoted(work / "gimprc");
   for (const Job& job : jobs) {
     const Case& c = *job.c;
-    const std::string selection =
-        c.selection ? "'(" + std::to_string(c.selection->x) + " " + std::to_string(c.selection->y) + " " +
-                          std::to_string(c.selection->width) + " " + std::to_string(c.selection->height) + ")"
-                    : "'()";
     std::string arguments;
     for (const Argument& argument : c.arguments) arguments += " " + Scheme(argument.value);
     const fs::path script = work / (c.name + ".scm");
     std::ofstream(script) << helper << "(tessel-case " << Quoted(job.in) << " " << Quoted(job.outs.front()) << " "
-                          << selection << " " << (c.lastValues ? "RUN-WITH-LAST-VALS" : "RUN-NONINTERACTIVE") << " "
+                          << List(c.selection) << " " << List(c.layerBounds) << " "
+                          << (c.lastValues ? "RUN-WITH-LAST-VALS" : "RUN-NONINTERACTIVE") << " "
                           << c.procedure << " " << Quoted(c.savedLayer) << " (list" << arguments << "))\n";
     command += " -b '(load " + Quoted(script) + ")'";
   }

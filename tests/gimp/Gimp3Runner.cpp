@@ -42,15 +42,17 @@ std::string Command(const std::vector<Job>& jobs, const fs::path& work, const fs
       nlohmann::json typed = Json(argument.value);
       arguments.push_back({argument.name, typed[0], typed[1]});
     }
-    nlohmann::json selection;
-    if (c.selection) selection = {c.selection->x, c.selection->y, c.selection->width, c.selection->height};
+    const auto list = [](const std::optional<Selection>& s) {
+      return s ? nlohmann::json{s->x, s->y, s->width, s->height} : nlohmann::json();
+    };
     std::vector<std::string> outs;
     for (const fs::path& out : job.outs) outs.push_back(out.string());
     const nlohmann::json description = {
-        {"name", c.name},         {"in", job.in.string()},        {"outs", outs},
-        {"selection", selection}, {"procedure", c.procedure},     {"arguments", arguments},
-        {"layers", c.layers},     {"in_group", c.inGroup},        {"saved_layer", c.savedLayer},
-        {"float", c.floatingPoint}, {"refused", !c.refusal.empty()}};
+        {"name", c.name},           {"in", job.in.string()},          {"outs", outs},
+        {"selection", list(c.selection)}, {"layer_bounds", list(c.layerBounds)},
+        {"procedure", c.procedure}, {"arguments", arguments},         {"layers", c.layers},
+        {"in_group", c.inGroup},    {"saved_layer", c.savedLayer},    {"float", c.floatingPoint},
+        {"refused", !c.refusal.empty()}};
     const fs::path file = work / (c.name + ".json");
     std::ofstream(file) << description.dump(2);
     command += " -b 'exec(open(\"" + helper + "\").read()); tessel_case(\"" + file.string() + "\")'";

@@ -61,6 +61,21 @@ std::vector<Case> CasesOf(int version) {
   flats.savedLayer = "Flats";
   all.push_back(flats);
 
+  // The flats of an ink layer smaller than the canvas cover the canvas,
+  // opaque; the filter itself finds nothing to fill on it and says where
+  // its flats are.
+  Case ink{"ink-layer", 4, Arguments(), {"--flats-only"}};
+  ink.procedure = "plug-in-tessel-flats";
+  ink.savedLayer = "Flats";
+  ink.ink = true;
+  ink.layerBounds = Selection{40, 30, 160, 120};
+  all.push_back(ink);
+  Case inkPlain{"ink-plain", 4, Arguments(), {}};
+  inkPlain.ink = true;
+  inkPlain.notice = "Nothing was filled on this layer with transparency. For line art on a layer of its own, "
+                    "Filters > Artistic > Tessel Flats...";
+  all.push_back(inkPlain);
+
   // GIMP 3: its flats procedure's own steps, images of more than 8 bits,
   // several drawables at once, group layers.
   Case steps = GimpThree(flats);
@@ -103,12 +118,17 @@ std::vector<Case> CasesOf(int version) {
   return cases;
 }
 
-io::ImageFile MakePage(int planes, uint32_t seed) {
+io::ImageFile MakePage(const Case& c, uint32_t seed) {
+  const int planes = c.planes;
   const int colourPlanes = planes == 4 ? 3 : planes;
   const testing::Page art = testing::DrawComicPage(kWidth, kHeight, colourPlanes, 6, seed);
   base::ImageBuffer pixels({kWidth, kHeight, planes});
   for (int64_t y = 0; y < kHeight; ++y)
     for (int64_t x = 0; x < kWidth; ++x) {
+      if (c.ink) {
+        pixels.at(x, y, 3) = static_cast<uint8_t>(255 - art.at(x, y, 0));
+        continue;
+      }
       for (int p = 0; p < colourPlanes; ++p) pixels.at(x, y, p) = art.at(x, y, p);
       // Opaque, clear and half-clear bands, crossing regions and lines.
       if (planes == 4) pixels.at(x, y, 3) = static_cast<uint8_t>(x < 60 ? 255 : x < 120 ? 0 : 96 + y % 64);

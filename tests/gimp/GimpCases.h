@@ -50,6 +50,9 @@ struct Case {
   int layers = 1;             // copies of the page's layer, flatted in one call
   bool inGroup = false;       // the page's layer is put in a group layer, which is called
   std::string refusal{};      // the plug-in is to refuse it, saying this; nothing is saved
+  bool ink = false;           // black ink whose transparency is its coverage, black too where it has none
+  std::optional<Selection> layerBounds{};  // the layer cut down to these, on the canvas
+  std::string notice{};       // the plug-in runs through leaving the page as it was, saying this
 };
 
 // Every case of the GIMP of `version` (2 or 3).
@@ -83,7 +86,7 @@ struct GimpRunner {
 extern const GimpRunner kRunner;
 
 // The page of a case, drawn from `seed`.
-io::ImageFile MakePage(int planes, uint32_t seed);
+io::ImageFile MakePage(const Case& c, uint32_t seed);
 io::ImageFile Crop(const io::ImageFile& page, const Selection& s);
 void Paste(io::ImageFile& page, const io::ImageFile& part, const Selection& s);
 

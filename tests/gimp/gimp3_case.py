@@ -48,6 +48,9 @@ def tessel_case(path):
     if case["float"]:
         image.convert_precision(Gimp.Precision.FLOAT_NON_LINEAR)
     drawables = [image.get_layers()[0]]
+    if case["layer_bounds"]:
+        x, y, width, height = case["layer_bounds"]
+        drawables[0].resize(width, height, -x, -y)
     for _ in range(1, case["layers"]):
         copy = drawables[0].copy()
         image.insert_layer(copy, None, 0)

@@ -1,6 +1,8 @@
 """The Krita plug-in in a real, headless Krita: kritarunner, with a private
-home where the plug-in is installed and enabled, flats a page; the exported
-flats layer must equal `tessel run --flats-only`'s output.
+home where the plug-in is installed and enabled, flats a page, and an ink
+layer (black on transparency) whose own bounds are smaller than the canvas;
+each exported flats layer must equal `tessel run --flats-only`'s output, the
+ink's opaque over the whole canvas.
 
 Usage: KritaPluginTest.py PLUGIN_SOURCE LIBTESSEL TESSEL PAGE PRESETS"""
 import os
@@ -39,13 +41,27 @@ def first_difference(a, b):
     return None
 
 
+def ink_layer(page, margin):
+    """The page's line art as black ink whose coverage is its darkness,
+    nothing within `margin` pixels of the edges."""
+    grey = Image.open(page).convert("L")
+    coverage = Image.new("L", grey.size, 0)
+    inner = (margin, margin, grey.width - margin, grey.height - margin)
+    coverage.paste(grey.crop(inner).point(lambda level: 255 - level), inner)
+    ink = Image.new("RGBA", grey.size, (0, 0, 0, 0))
+    ink.putalpha(coverage)
+    return ink
+
+
 with tempfile.TemporaryDirectory() as home:
     install_plugin(home)
-    page = os.path.join(home, "page.png")
+    page, ink = os.path.join(home, "page.png"), os.path.join(home, "ink.png")
     Image.open(PAGE).convert("RGBA").save(page)  # Krita's layers have transparency
-    flats, marker, reference = (os.path.join(home, name) for name in ("flats.png", "marker", "reference.png"))
+    ink_layer(PAGE, 150).save(ink)
+    flats, ink_flats, marker = (os.path.join(home, name) for name in ("flats.png", "ink-flats.png", "marker"))
     environment = dict(os.environ, HOME=home, QT_QPA_PLATFORM="offscreen", TESSEL_LIBRARY=LIBRARY,
                        TESSEL_CHECK_PAGE=page, TESSEL_CHECK_FLATS=flats, TESSEL_CHECK_MARKER=marker,
+                       TESSEL_CHECK_INK=ink, TESSEL_CHECK_INK_FLATS=ink_flats,
                        XDG_CONFIG_HOME=os.path.join(home, ".config"),
                        XDG_DATA_HOME=os.path.join(home, ".local", "share"), XDG_RUNTIME_DIR=home)
     # The plug-in's presets are the user's: the same swatches for both runs.
@@ -59,7 +75,12 @@ with tempfile.TemporaryDirectory() as home:
         outcome = f.read()
     if outcome != "ok":
         sys.exit("in Krita: " + outcome)
-    subprocess.run([TESSEL, "run", page, "-o", reference, "--flats-only", "--presets", PRESETS], check=True)
-    difference = first_difference(Image.open(flats).convert("RGBA"), Image.open(reference).convert("RGBA"))
-    if difference:
-        sys.exit("Krita's flats differ from tessel run --flats-only: " + difference)
+    for source, made in ((page, flats), (ink, ink_flats)):
+        reference = made + ".tessel.png"
+        subprocess.run([TESSEL, "run", source, "-o", reference, "--flats-only", "--presets", PRESETS], check=True)
+        ours = Image.open(made).convert("RGBA")
+        difference = first_difference(ours, Image.open(reference).convert("RGBA"))
+        if difference:
+            sys.exit("Krita's flats of %s differ from tessel run --flats-only: %s" % (source, difference))
+        if ours.getextrema()[3] != (255, 255):
+            sys.exit("Krita's flats of %s are not opaque: alpha from %d to %d" % ((source,) + ours.getextrema()[3]))

@@ -1,6 +1,6 @@
-"""Run inside kritarunner by KritaPluginTest.py: opens the page, flats its
-layer as Tools > Scripts > Tessel Flats... does with the dialog's default
-settings, and exports the new layer. kritarunner exits with 0 whatever
+"""Run inside kritarunner by KritaPluginTest.py: opens the page and the ink
+layer, flats each layer as Tools > Scripts > Tessel Flats... does with the
+dialog's default settings, and exports the new layers. kritarunner exits with 0 whatever
 happens, so the outcome is written to the marker file: "ok", or what failed."""
 import os
 import traceback
@@ -12,6 +12,7 @@ def run(*_):
     marker = os.environ["TESSEL_CHECK_MARKER"]
     try:
         problems = check(os.environ["TESSEL_CHECK_PAGE"], os.environ["TESSEL_CHECK_FLATS"])
+        problems += check_ink(os.environ["TESSEL_CHECK_INK"], os.environ["TESSEL_CHECK_INK_FLATS"])
     except Exception:
         problems = [traceback.format_exc()]
     with open(marker, "w") as out:
@@ -54,6 +55,30 @@ def check(page, flats_file):
         problems.append("the page's layer changed")
     # Krita 5.1's Node.save answers False even when it has written the file:
     # the file itself is the test driver's to judge.
+    flats.save(flats_file, document.xRes(), document.yRes(), InfoObject())
+    document.close()
+    return problems
+
+
+def check_ink(ink, flats_file):
+    """The flats of an ink layer whose own bounds lie inside the canvas must
+    cover the canvas."""
+    from tessel_krita import settings
+    from tessel_krita.layer import flat_layer
+
+    krita = Krita.instance()
+    document = krita.openDocument(ink)
+    document.setBatchmode(True)
+    node = document.topLevelNodes()[0]
+    canvas = (document.width(), document.height())
+    problems = []
+    bounds = node.bounds()
+    if bounds.width() >= canvas[0] or bounds.height() >= canvas[1]:
+        problems.append("the ink layer's bounds %s are not smaller than the canvas %s" % (bounds, canvas))
+    flats = flat_layer(document, node, settings.Settings().options())
+    document.waitForDone()
+    if (flats.bounds().width(), flats.bounds().height()) != canvas:
+        problems.append("the flats cover %s, not the canvas %s" % (flats.bounds(), canvas))
     flats.save(flats_file, document.xRes(), document.yRes(), InfoObject())
     document.close()
     return problems
