@@ -38,13 +38,15 @@ std::vector<Argument> Arguments(const std::vector<Argument>& changed) {
 }
 
 std::vector<Case> CasesOf(int version) {
+  const Case grey{"grey", 1, Arguments({{"anti-aliased", false}, {"tolerance", 8}}),
+                  {"--no-anti-aliased", "--tolerance", "8"}};
   std::vector<Case> all = {
       {"rgb-random", 3, Arguments(), {}},
       {"rgb-palette", 3,
        Arguments({{"palette", std::string("Comic.aco")}, {"flag", true}, {"flag-color", Rgb{0, 255, 0}},
                   {"flag-size", 30}, {"join", true}, {"join-size", 12}, {"size-by-area", true}}),
        kPaletteOptions},
-      {"grey", 1, Arguments({{"anti-aliased", false}, {"tolerance", 8}}), {"--no-anti-aliased", "--tolerance", "8"}},
+      grey,
       {"alpha", 4, Arguments(), {}},
       {"selection", 3, Arguments(), {}, kSelection},
   };
@@ -60,6 +62,12 @@ std::vector<Case> CasesOf(int version) {
   flats.procedure = "plug-in-tessel-flats";
   flats.savedLayer = "Flats";
   all.push_back(flats);
+  Case greyFlats = grey;
+  greyFlats.name = "grey-flats";
+  greyFlats.options.insert(greyFlats.options.begin(), "--flats-only");
+  greyFlats.procedure = flats.procedure;
+  greyFlats.savedLayer = flats.savedLayer;
+  all.push_back(greyFlats);
 
   // The flats of an ink layer smaller than the canvas cover the canvas,
   // opaque; the filter itself finds nothing to fill on it and says where
@@ -88,6 +96,10 @@ std::vector<Case> CasesOf(int version) {
   Case sixteen = GimpThree({"sixteen-bits", 3, Arguments(), {}});
   sixteen.sixteenBits = true;
   all.push_back(sixteen);
+  Case sixteenFlats = steps;
+  sixteenFlats.name = "sixteen-bits-flats";
+  sixteenFlats.sixteenBits = true;
+  all.push_back(sixteenFlats);
   Case floating = sixteen;
   floating.name = "floating-point";
   floating.floatingPoint = true;
