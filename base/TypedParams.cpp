@@ -1,11 +1,15 @@
 #include "base/TypedParams.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
+#include <stdexcept>
 
 #include "base/ParamItems.h"
 
@@ -44,7 +48,79 @@ bool ParseTriple(const std::string& text, int (&rgb)[3]) {
   return true;
 }
 
+constexpr double kMillimetresPerInch = 25.4;
+
+// Each unit as typed, and how many millimetres (or square millimetres) one is.
+struct UnitName {
+  TypedSize::Unit unit;
+  const char* name;
+  double millimetres;
+};
+constexpr UnitName kUnits[] = {
+    {TypedSize::Unit::kPixels, "px", 0},
+    {TypedSize::Unit::kMillimetres, "mm", 1},
+    {TypedSize::Unit::kInches, "in", kMillimetresPerInch},
+    {TypedSize::Unit::kPoints, "pt", kMillimetresPerInch / 72},
+    {TypedSize::Unit::kSquareMillimetres, "mm2", 1},
+    {TypedSize::Unit::kSquareInches, "in2", kMillimetresPerInch * kMillimetresPerInch},
+};
+
+const UnitName& NameOf(TypedSize::Unit unit) {
+  return *std::find_if(std::begin(kUnits), std::end(kUnits), [unit](const UnitName& u) { return u.unit == unit; });
+}
+
+// A size as typed, unchecked; nothing when it is none.
+std::optional<TypedSize> ParseSize(const std::string& text) {
+  // The unit: the longest name the text ends with; pixels when none does.
+  const UnitName* unit = nullptr;
+  for (const UnitName& candidate : kUnits) {
+    const size_t length = std::strlen(candidate.name);
+    if (text.size() > length && text.compare(text.size() - length, length, candidate.name) == 0 &&
+        (!unit || length > std::strlen(unit->name)))
+      unit = &candidate;
+  }
+  const std::string number = unit ? text.substr(0, text.size() - std::strlen(unit->name)) : text;
+  // No sign, and no space, which the conversions would pass over.
+  if (number.empty() || !(std::isdigit(static_cast<unsigned char>(number[0])) || number[0] == '.')) return std::nullopt;
+  TypedSize size;
+  size.unit = unit ? unit->unit : TypedSize::Unit::kPixels;
+  char* end = nullptr;
+  errno = 0;
+  size.amount = size.physical() ? std::strtod(number.c_str(), &end)
+                                : static_cast<double>(std::strtoll(number.c_str(), &end, 0));
+  if (*end != '\0' || errno == ERANGE || !std::isfinite(size.amount)) return std::nullopt;
+  return size;
+}
+
 }  // namespace
+
+const char kSizeUnits[] =
+    "px (the default), or mm, in, pt for a length (a gap, a region by extent) and mm2, in2 for an area (a region by "
+    "area), taken at the page's resolution or --dpi";
+
+double TypedSize::Pixels(double pixelsPerMillimetre) const {
+  if (!physical()) return amount;
+  const double perMillimetre = area() ? pixelsPerMillimetre * pixelsPerMillimetre : pixelsPerMillimetre;
+  return amount > 0 ? std::max(1.0, std::round(amount * NameOf(unit).millimetres * perMillimetre)) : 0;
+}
+
+std::string TypedSize::text() const {
+  char number[32];
+  std::snprintf(number, sizeof number, "%g", amount);
+  return number + std::string(physical() ? NameOf(unit).name : "");
+}
+
+TypedSize ReadSize(const std::string& text, int64_t low, int64_t high) {
+  const std::optional<TypedSize> size = ParseSize(text);
+  if (!size)
+    throw std::invalid_argument("\"" + text +
+                                "\" is not a size; give a whole number of pixels, or a number of mm, in or pt, or of "
+                                "mm2 or in2");
+  if (!size->physical() && (size->amount < static_cast<double>(low) || size->amount > static_cast<double>(high)))
+    throw std::invalid_argument("\"" + text + "\" is not a size from " + std::to_string(low) + " to " +
+                                std::to_string(high) + " px");
+  return *size;
+}
 
 bool ParseColor(const std::string& text, _t_ASRGBColor& color) {
   int rgb[3] = {};
@@ -92,6 +168,18 @@ bool Negatable(const parameter::Declaration& declared) {
 void ParamValues::PutPalette(const std::string& name) {
   mPalette = name;
   params::PutPalette(mItems, name);
+}
+
+void ParamValues::PutSize(DescriptorKeyID key, const TypedSize& size) {
+  mPhysicalSizes.erase(key);
+  if (!size.physical()) {
+    Put({key, static_cast<int32_t>(size.amount)});
+    return;
+  }
+  mPhysicalSizes[key] = size;
+  auto& items = mItems.items;
+  items.erase(std::remove_if(items.begin(), items.end(), [key](const DescriptorItem& item) { return item.key == key; }),
+              items.end());
 }
 
 void ParamValues::Overlay(Descriptor& descriptor) const {

@@ -1,10 +1,11 @@
 // The whole `tessel run` on a 32 MP comic page, plain, with flats, with
-// distinct flats, to layered files and with gap closing, each a child process
-// as a user runs it: wall time against the plain run, and peak memory against
-// the decoded page (3 bytes a pixel); and the flats of the same line art as an
-// ink layer against its opaque twins.
+// distinct flats, to layered files and with gap closing (also on the dense
+// 67 MP page), each a child process as a user runs it: wall time against the
+// plain run, and peak memory against the decoded page (3 bytes a pixel); and
+// the flats of the same line art as an ink layer against its opaque twins.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -22,6 +23,8 @@ namespace fs = boost::filesystem;
 using namespace tessel;
 
 constexpr double kDecodedBytes = tessel::bench::kFlatsPageWidth * tessel::bench::kFlatsPageHeight * 3.0;
+// The size tessel_comic_page draws by default.
+constexpr double kDensePageWidth = 6600, kDensePageHeight = 10200;
 
 // A scratch folder with the page in it, made once and removed at exit.
 class Scratch {
@@ -56,6 +59,13 @@ class Scratch {
     fs::remove_all(mFolder, ignored);
   }
   std::string pagePath() const { return (mFolder / "page.png").string(); }
+  // The tool comparison's dense page, drawn on first use; empty when it cannot be.
+  std::string densePagePath() const {
+    const std::string page = (mFolder / "dense.png").string();
+    if (!fs::exists(page) && !tessel::bench::RunTimed({TESSEL_BINARY_DIR "/bench/tessel_comic_page", "-o", page}).ok)
+      return {};
+    return page;
+  }
   std::string path(const char* name) const { return (mFolder / name).string(); }
   std::string config() const { return (mFolder / "config").string(); }
 
@@ -129,25 +139,38 @@ void BM_FlatsAgainstPlainRun(benchmark::State& state) {
 }
 BENCHMARK(BM_FlatsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
 
-// Gap closing up to 10 pixels against the plain run, taking turns likewise.
-// Timed: the run closing gaps.
+// Gap closing up to 10 pixels against the plain run, taking turns likewise,
+// on the 32 MP page and on the dense 67 MP comic page of the tool comparison
+// (about 148,000 regions), where costs that go with the regions' boundaries
+// show. Timed: the run closing gaps.
 void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
-  Page();
-  double plain = 0, closing = 0;
-  for (auto _ : state) {
-    const tessel::bench::TimedRun without = RunTessel("out.png", {}), with = RunTessel("out.png", {"--close-gaps", "10"});
-    if (!without.ok || !with.ok) {
-      state.SkipWithError("tessel run failed");
-      return;
-    }
-    plain += without.seconds;
-    closing += with.seconds;
-    state.SetIterationTime(with.seconds);
+  const bool dense = state.range(0) != 0;
+  const std::string page = dense ? Page().densePagePath() : Page().pagePath();
+  if (page.empty()) {
+    state.SkipWithError("the dense page could not be drawn");
+    return;
   }
+  const double loadBefore = tessel::bench::LoadAverage();
+  const std::optional<Turns> turns =
+      TakeTurns(state, {{"plain", "out.png", {}, page}, {"close_gaps", "out.png", {"--close-gaps", "10"}, page}}, 1);
+  if (!turns) return;
+  const double plain = turns->seconds[0], closing = turns->seconds[1];
+  const double plainPeak = turns->peak[0], closingPeak = turns->peak[1];
+  const double decoded = dense ? kDensePageWidth * kDensePageHeight * 3.0 : kDecodedBytes;
   state.counters["plain_s"] = plain / static_cast<double>(state.iterations());
   state.counters["close_gaps_x_plain"] = closing / plain;
+  state.counters["plain_peak_x_page"] = plainPeak / decoded;
+  state.counters["close_gaps_peak_x_page"] = closingPeak / decoded;
+  state.counters["load_before"] = loadBefore;
+  state.counters["load_after"] = tessel::bench::LoadAverage();
 }
-BENCHMARK(BM_CloseGapsAgainstPlainRun)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();
+BENCHMARK(BM_CloseGapsAgainstPlainRun)
+    ->ArgName("dense")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseManualTime();
 
 // --flats-only on the line art as an ink layer against the same run on its
 // opaque twins, the ink over white paper with transparency (the same file's

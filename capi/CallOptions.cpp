@@ -6,6 +6,7 @@
 #include <map>
 #include <numeric>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "base/ParamItems.h"
@@ -102,13 +103,25 @@ std::map<std::string, Given> GivenIn(const char* const* options, int count) {
   return given;
 }
 
+// A size as the command line reads it (base::ReadSize).
+base::TypedSize Size(const std::string& option, const std::string& text, int low, int high) {
+  try {
+    return base::ReadSize(text, low, high);
+  } catch (const std::invalid_argument& e) {
+    Refuse(option, e.what());
+  }
+}
+
 void PutPageOption(const pipeline::PageOption& declared, const Given& given, PageOptions& read) {
+  const std::string option = "--" + std::string(declared.name);
   std::visit(parameter::Overloaded{
                  [&](bool PageOptions::*member) { read.*member = given.counts.back() > 0; },
                  [&](std::string PageOptions::*member) { read.*member = *given.value; },
                  [&](int PageOptions::*member) {
-                   read.*member = WholeNumber("--" + std::string(declared.name), *given.value, declared.low,
-                                              declared.high);
+                   read.*member = WholeNumber(option, *given.value, declared.low, declared.high);
+                 },
+                 [&](base::TypedSize PageOptions::*member) {
+                   read.*member = Size(option, *given.value, declared.low, declared.high);
                  },
              },
              declared.member);
@@ -134,6 +147,9 @@ void PutParam(const parameter::Declaration& declared, const Given& given, base::
                      Refuse(option, "\"" + *given.value + "\" is neither " + declaredOption.onWord + " nor " +
                                         declaredOption.offWord);
                    }
+                 },
+                 [&](parameter::SizeMember) {
+                   values.PutSize(key, Size(option, *given.value, declaredOption.low, declaredOption.high));
                  },
                  [&](auto) {
                    values.Put({key, int32_t{WholeNumber(option, *given.value, declaredOption.low,

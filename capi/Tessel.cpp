@@ -13,6 +13,7 @@
 #include "host/FilterTexts.h"
 #include "host/Presets.h"
 #include "pipeline/PagePass.h"
+#include "pipeline/PageSizes.h"
 
 namespace {
 
@@ -65,8 +66,11 @@ int Flat(const tessel_image* page, const tessel_image* result, const char* const
   if (!problem.empty()) return Fail(TESSEL_BAD_ARGUMENT, problem);
 
   pipeline::RunSettings settings;
+  pipeline::PixelSizes sizes;
   try {
     settings = SettingsFrom(options, count);
+    // The caller's page has no resolution of its own: --dpi gives it one.
+    sizes = pipeline::SizesFor(settings, 0, "the page");
   } catch (const capi::OptionError& e) {
     return Fail(TESSEL_BAD_OPTION, e.what());
   } catch (const pipeline::SettingsError& e) {
@@ -83,7 +87,7 @@ int Flat(const tessel_image* page, const tessel_image* result, const char* const
   io::ImageFile pixels = capi::PageFrom(*page);
   host::FilterSession session(*module);
   host::RunRequest request;
-  request.replay = settings.replay;
+  request.replay = sizes.replay;
   request.presetsFolder = settings.presetsFolder;
   pipeline::PageTimings unused;
   std::optional<pipeline::PassResult> pass;
@@ -92,7 +96,7 @@ int Flat(const tessel_image* page, const tessel_image* result, const char* const
     NoDisplay noWindows;
     host::FilterTexts texts;
     pass.emplace(pipeline::RunPagePass(session, pixels, request,
-                                       {settings.flats, settings.distinct, settings.closeGaps, settings.overPaper},
+                                       {settings.flats, settings.distinct, sizes.closeGaps, settings.overPaper},
                                        unused));
     said = texts.Collect();
   }

@@ -49,10 +49,11 @@ const char* tessel_version(void);
  * each as on its command line, for instance
  *   {"--palette", "Comic.aco", "--join", "--join-size", "30", "--flats-only"}:
  * the filter's parameters, --action FILE, --presets DIR, the flats options
- * --under-lines, --flats-only, --distinct and --close-gaps PX, and
- * --over-paper. A page with transparency (line art on a layer of its own) is
- * read over white paper for flats, which come back opaque. `options` may
- * be null when `option_count` is 0.
+ * --under-lines, --flats-only, --distinct and --close-gaps SIZE, and
+ * --over-paper. The page has no resolution of its own: sizes in mm, in or pt
+ * need --dpi N. A page with transparency (line art on a layer of its own) is
+ * read over white paper for flats, which come back opaque. `options` may be
+ * null when `option_count` is 0.
  *
  * The result goes into `result` when it is not null (the same width, height
  * and channels as `page`; its own stride and order), leaving `page` as it

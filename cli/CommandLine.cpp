@@ -51,6 +51,16 @@ void AddPageOption(CLI::App& app, const pipeline::PageOption& declared, pipeline
           [&](int Options::*member) {
             return app.add_option(name, request.*member, declared.help)->check(CLI::Range(declared.low, declared.high));
           },
+          [&](base::TypedSize Options::*member) {
+            return app
+                .add_option_function<std::string>(
+                    name,
+                    [&request, &declared, member, name](const std::string& text) {
+                      request.*member = SizeOf(name, text, declared.low, declared.high);
+                    },
+                    declared.help)
+                ->default_str((request.*member).text());
+          },
       },
       declared.member);
   if (declared.valueName) added->type_name(declared.valueName);

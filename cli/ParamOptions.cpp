@@ -1,6 +1,7 @@
 #include "cli/ParamOptions.h"
 
 #include <functional>
+#include <stdexcept>
 
 #include "base/ParamItems.h"
 
@@ -32,7 +33,7 @@ std::string ValueText(const parameter::Declaration& declared) {
   if (option.valueName) return option.valueName;
   if (option.onWord) return std::string(option.onWord) + "|" + option.offWord;
   if (std::holds_alternative<parameter::FlagMember>(declared.member)) return {};
-  return "INT";
+  return std::holds_alternative<parameter::SizeMember>(declared.member) ? "SIZE" : "INT";
 }
 
 std::string OptionNames(const parameter::Declaration& declared) {
@@ -52,8 +53,17 @@ std::function<void(const std::string&)> ColorSetter(base::ParamValues& values, D
 
 }  // namespace
 
+base::TypedSize SizeOf(const std::string& option, const std::string& text, int64_t low, int64_t high) {
+  try {
+    return base::ReadSize(text, low, high);
+  } catch (const std::invalid_argument& e) {
+    throw CLI::ValidationError(option, e.what());
+  }
+}
+
 std::string ParamOptionHelp(const parameter::Declaration& declared) {
-  const std::string help = declared.option.help;
+  std::string help = declared.option.help;
+  if (std::holds_alternative<parameter::SizeMember>(declared.member)) help += "; SIZE is " + std::string(base::kSizeUnits);
   return declared.option.showsDefault ? help + " (default " + DefaultText(declared) + ")" : help;
 }
 
@@ -93,6 +103,12 @@ void RegisterParamOptions(CLI::App& app, base::ParamValues& values) {
               }
               const auto put = [&values, key](int64_t count) { values.Put({key, count > 0}); };
               return app.add_flag_function(names, put, help);
+            },
+            [&](parameter::SizeMember) {
+              const auto put = [&values, key, names, low = option.low, high = option.high](const std::string& text) {
+                values.PutSize(key, SizeOf(names, text, low, high));
+              };
+              return app.add_option_function<std::string>(names, put, help);
             },
             [&](auto) {
               const auto put = [&values, key](int32_t value) { values.Put({key, value}); };

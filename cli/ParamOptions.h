@@ -16,6 +16,10 @@ namespace tessel::cli {
 // the option.
 void RegisterParamOptions(CLI::App& app, base::ParamValues& values);
 
+// A size given to `option`, which takes `low` to `high` pixels (see
+// base::ReadSize); a bad one is refused as the parser refuses bad values.
+base::TypedSize SizeOf(const std::string& option, const std::string& text, int64_t low, int64_t high);
+
 // An option's help: the declared text and, unless declared otherwise, its
 // default as the option would be given ("(default white)").
 std::string ParamOptionHelp(const parameter::Declaration& declared);

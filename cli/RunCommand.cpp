@@ -24,6 +24,7 @@
 #include "io/PageFile.h"
 #include "io/PendingOutput.h"
 #include "pipeline/PageFlats.h"
+#include "pipeline/PageSizes.h"
 
 namespace tessel::cli {
 
@@ -115,9 +116,29 @@ void RequireLayerable(const PageJob& page, const RunOptions& request, Headers& h
   }
 }
 
+// Sizes in physical units are taken at each page's resolution: a page that
+// has none, or gives a size out of range, is refused before any is filtered.
+void RequirePixelSizes(const std::vector<std::string>& inputs, const pipeline::RunSettings& settings,
+                       Headers& headers) {
+  if (!pipeline::NeedsResolution(settings)) return;
+  for (const std::string& input : inputs) {
+    double resolution = 0;  // --dpi stands for every page's
+    if (settings.dpi == 0) {
+      const io::ImageHeader* header = headers.Of(input);
+      if (!header) continue;  // unreadable: its run says why
+      resolution = header->resolution;
+    }
+    try {
+      pipeline::SizesFor(settings, resolution, input);
+    } catch (const pipeline::SettingsError& e) {
+      Usage(e.what());
+    }
+  }
+}
+
 }  // namespace
 
-std::vector<PageJob> PlanPages(const RunOptions& request) {
+std::vector<PageJob> PlanPages(const RunOptions& request, const pipeline::RunSettings& settings) {
   if (request.inPlace && !request.output.empty()) Usage("give either -o or --in-place, not both");
   if (!request.inPlace && request.output.empty()) Usage("name the output with -o (or overwrite the inputs with --in-place)");
 
@@ -134,6 +155,7 @@ std::vector<PageJob> PlanPages(const RunOptions& request) {
 
   Headers headers;
   RequireMergeable(inputs, pipeline::FlatsOf(request), headers);
+  RequirePixelSizes(inputs, settings, headers);
   const bool outputIsFolder = !request.inPlace && (severalPages || fs::is_directory(request.output));
   if (outputIsFolder && severalPages) RequireOutputFolder(request.output);
   std::vector<PageJob> pages;
@@ -183,7 +205,11 @@ pipeline::RunSettings SettingsFor(const RunOptions& request) {
 class Reporter {
  public:
   Reporter(size_t pages, bool timings, const pipeline::RunSettings& settings, bool layered)
-      : mPages(pages), mTimings(timings), mFlats(settings.flats), mLayered(layered), mGaps(settings.closeGaps > 0) {}
+      : mPages(pages),
+        mTimings(timings),
+        mFlats(settings.flats),
+        mLayered(layered),
+        mGaps(settings.closeGaps.amount > 0) {}
 
   // `first`: the number of the batch's first page among all pages.
   BatchCallbacks Callbacks(size_t first) {
@@ -261,8 +287,8 @@ void Record(const std::string& file, const std::vector<pipeline::PageResult>& re
 }  // namespace
 
 int RunCommand(const host::PluginModule& module, const RunOptions& request) {
-  const std::vector<PageJob> pages = PlanPages(request);
   pipeline::RunSettings settings = SettingsFor(request);
+  const std::vector<PageJob> pages = PlanPages(request, settings);
   if (settings.showDialog && !std::getenv("DISPLAY"))
     Usage("the parameters dialog needs a display, and DISPLAY is not set; run without --dialog (or an action that "
           "shows it), or under X");
@@ -272,10 +298,12 @@ int RunCommand(const host::PluginModule& module, const RunOptions& request) {
   std::vector<pipeline::PageResult> results;
   size_t first = 0;
   if (settings.showDialog && pages.size() > 1) {
-    // The dialog is shown once; what it settles is replayed over the rest.
+    // The dialog is shown once; what it settles is replayed over the rest,
+    // its sizes in the pixels it closed with.
     results = RunBatch(module, {pages.front()}, settings, 1, reporter.Callbacks(0), true);
     if (!results.front().recorded) return ExitCodeOf(results);
     settings.replay = *results.front().recorded;
+    settings.sizes.clear();
     settings.showDialog = false;
     first = 1;
   }

@@ -33,9 +33,10 @@ struct RunOptions : pipeline::PageOptions {
 };
 
 // The pages and their outputs. Throws CommandError for a request that would
-// overwrite an input without --in-place, clash, write where it cannot, or
-// multiply a Lab page over its flats.
-std::vector<PageJob> PlanPages(const RunOptions& request);
+// overwrite an input without --in-place, clash, write where it cannot,
+// multiply a Lab page over its flats, or take a size in physical units on a
+// page that cannot turn it into pixels (`settings`, from the request).
+std::vector<PageJob> PlanPages(const RunOptions& request, const pipeline::RunSettings& settings);
 
 // Runs the request; answers the exit code. Throws CommandError.
 int RunCommand(const host::PluginModule& module, const RunOptions& request);

@@ -27,4 +27,28 @@ bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& v
 void VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit, int64_t firstRow,
                               int64_t endRow);
 
+// The nearest region pixel of (x, y) alone, by the same rule, looked for in
+// rings about it up to `radius` pixels away in either direction, for a few
+// pixels among many: false when none lies nearer than `radius`, so that
+// one farther, maybe beyond the rings, cannot be told. `inRegion(x, y)` says
+// whether a pixel of the page, `width` by `height`, is a region's.
+template <typename InRegion>
+bool NearestRegionPixel(int64_t width, int64_t height, int64_t x, int64_t y, int64_t radius, const InRegion& inRegion,
+                        int64_t& fromX, int64_t& fromY) {
+  int64_t best = -1;
+  const auto weigh = [&](int64_t u, int64_t v) {
+    if (u < 0 || v < 0 || u >= width || v >= height || !inRegion(u, v)) return;
+    const int64_t distance = (u - x) * (u - x) + (v - y) * (v - y);
+    if (best < 0 || distance < best || (distance == best && (u < fromX || (u == fromX && v < fromY))))
+      best = distance, fromX = u, fromY = v;
+  };
+  // A ring r away holds no pixel nearer than r.
+  for (int64_t r = 1; r <= radius && (best < 0 || r * r <= best); ++r)
+    for (int64_t d = -r; d <= r; ++d) {
+      weigh(x + d, y - r), weigh(x + d, y + r);
+      if (d != -r && d != r) weigh(x - r, y + d), weigh(x + r, y + d);
+    }
+  return best >= 0 && best <= radius * radius;
+}
+
 }  // namespace tessel::flats

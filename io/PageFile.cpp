@@ -192,6 +192,11 @@ PageFile::PageFile(const std::string& path) : mPath(path), mOpened(std::make_uni
   ChooseMode(path, image.get(), mHeader.imageMode, mHeader.hasTransparency, mHeader.geometry.planes);
   mHeader.geometry.width = image->Xsize;
   mHeader.geometry.height = image->Ysize;
+  // libvips gives a resolution to every file: its TIFF and JPEG loaders name
+  // the unit only when the file states one.
+  const bool stated = *format == FileFormat::kPng ? PngStatesResolution(descriptor)
+                                                  : vips_image_get_typeof(image.get(), "resolution-unit") != 0;
+  if (stated) mHeader.resolution = image->Xres;
 }
 
 PageFile::~PageFile() = default;

@@ -13,13 +13,14 @@
 
 namespace tessel::io {
 
-// What the header tells of a page: the editor's mode, transparency, and the
-// buffer its pixels are laid out in.
+// What the header tells of a page: the editor's mode, transparency, the
+// buffer its pixels are laid out in, and its resolution.
 struct ImageHeader {
   int16_t imageMode = plugInModeRGBColor;
   bool hasTransparency = false;
   base::ImageGeometry geometry;
   bool reducedFromSixteenBits = false;  // the file holds 16 bits per channel
+  double resolution = 0;                // pixels per millimetre across, as the file states it; 0: it does not
 };
 
 class PageFile {

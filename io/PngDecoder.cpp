@@ -111,4 +111,12 @@ bool DecodePng(int descriptor, base::ImageBuffer& pixels) {
   return DecodeRows(context.get(), output, pixels) && spng_decode_chunks(context.get()) == 0;
 }
 
+bool PngStatesResolution(int descriptor) {
+  Reading reading{descriptor, 0};
+  const std::unique_ptr<spng_ctx, ContextFree> context(spng_ctx_new(0));
+  if (!context || spng_set_png_stream(context.get(), ReadOn, &reading) != 0) return false;
+  spng_phys phys{};
+  return spng_get_phys(context.get(), &phys) == 0 && phys.unit_specifier == 1 && phys.ppu_x > 0;
+}
+
 }  // namespace tessel::io

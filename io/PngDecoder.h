@@ -17,4 +17,9 @@ namespace tessel::io {
 // the page.
 bool DecodePng(int descriptor, base::ImageBuffer& pixels);
 
+// Whether the PNG open on `descriptor` states its resolution: a pHYs chunk in
+// pixels per metre (libvips reads one that is missing as 72 dpi). Reads at
+// offsets of its own, as DecodePng.
+bool PngStatesResolution(int descriptor);
+
 }  // namespace tessel::io

@@ -3,6 +3,7 @@
 #include "host/Presets.h"
 #include "interface/FolderNames.h"
 #include "io/ActionFile.h"
+#include "pipeline/PageSizes.h"
 
 namespace tessel::pipeline {
 
@@ -33,9 +34,14 @@ const std::vector<PageOption>& PageOptionList() {
        "--under-lines unless --flats-only",
        &PageOptions::distinct, nullptr, "Flats"},
       {"close-gaps",
-       "Close gaps in the line art up to PX pixels wide, so that a shape whose outline does not quite close keeps "
-       "its own colour; the closing strokes take their regions' colours (0: off)",
-       &PageOptions::closeGaps, "PX", nullptr, 0, 64, true},
+       "Close gaps in the line art up to SIZE wide (at most 64 px), so that a shape whose outline does not quite "
+       "close keeps its own colour; the closing strokes take their regions' colours (0: off). SIZE is " +
+           std::string(base::kSizeUnits),
+       &PageOptions::closeGaps, "SIZE", nullptr, 0, 64, true},
+      {"dpi",
+       "Take sizes in mm, in and pt at N dots per inch instead of each page's own resolution; a page without one "
+       "needs it for them",
+       &PageOptions::dpi, "N", nullptr, 1, 100000},
       {"over-paper",
        "Read a page with transparency (line art on a layer of its own) over white paper, as flats always read it, "
        "in a plain run too; the result is opaque",
@@ -55,6 +61,8 @@ RunSettings SettingsFor(const PageOptions& options) {
   settings.flats = FlatsOf(options);
   settings.distinct = options.distinct;
   settings.closeGaps = options.closeGaps;
+  settings.dpi = options.dpi;
+  settings.sizes = options.params.physicalSizes();
   settings.overPaper = options.overPaper;
   if (!options.actionFile.empty()) {
     try {
@@ -66,6 +74,8 @@ RunSettings SettingsFor(const PageOptions& options) {
     }
   }
   options.params.Overlay(settings.replay);
+
+  RequireFittingUnits(settings);
 
   const std::string& palette = options.params.palette();
   if (!palette.empty()) {

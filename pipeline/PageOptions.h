@@ -20,8 +20,9 @@ struct PageOptions {
   bool underLines = false;  // merged output over flats with colour under the lines
   bool flatsOnly = false;   // the flats alone
   bool distinct = false;    // neighbouring regions recoloured apart (implies flats)
-  int closeGaps = 0;        // the widest gap to close, in pixels; 0: none
-  bool overPaper = false;   // a page with transparency read over white paper in a plain run too
+  base::TypedSize closeGaps;  // the widest gap to close; 0: none
+  int dpi = 0;                // the resolution physical sizes are taken at; 0: each page's own
+  bool overPaper = false;     // a page with transparency read over white paper in a plain run too
   base::ParamValues params;
 };
 
@@ -29,10 +30,11 @@ struct PageOptions {
 struct PageOption {
   const char* name;
   std::string help;
-  std::variant<std::string PageOptions::*, bool PageOptions::*, int PageOptions::*> member;
+  std::variant<std::string PageOptions::*, bool PageOptions::*, int PageOptions::*, base::TypedSize PageOptions::*>
+      member;
   const char* valueName = nullptr;  // the value's placeholder; none for a flag
   const char* group = nullptr;      // a heading of its own in the help, or none
-  int low = 0, high = 0;            // a number's accepted values
+  int low = 0, high = 0;            // a number's accepted values, a size's in pixels
   bool showsDefault = false;        // the help shows the value it starts with
 };
 
@@ -46,13 +48,14 @@ const std::vector<PageOption>& PageOptionList();
 FlatsOutput FlatsOf(const PageOptions& options);
 
 // Options that cannot be carried out: an action file that cannot be replayed,
-// a palette the presets folder lacks.
+// a palette the presets folder lacks, a size in a unit that does not fit what
+// it measures, or one that a page cannot turn into pixels.
 class SettingsError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// The settings a page runs with: the action file's, with the options over
+// The settings the pages run with: the action file's, with the options over
 // them. Throws SettingsError.
 RunSettings SettingsFor(const PageOptions& options);
 

@@ -15,7 +15,9 @@
 #include "io/PageFile.h"
 #include "io/PendingOutput.h"
 #include "pipeline/PageFlats.h"
+#include "pipeline/PageOptions.h"
 #include "pipeline/PagePass.h"
+#include "pipeline/PageSizes.h"
 
 namespace tessel::pipeline {
 
@@ -54,8 +56,8 @@ bool RowsFinalAsScanned(const base::Descriptor& replay) {
 // Whether the filter's rows can be taken as its scan finishes them: from
 // parameters known before the run, on a page the run changes nothing on
 // before the filter.
-bool FinalAsScanned(const RunSettings& settings) {
-  return settings.closeGaps == 0 && !settings.showDialog && RowsFinalAsScanned(settings.replay);
+bool FinalAsScanned(const RunSettings& settings, const PixelSizes& sizes) {
+  return sizes.closeGaps == 0 && !settings.showDialog && RowsFinalAsScanned(sizes.replay);
 }
 
 }  // namespace
@@ -68,11 +70,17 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
     const FlatsOutput flats = layered ? FlatsOutput::kFlatsOnly : settings.flats;
     std::optional<io::ImageFile> image;
     PassOverlap overlap;
+    PixelSizes sizes;
     try {
       const auto reading = std::chrono::steady_clock::now();
       io::PageFile page(input);
+      try {
+        sizes = SizesFor(settings, page.header().resolution, input);
+      } catch (const SettingsError& e) {
+        return Failure(PageOutcome::kBadInput, e.what());
+      }
       std::optional<base::PagesMappedAhead> mapping;
-      if (flats != FlatsOutput::kNone || settings.closeGaps > 0) {
+      if (flats != FlatsOutput::kNone || sizes.closeGaps > 0) {
         // The page to be kept is mapped in beside the decoder, which leaves a
         // core mostly idle. Only a head start: when the memory cannot be had,
         // the page is read as ever, and keeping it fails as it always did.
@@ -100,7 +108,7 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
     // A single-image file is written as its rows become final: the filter's
     // as it scans them, or the flats' as they are made after the filter.
     // Flats find their regions in the rows the scan has finished.
-    const bool scanFinal = FinalAsScanned(settings);
+    const bool scanFinal = FinalAsScanned(settings, sizes);
     const bool writeDuringScan = scanFinal && !layered && flats == FlatsOutput::kNone;
     const bool writeDuringFlats = !layered && flats != FlatsOutput::kNone;
     std::optional<io::OverlappedWrite> overlapped;
@@ -120,7 +128,7 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
     const std::string profile = io::IccProfileOf(*image);
     if (!profile.empty()) session.host().colorServices().UseImageProfile(profile);
     host::RunRequest request;
-    request.replay = settings.replay;
+    request.replay = sizes.replay;
     request.showDialog = settings.showDialog;
     request.presetsFolder = settings.presetsFolder;
     if (scanFinal) overlap.scanned = &scanned;
@@ -133,7 +141,7 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
         overlapped->RowsFinal(rows);
       };
     PassResult pass = RunPagePass(session, *image, request,
-                                  {flats, settings.distinct, settings.closeGaps, settings.overPaper, layered}, timings,
+                                  {flats, settings.distinct, sizes.closeGaps, settings.overPaper, layered}, timings,
                                   std::move(overlap));
     if (pass.report.result == userCanceledErr)
       return Failure(PageOutcome::kCancelled, input + ": cancelled; the output was not written");

@@ -3,10 +3,12 @@
 // through PluginMain and saved, replacing the output only when all went well.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 
 #include "base/Descriptor.h"
+#include "base/TypedParams.h"
 #include "host/PluginModule.h"
 #include "host/ProgressServices.h"
 #include "io/LayeredPage.h"
@@ -25,7 +27,11 @@ struct RunSettings {
   bool showDialog = false;    // the action's dialog toggle
   FlatsOutput flats = FlatsOutput::kNone;
   bool distinct = false;  // neighbouring flats recoloured apart (see DistinctFlats.h)
-  int closeGaps = 0;  // the widest gap in the line art to close, in pixels; 0: none
+  base::TypedSize closeGaps;  // the widest gap in the line art to close; 0: none
+  // Sizes given in physical units, turned into pixels page by page (see
+  // PageSizes.h): the gap above, and these parameters', by key.
+  std::map<DescriptorKeyID, base::TypedSize> sizes;
+  int dpi = 0;  // the resolution they are taken at; 0: each page's own
   bool overPaper = false;  // a plain run reads a page with transparency over white paper too
 };
 

@@ -117,6 +117,14 @@ with tempfile.TemporaryDirectory() as folder:
     difference = first_difference(unpadded(buffer, page, stride, False), reference(PAGE, options, folder))
     check(difference is None, "option forms differ from tessel run: %s" % difference)
 
+    # A caller's page has no resolution: --dpi gives sizes in mm one.
+    options = ["--flats-only", "--close-gaps", "0.3mm", "--join", "--join-size", "1pt", "--dpi", "300"]
+    buffer, stride = padded(page, 0, False)
+    status = flat(image_of(buffer, page.width, page.height, stride, 3, TESSEL_RGB), None, options)
+    check(status == 0, "sizes in mm: status %d: %s" % (status, lib.tessel_error_message()))
+    difference = first_difference(unpadded(buffer, page, stride, False), reference(PAGE, options, folder))
+    check(difference is None, "sizes in mm differ from tessel run: %s" % difference)
+
     # A recorded action, replayed; its dialog toggle, which no library call
     # follows, does not stop it where there is no display.
     action = os.path.join(folder, "flat.action")
@@ -155,7 +163,9 @@ with tempfile.TemporaryDirectory() as folder:
     for options, named in [(["--close-gaps", "65"], "--close-gaps"),
                            (["--tolerance", "1", "--tolerance=2"], "--tolerance"),
                            (["--join=maybe"], "--join"), (["--no-random"], "--no-random"), (["--fill=nope"], "--fill"),
-                           (["--random", "--palette=Comic.aco"], "--palette"), (["--join", None], "option 1")]:
+                           (["--random", "--palette=Comic.aco"], "--palette"), (["--join", None], "option 1"),
+                           (["--close-gaps", "0.3mm"], "--dpi"), (["--join-size", "1mm2"], "--join-size 1mm2"),
+                           (["--flag-size", "2 mm"], "--flag-size")]:
         status = flat(good, None, options)
         message = lib.tessel_error_message().decode()
         check(status == 2 and named in message, "%s: status %d, message %r" % (options, status, message))

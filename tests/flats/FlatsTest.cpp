@@ -67,6 +67,16 @@ TEST(NearestRegion, EveryOutsidePixelFindsTheBruteForceNearestWithItsTies) {
           ASSERT_EQ((Point{fromX[x], fromY[x]}), expected)
               << "(" << x << ", " << y << ") density " << density << " width " << width << ": got (" << fromX[x]
               << ", " << fromY[x] << "), want (" << expected.x << ", " << expected.y << ")";
+          // Looked for near the pixel alone: the same, or none when it lies farther.
+          const int64_t radius = 1 + static_cast<int64_t>(random() % 8);
+          Point near{-1, -1};
+          const bool found = flats::NearestRegionPixel(width, height, x, y, radius,
+                                                       [&](int64_t u, int64_t v) { return mask.at(u, v); }, near.x, near.y);
+          const int64_t far = (expected.x - x) * (expected.x - x) + (expected.y - y) * (expected.y - y);
+          ASSERT_EQ(found, far <= radius * radius) << "(" << x << ", " << y << ") within " << radius;
+          if (found) {
+            ASSERT_EQ(near, expected) << "(" << x << ", " << y << ") within " << radius;
+          }
         }
       };
       ASSERT_TRUE(flats::VisitNearestRegionPixels(mask, check));

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "io/FileFormats.h"
 #include "io/ImageFile.h"
@@ -132,6 +133,21 @@ TEST_F(ImageFileTest, ResolutionAndProfileSurvive) {
   bool profileKept = false;
   for (const auto& field : again.traits.fields) profileKept |= field.name == "icc-profile-data" && field.bytes == profile;
   EXPECT_TRUE(profileKept);
+}
+
+// The header gives a resolution only where the file states one: libvips
+// reads every file with one, 72 dpi or 1 pixel a millimetre where it has none.
+TEST_F(ImageFileTest, TheHeaderGivesTheResolutionTheFileStates) {
+  for (const auto& [arguments, file, dpi] : std::vector<std::tuple<std::string, std::string, double>>{
+           {"-units PixelsPerInch -density 300", "page.png", 300},
+           {"-units PixelsPerCentimeter -density 100", "page.tif", 254},
+           {"-units PixelsPerInch -density 600", "page.jpg", 600},
+           {"", "none.png", 0},
+           {"", "none.tif", 0},
+           {"", "none.jpg", 0}}) {
+    const std::string path = Convert("-size 4x4 xc:white " + arguments, file);
+    EXPECT_NEAR(io::PageFile(path).header().resolution, dpi / 25.4, 0.01) << file;
+  }
 }
 
 TEST_F(ImageFileTest, APageIsOpenedOnceFromItsHeaderToItsPixels) {
