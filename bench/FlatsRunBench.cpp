@@ -92,16 +92,17 @@ struct RunKind {
   std::string input = Page().pagePath();
 };
 
-// Each kind's wall time summed over the iterations, and its peak memory.
+// Each kind's wall and CPU time summed over the iterations, and its peak memory.
 struct Turns {
-  std::vector<double> seconds, peak;
+  std::vector<double> seconds, cpuSeconds, peak;
 };
 
 // The runs take turns within each iteration, so that a machine whose load
 // changes over the benchmark weighs on each alike; the iteration is timed by
 // `kinds[timed]`. Nothing when a run failed: the benchmark is then skipped.
 std::optional<Turns> TakeTurns(benchmark::State& state, const std::vector<RunKind>& kinds, size_t timed) {
-  Turns turns{std::vector<double>(kinds.size(), 0), std::vector<double>(kinds.size(), 0)};
+  Turns turns{std::vector<double>(kinds.size(), 0), std::vector<double>(kinds.size(), 0),
+              std::vector<double>(kinds.size(), 0)};
   for (auto _ : state) {
     for (size_t k = 0; k < kinds.size(); ++k) {
       const tessel::bench::TimedRun run = RunTessel(kinds[k].output, kinds[k].options, kinds[k].input);
@@ -110,6 +111,7 @@ std::optional<Turns> TakeTurns(benchmark::State& state, const std::vector<RunKin
         return std::nullopt;
       }
       turns.seconds[k] += run.seconds;
+      turns.cpuSeconds[k] += run.cpuSeconds;
       turns.peak[k] = std::max(turns.peak[k], run.peakBytes);
       if (k == timed) state.SetIterationTime(run.seconds);
     }
@@ -174,20 +176,26 @@ BENCHMARK(BM_CloseGapsAgainstPlainRun)
 
 // --flats-only on the line art as an ink layer against the same run on its
 // opaque twins, the ink over white paper with transparency (the same file's
-// layout: what laying it over paper costs) and without, taking turns likewise.
-// Timed: the ink layer's run. Peak memory against the ink's decoded page (4
-// bytes a pixel).
+// layout, read over paper alike) and without, taking turns likewise. Timed:
+// the ink layer's run. Peak memory against the ink's decoded page (4 bytes a
+// pixel) and against the opaque page it is read into (3). CPU time besides,
+// which a loaded machine sways less than wall time.
 void BM_InkLayerAgainstOpaqueTwin(benchmark::State& state) {
   std::vector<RunKind> kinds;
   for (const char* page : {"ink.png", "paper-rgba.png", "paper-rgb.png"})
     kinds.push_back({page, "out.png", {"--flats-only"}, Page().path(page)});
   const std::optional<Turns> turns = TakeTurns(state, kinds, 0);
   if (!turns) return;
-  const std::vector<double> &seconds = turns->seconds, &peak = turns->peak;
+  const std::vector<double> &seconds = turns->seconds, &cpu = turns->cpuSeconds, &peak = turns->peak;
   state.counters["ink_s"] = seconds[0] / static_cast<double>(state.iterations());
   state.counters["ink_x_opaque_rgba"] = seconds[0] / seconds[1];
   state.counters["ink_x_opaque_rgb"] = seconds[0] / seconds[2];
+  state.counters["ink_cpu_x_opaque_rgba"] = cpu[0] / cpu[1];
+  state.counters["ink_cpu_x_opaque_rgb"] = cpu[0] / cpu[2];
+  state.counters["load"] = tessel::bench::LoadAverage();
   state.counters["ink_peak_x_page"] = peak[0] / (kDecodedBytes / 3 * 4);
+  state.counters["ink_peak_x_rgb_page"] = peak[0] / kDecodedBytes;
+  state.counters["opaque_rgb_peak_x_rgb_page"] = peak[2] / kDecodedBytes;
   state.counters["opaque_rgba_peak_x_page"] = peak[1] / (kDecodedBytes / 3 * 4);
 }
 BENCHMARK(BM_InkLayerAgainstOpaqueTwin)->Unit(benchmark::kMillisecond)->Iterations(5)->UseManualTime();

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 
+#include "base/OverPaperRow.h"
 #include "base/PagesMappedAhead.h"
 #include "io/FileFormats.h"
 #include "io/PageCodec.h"
@@ -123,8 +124,10 @@ VipsImagePtr ReduceToEightBits(const std::string& path, VipsImage* image) {
 }
 
 // Decodes strip by strip straight into the buffer, dropping any channel the
-// buffer does not keep (LABQ's low bits).
-void ReadPixels(const std::string& path, VipsImage* image, base::ImageBuffer& pixels) {
+// buffer does not keep (LABQ's low bits), or laying the page over paper with
+// `overPaper`, the colour bytes turned into the editor's by `toEditor`.
+void ReadPixels(const std::string& path, VipsImage* image, base::ImageBuffer& pixels, bool overPaper,
+                uint8_t toEditor) {
   VipsRegionPtr region(vips_region_new(image));
   const int64_t sourcePixelBytes = VIPS_IMAGE_SIZEOF_PEL(image);
   const int64_t rowBytes = sourcePixelBytes * pixels.width();
@@ -135,6 +138,10 @@ void ReadPixels(const std::string& path, VipsImage* image, base::ImageBuffer& pi
     for (int y = strip.top; y < strip.top + strip.height; ++y) {
       const auto* source = reinterpret_cast<const uint8_t*>(VIPS_REGION_ADDR(region.get(), 0, y));
       uint8_t* target = &pixels.at(0, y, 0);
+      if (overPaper) {
+        base::RowOverPaper(source, target, pixels.width(), pixels.planes(), base::Coverage::kDropped, toEditor);
+        continue;
+      }
       if (sourcePixelBytes == pixels.columnBytes()) {
         std::memcpy(target, source, static_cast<size_t>(rowBytes));
         continue;
@@ -157,9 +164,11 @@ struct PageFile::Opened {
   int descriptor = -1;
   VipsImagePtr image;  // reduced to 8 bits a channel when the file holds 16
   FileFormat format = FileFormat::kPng;
+  bool overPaper = false;  // the file's transparency is laid over paper as it is read
 };
 
-PageFile::PageFile(const std::string& path) : mPath(path), mOpened(std::make_unique<Opened>()) {
+PageFile::PageFile(const std::string& path, Transparency transparency)
+    : mPath(path), mOpened(std::make_unique<Opened>()) {
   StartVips();
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) Fail(path, std::strerror(errno));
@@ -197,6 +206,11 @@ PageFile::PageFile(const std::string& path) : mPath(path), mOpened(std::make_uni
   const bool stated = *format == FileFormat::kPng ? PngStatesResolution(descriptor)
                                                   : vips_image_get_typeof(image.get(), "resolution-unit") != 0;
   if (stated) mHeader.resolution = image->Xres;
+  if (transparency == Transparency::kOverPaper && mHeader.hasTransparency) {
+    mOpened->overPaper = true;
+    mHeader.hasTransparency = false;
+    --mHeader.geometry.planes;
+  }
 }
 
 PageFile::~PageFile() = default;
@@ -211,9 +225,11 @@ ImageFile PageFile::Load(int64_t availableBytes) {
   bool decoded = false;
   if (mOpened->format == FileFormat::kPng) {
     const base::PagesMappedAhead mapping(file.pixels.data(), static_cast<size_t>(file.pixels.sizeBytes()));
-    decoded = DecodePng(mOpened->descriptor, file.pixels);
+    decoded = DecodePng(mOpened->descriptor, file.pixels, mOpened->overPaper);
   }
-  if (!decoded) ReadPixels(mPath, image, file.pixels);
+  // CMYK files store 0 for no ink (see FlipConventions), which turns the page after.
+  if (!decoded)
+    ReadPixels(mPath, image, file.pixels, mOpened->overPaper, mHeader.imageMode == plugInModeCMYKColor ? 0xFF : 0);
   FlipConventions(file);
   return file;
 }

@@ -23,10 +23,15 @@ struct ImageHeader {
   double resolution = 0;                // pixels per millimetre across, as the file states it; 0: it does not
 };
 
+// How a page with transparency is read: as the file holds it, or laid over
+// white paper row by row as it is decoded (see base/OverPaperRow.h), into an
+// opaque page without the transparency plane, in its header as in its pixels.
+enum class Transparency { kKept, kOverPaper };
+
 class PageFile {
  public:
   // Opens `path` and reads its header. Throws ImageFileError as LoadImageFile.
-  explicit PageFile(const std::string& path);
+  explicit PageFile(const std::string& path, Transparency transparency = Transparency::kKept);
   ~PageFile();
   PageFile(const PageFile&) = delete;
   PageFile& operator=(const PageFile&) = delete;

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/OverPaperRow.h"
+
 namespace tessel::io {
 
 namespace {
@@ -66,21 +68,26 @@ Output OutputFor(const spng_ihdr& header, bool transparencyKey) {
   }
 }
 
-bool DecodeRows(spng_ctx* context, const Output& output, base::ImageBuffer& pixels) {
+bool DecodeRows(spng_ctx* context, const Output& output, bool overPaper, base::ImageBuffer& pixels) {
   const auto rowBytes = static_cast<size_t>(pixels.width() * output.channels);
   std::vector<uint16_t> wide(output.sixteenBits ? rowBytes : 0);
+  // Over paper, each row is decoded here, in cache, and laid into the page.
+  std::vector<uint8_t> ink(overPaper ? rowBytes : 0);
   for (;;) {
     spng_row_info row{};
     int result = spng_get_row_info(context, &row);
     if (result == SPNG_EOI) return true;
     if (result != 0) return false;
-    uint8_t* target = &pixels.at(0, row.row_num, 0);
+    uint8_t* const page = &pixels.at(0, row.row_num, 0);
+    uint8_t* target = overPaper ? ink.data() : page;
     if (!output.sixteenBits) {
       result = spng_decode_row(context, target, rowBytes);
     } else {
       result = spng_decode_row(context, wide.data(), wide.size() * sizeof(uint16_t));
       for (size_t i = 0; i < rowBytes; ++i) target[i] = static_cast<uint8_t>(wide[i] >> 8);
     }
+    if (overPaper && (result == 0 || result == SPNG_EOI))
+      base::RowOverPaper(target, page, pixels.width(), output.channels - 1, base::Coverage::kDropped);
     if (result == SPNG_EOI) return true;
     if (result != 0) return false;
   }
@@ -88,7 +95,7 @@ bool DecodeRows(spng_ctx* context, const Output& output, base::ImageBuffer& pixe
 
 }  // namespace
 
-bool DecodePng(int descriptor, base::ImageBuffer& pixels) {
+bool DecodePng(int descriptor, base::ImageBuffer& pixels, bool overPaper) {
   Reading reading{descriptor, 0};
   // The zlib stream's own checksum is left unchecked: every chunk's CRC still
   // is, and it covers the same bytes; skipping it shortens the read by a pass.
@@ -99,16 +106,17 @@ bool DecodePng(int descriptor, base::ImageBuffer& pixels) {
   spng_trns key{};
   const bool transparencyKey = spng_get_trns(context.get(), &key) == 0;
   const Output output = OutputFor(header, transparencyKey);
-  // Rows of an interlaced 16-bit image arrive a pass at a time: they would
-  // need the whole wide page to be reduced.
-  if (output.sixteenBits && header.interlace_method != SPNG_INTERLACE_NONE) return false;
-  if (output.channels != pixels.planes() || header.width != pixels.width() || header.height != pixels.height() ||
-      pixels.columnBytes() != pixels.planes() || pixels.rowBytes() != pixels.width() * pixels.planes())
+  // Rows of an interlaced image arrive a pass at a time: a 16-bit one would
+  // need the whole wide page to be reduced, one over paper the whole ink.
+  if ((output.sixteenBits || overPaper) && header.interlace_method != SPNG_INTERLACE_NONE) return false;
+  if (output.channels != pixels.planes() + (overPaper ? 1 : 0) || header.width != pixels.width() ||
+      header.height != pixels.height() || pixels.columnBytes() != pixels.planes() ||
+      pixels.rowBytes() != pixels.width() * pixels.planes())
     return false;
   if (spng_decode_image(context.get(), nullptr, 0, output.format, output.flags | SPNG_DECODE_PROGRESSIVE) != 0)
     return false;
   // Reading on to the end verifies the CRC of the chunks the rows came from.
-  return DecodeRows(context.get(), output, pixels) && spng_decode_chunks(context.get()) == 0;
+  return DecodeRows(context.get(), output, overPaper, pixels) && spng_decode_chunks(context.get()) == 0;
 }
 
 bool PngStatesResolution(int descriptor) {

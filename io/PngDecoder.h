@@ -14,8 +14,11 @@ namespace tessel::io {
 // offsets of its own, leaving the descriptor's as it was. False when the
 // file is damaged, or of a form whose channels would not match `pixels` or
 // that is left to libvips (16-bit interlaced); `pixels` may then hold part of
-// the page.
-bool DecodePng(int descriptor, base::ImageBuffer& pixels);
+// the page. With `overPaper`, a file with transparency is decoded laid over
+// white paper (see base/OverPaperRow.h) into `pixels` of its colour planes
+// alone; interlaced ones are left to libvips, as their rows are whole only at
+// the last pass.
+bool DecodePng(int descriptor, base::ImageBuffer& pixels, bool overPaper = false);
 
 // Whether the PNG open on `descriptor` states its resolution: a pHYs chunk in
 // pixels per metre (libvips reads one that is missing as 72 dpi). Reads at

@@ -68,12 +68,19 @@ PageResult RunPage(const host::PluginModule& module, const std::string& input, c
     PageTimings timings;
     const bool layered = io::IsLayeredOutput(output);
     const FlatsOutput flats = layered ? FlatsOutput::kFlatsOnly : settings.flats;
+    // An ink layer read for a file of flats is laid over paper as it is
+    // decoded, into an opaque page: the filter, the flats and their output
+    // then carry no transparency plane, as for the same art on paper. A
+    // layered file keeps the ink for its Lines, and a plain run its planes:
+    // the pass lays those over paper after.
+    const io::Transparency transparency =
+        !layered && flats != FlatsOutput::kNone ? io::Transparency::kOverPaper : io::Transparency::kKept;
     std::optional<io::ImageFile> image;
     PassOverlap overlap;
     PixelSizes sizes;
     try {
       const auto reading = std::chrono::steady_clock::now();
-      io::PageFile page(input);
+      io::PageFile page(input, transparency);
       try {
         sizes = SizesFor(settings, page.header().resolution, input);
       } catch (const SettingsError& e) {

@@ -62,14 +62,15 @@ io::ImageFile Flattened(const io::ImageFile& layer) {
   return {std::move(pixels), layer.imageMode, false, {}};
 }
 
-// Where `ink`'s output is not opaque or its colours differ from `paper`'s; empty when neither.
+// Where `ink`'s output is not opaque (no transparency plane, or 255 in it) or
+// its colours differ from `paper`'s; empty when neither.
 std::string Difference(const io::ImageFile& ink, const io::ImageFile& paper) {
   const int colour = paper.pixels.planes();
-  if (!ink.hasTransparency || ink.pixels.planes() != colour + 1) return "not the page's planes";
+  if (ink.pixels.planes() != colour + (ink.hasTransparency ? 1 : 0)) return "not the page's planes";
   for (int64_t y = 0; y < ink.pixels.height(); ++y)
     for (int64_t x = 0; x < ink.pixels.width(); ++x) {
       const std::string at = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
-      if (ink.pixels.at(x, y, colour) != 255) return at + " is not opaque";
+      if (ink.hasTransparency && ink.pixels.at(x, y, colour) != 255) return at + " is not opaque";
       for (int p = 0; p < colour; ++p)
         if (ink.pixels.at(x, y, p) != paper.pixels.at(x, y, p)) return at + " plane " + std::to_string(p) + " differs";
     }

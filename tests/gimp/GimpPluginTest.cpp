@@ -204,8 +204,11 @@ TEST_F(GimpPluginTest, PixelsEqualTheCommandsForTheSameSettings) {
       ASSERT_TRUE(fs::exists(out)) << sLog;
       io::ImageFile gimp = io::LoadImageFile(out.string());
       const io::ImageFile& expected = sExpected.at(c.name);
-      // A group layer shows its layers with transparency, here opaque everywhere.
-      if (c.inGroup && !expected.hasTransparency) gimp = WithoutOpaqueAlpha(std::move(gimp));
+      // A group layer shows its layers with transparency, here opaque everywhere;
+      // a Flats layer has the page's transparency plane, which must be opaque
+      // where the command writes flats without one.
+      if ((c.inGroup || !c.savedLayer.empty()) && !expected.hasTransparency)
+        gimp = WithoutOpaqueAlpha(std::move(gimp));
       EXPECT_EQ(gimp.imageMode, expected.imageMode);
       EXPECT_EQ(gimp.hasTransparency, expected.hasTransparency);
       EXPECT_EQ(gimp.reducedFromSixteenBits, c.sixteenBits);

@@ -12,6 +12,7 @@
 
 #include "io/BandedPng.h"
 #include "io/OverlappedWrite.h"
+#include "io/PageFile.h"
 #include "io/PendingOutput.h"
 #include "pipeline/PageFlats.h"
 #include "pipeline/PagePass.h"
@@ -54,9 +55,10 @@ class OverlappedWriteTest : public RunFixture {
   }
 
   // The flats of the page with the default parameters, written only after
-  // the whole pass, as the GIMP plug-in and the C interface make them.
+  // the whole pass, as the GIMP plug-in and the C interface make them; of the
+  // page read as a run of flats reads it, over paper.
   std::string FlatsWrittenAfterThePass(const std::string& input, pipeline::FlatsOutput flats) {
-    io::ImageFile page = io::LoadImageFile(input);
+    io::ImageFile page = io::PageFile(input, io::Transparency::kOverPaper).Load();
     host::RunRequest request;
     request.replay = DescriptorOf(CTesselParams());
     request.presetsFolder = presets.path().string();
