@@ -92,10 +92,14 @@ int64_t RoomInGroups(const Hierarchy& h, const GroupFiles& files) {
   }
 }
 
+std::string Top(const std::string& root) {
+  return !root.empty() && root.back() == '/' ? root.substr(0, root.size() - 1) : root;
+}
+
 }  // namespace
 
 int64_t AvailableMemory(const std::string& root) {
-  const std::string top = !root.empty() && root.back() == '/' ? root.substr(0, root.size() - 1) : root;
+  const std::string top = Top(root);
   int64_t available = kUnknown;
   if (const auto kilobytes = KeyedValue(top + "/proc/meminfo", "MemAvailable:")) available = *kilobytes * 1024;
 
@@ -129,6 +133,10 @@ int64_t AvailableMemory(const std::string& root) {
   if (unified && !unified->mountPoint.empty()) available = std::min(available, RoomInGroups(*unified, kUnifiedFiles));
   if (v1 && !v1->mountPoint.empty()) available = std::min(available, RoomInGroups(*v1, kV1Files));
   return available;
+}
+
+int64_t ResidentAnonymous(int pid, const std::string& root) {
+  return KeyedValue(Top(root) + "/proc/" + std::to_string(pid) + "/status", "RssAnon:").value_or(0) * 1024;
 }
 
 }  // namespace tessel::base

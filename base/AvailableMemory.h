@@ -13,4 +13,9 @@ namespace tessel::base {
 // missing or unreadable is left out; with none, the largest int64_t.
 int64_t AvailableMemory(const std::string& root = "/");
 
+// The anonymous memory process `pid` holds in RAM (RssAnon in its
+// /proc/<pid>/status under `root`): what it took for itself, which the
+// kernel no longer counts as available; 0 when it cannot be read.
+int64_t ResidentAnonymous(int pid, const std::string& root = "/");
+
 }  // namespace tessel::base

@@ -124,7 +124,9 @@ CommandLine::CommandLine()
                                             "its settings are used for all of them");
   run->add_option("--record", request.recordFile, "Save the settings the filter ran with as an action file")
       ->type_name("FILE");
-  run->add_option("-j,--jobs", request.jobs, "Pages filled at once, in separate processes (default: one per core)")
+  run->add_option("-j,--jobs", request.jobs,
+                  "Pages filled at once at most, each in a process of its own (default: one per core); fewer while "
+                  "the memory available cannot hold one more page's peak beside the pages running")
       ->check(CLI::Range(1, 64))
       ->capture_default_str();
   run->add_flag("--timings", request.timings,

@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include "io/PendingOutput.h"
+
 namespace tessel::cli {
 
 namespace {
@@ -10,6 +12,8 @@ volatile std::sig_atomic_t sInterrupted = 0;
 
 void OnInterrupt(int signal) {
   if (sInterrupted) {
+    // Ending at once leaves no destructor to remove the outputs half written.
+    io::RemovePendingOutputs();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
     return;

@@ -24,6 +24,7 @@
 #include "io/PageFile.h"
 #include "io/PendingOutput.h"
 #include "pipeline/PageFlats.h"
+#include "pipeline/PagePeak.h"
 #include "pipeline/PageSizes.h"
 
 namespace tessel::cli {
@@ -73,7 +74,8 @@ void RequireOutputFolder(const std::string& folder) {
 // The pages' headers, each read once however many checks ask for it; none for
 // a page that cannot be read, which is left to its run to report as it
 // always does. The run opens the page again: the planned pages are not held
-// open, as a batch may have more of them than a process may hold.
+// open, as a batch may have more of them than a process may hold. Pages run
+// in workers are all looked at, for the memory each will take.
 class Headers {
  public:
   const io::ImageHeader* Of(const std::string& input) {
@@ -136,9 +138,11 @@ void RequirePixelSizes(const std::vector<std::string>& inputs, const pipeline::R
   }
 }
 
-}  // namespace
-
-std::vector<PageJob> PlanPages(const RunOptions& request, const pipeline::RunSettings& settings) {
+// The pages and their outputs. Throws CommandError for a request that would
+// overwrite an input without --in-place, clash, write where it cannot,
+// multiply a Lab page over its flats, or take a size in physical units on a
+// page that cannot turn it into pixels (`settings`, from the request).
+std::vector<PageJob> PlanPages(const RunOptions& request, const pipeline::RunSettings& settings, Headers& headers) {
   if (request.inPlace && !request.output.empty()) Usage("give either -o or --in-place, not both");
   if (!request.inPlace && request.output.empty()) Usage("name the output with -o (or overwrite the inputs with --in-place)");
 
@@ -153,7 +157,6 @@ std::vector<PageJob> PlanPages(const RunOptions& request, const pipeline::RunSet
     }
   }
 
-  Headers headers;
   RequireMergeable(inputs, pipeline::FlatsOf(request), headers);
   RequirePixelSizes(inputs, settings, headers);
   const bool outputIsFolder = !request.inPlace && (severalPages || fs::is_directory(request.output));
@@ -186,8 +189,6 @@ std::vector<PageJob> PlanPages(const RunOptions& request, const pipeline::RunSet
   return pages;
 }
 
-namespace {
-
 // The settings every page runs with, the dialog shown if asked for.
 pipeline::RunSettings SettingsFor(const RunOptions& request) {
   pipeline::RunSettings settings;
@@ -214,8 +215,13 @@ class Reporter {
   // `first`: the number of the batch's first page among all pages.
   BatchCallbacks Callbacks(size_t first) {
     BatchCallbacks callbacks;
-    callbacks.finished = [this, first](size_t index, const pipeline::PageResult& result) {
+    callbacks.finished = [this, first](size_t index, const pipeline::PageResult& result, bool retried) {
+      mRetried += retried ? 1 : 0;
       Finished(first + index, result);
+    };
+    callbacks.state = [this](const BatchState& state) {
+      mWaiting = state.waitingForMemory;
+      if (mPages > 1) ShowPages();
     };
     callbacks.rows = [this, first](size_t index, int32_t done, int32_t total) {
       const std::string label = mPages > 1 ? "page " + std::to_string(first + index + 1) + "/" + std::to_string(mPages)
@@ -225,6 +231,7 @@ class Reporter {
     return callbacks;
   }
   size_t done() const { return mDone; }
+  size_t retried() const { return mRetried; }
 
  private:
   void Finished(size_t page, const pipeline::PageResult& result) {
@@ -234,7 +241,12 @@ class Reporter {
     std::istringstream lines(result.message);
     for (std::string line; std::getline(lines, line);) std::fprintf(stderr, "tessel: %s\n", line.c_str());
     if (mTimings && result.outcome == pipeline::PageOutcome::kDone) ReportTimings(page, result.timings);
-    if (mPages > 1) mBar.Show("pages", static_cast<int64_t>(mFinished), static_cast<int64_t>(mPages));
+    if (mPages > 1) ShowPages();
+  }
+
+  void ShowPages() {
+    const std::string label = mWaiting ? "pages, " + std::to_string(mWaiting) + " waiting for memory" : "pages";
+    mBar.Show(label, static_cast<int64_t>(mFinished), static_cast<int64_t>(mPages));
   }
 
   void ReportTimings(size_t page, const pipeline::PageTimings& t) const {
@@ -268,6 +280,8 @@ class Reporter {
   bool mGaps;
   size_t mFinished = 0;
   size_t mDone = 0;
+  size_t mRetried = 0;
+  size_t mWaiting = 0;
   ProgressBar mBar;
 };
 
@@ -288,7 +302,8 @@ void Record(const std::string& file, const std::vector<pipeline::PageResult>& re
 
 int RunCommand(const host::PluginModule& module, const RunOptions& request) {
   pipeline::RunSettings settings = SettingsFor(request);
-  const std::vector<PageJob> pages = PlanPages(request, settings);
+  Headers headers;
+  const std::vector<PageJob> pages = PlanPages(request, settings, headers);
   if (settings.showDialog && !std::getenv("DISPLAY"))
     Usage("the parameters dialog needs a display, and DISPLAY is not set; run without --dialog (or an action that "
           "shows it), or under X");
@@ -300,7 +315,7 @@ int RunCommand(const host::PluginModule& module, const RunOptions& request) {
   if (settings.showDialog && pages.size() > 1) {
     // The dialog is shown once; what it settles is replayed over the rest,
     // its sizes in the pixels it closed with.
-    results = RunBatch(module, {pages.front()}, settings, 1, reporter.Callbacks(0), true);
+    results = RunBatch(module, {pages.front()}, settings, BatchLimits{1, true, {}, "/"}, reporter.Callbacks(0));
     if (!results.front().recorded) return ExitCodeOf(results);
     settings.replay = *results.front().recorded;
     settings.sizes.clear();
@@ -308,12 +323,22 @@ int RunCommand(const host::PluginModule& module, const RunOptions& request) {
     first = 1;
   }
   const std::vector<PageJob> rest(pages.begin() + static_cast<std::ptrdiff_t>(first), pages.end());
-  for (pipeline::PageResult& result : RunBatch(module, rest, settings, request.jobs, reporter.Callbacks(first)))
+  BatchLimits limits;
+  limits.jobs = request.jobs;
+  limits.peak = [&headers, &settings](const PageJob& page) {
+    const io::ImageHeader* header = headers.Of(page.input);
+    return header ? pipeline::PeakBytes(*header, page.input, page.output, settings) : 0;
+  };
+  for (pipeline::PageResult& result : RunBatch(module, rest, settings, limits, reporter.Callbacks(first)))
     results.push_back(std::move(result));
 
   if (!request.recordFile.empty()) Record(request.recordFile, results);
-  if (pages.size() > 1)
-    std::fprintf(stderr, "tessel: %zu of %zu pages flatted\n", reporter.done(), pages.size());
+  if (pages.size() > 1) {
+    std::fprintf(stderr, "tessel: %zu of %zu pages flatted", reporter.done(), pages.size());
+    if (reporter.retried())
+      std::fprintf(stderr, "; %zu run again alone after a worker was killed", reporter.retried());
+    std::fputc('\n', stderr);
+  }
   return ExitCodeOf(results);
 }
 

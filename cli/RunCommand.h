@@ -32,12 +32,6 @@ struct RunOptions : pipeline::PageOptions {
   bool timings = false;  // report where each page's time went
 };
 
-// The pages and their outputs. Throws CommandError for a request that would
-// overwrite an input without --in-place, clash, write where it cannot,
-// multiply a Lab page over its flats, or take a size in physical units on a
-// page that cannot turn it into pixels (`settings`, from the request).
-std::vector<PageJob> PlanPages(const RunOptions& request, const pipeline::RunSettings& settings);
-
 // Runs the request; answers the exit code. Throws CommandError.
 int RunCommand(const host::PluginModule& module, const RunOptions& request);
 

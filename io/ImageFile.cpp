@@ -4,6 +4,10 @@
 
 #include <cstring>
 
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
+
 #include "io/FileFormats.h"
 #include "io/PageCodec.h"
 #include "io/PageFile.h"
@@ -51,10 +55,26 @@ VipsInterpretation InterpretationOf(int16_t mode) {
   }
 }
 
+// A save hands GenerateReleasedRows to libvips' workers, and they hand their
+// regions back, under GLib's locks: futexes of GLib's own, which
+// ThreadSanitizer cannot see. Its threads outlive the save, so without these
+// marks it would take a worker's copy for a race with the page's buffer
+// being freed, or with the next page's gate being made where the last one
+// was.
+#if defined(__SANITIZE_THREAD__)
+void HandOver(const void* page) { __tsan_release(const_cast<void*>(page)); }
+void TakeOver(const void* page) { __tsan_acquire(const_cast<void*>(page)); }
+#else
+void HandOver(const void*) {}
+void TakeOver(const void*) {}
+#endif
+
 int GenerateReleasedRows(VipsRegion* out, void*, void* page, void* gate, gboolean*) {
+  TakeOver(page);
   const auto& pixels = *static_cast<const base::ImageBuffer*>(page);
   const VipsRect& rows = out->valid;
   if (!static_cast<base::RowGate*>(gate)->AwaitRows(rows.top + rows.height)) {
+    HandOver(page);
     vips_error("tessel", "the page was given up before it was finished");
     return -1;
   }
@@ -64,6 +84,7 @@ int GenerateReleasedRows(VipsRegion* out, void*, void* page, void* gate, gboolea
   for (int y = rows.top; y < rows.top + rows.height; ++y)
     std::memcpy(VIPS_REGION_ADDR(out, rows.left, y),
                 pixels.data() + y * pixels.rowBytes() + rows.left * pixels.columnBytes(), bytes);
+  HandOver(page);
   return 0;
 }
 
@@ -144,6 +165,7 @@ void SaveImageFile(ImageFile& image, const std::string& path, base::RowGate* gat
   VipsImagePtr out = WrapPixels(image, gate);
   if (!out) Fail(path, TakeVipsError());
   int failed = 0;
+  HandOver(&image.pixels);
   switch (format) {
     case FileFormat::kPng:
       failed = vips_pngsave(out.get(), path.c_str(), "compression", kPngCompression, "filter",
@@ -159,6 +181,7 @@ void SaveImageFile(ImageFile& image, const std::string& path, base::RowGate* gat
     case FileFormat::kOra:
       break;  // refused by CheckSavable
   }
+  TakeOver(&image.pixels);
   if (failed) Fail(path, "cannot be written: " + TakeVipsError());
 }
 

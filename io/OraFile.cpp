@@ -11,6 +11,7 @@
 
 #include "base/Stopwatch.h"
 #include "io/PngEncoder.h"
+#include "io/ZipInFile.h"
 
 namespace tessel::io {
 
@@ -57,15 +58,15 @@ std::string StackXml(const LayeredPage& page) {
 class OraArchive {
  public:
   explicit OraArchive(const std::string& path) : mPath(path) {
-    int error = 0;
-    mZip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_error_t reason;
+    zip_error_init(&reason);
+    mZip = CreateZipInFile(path, &reason);
     if (!mZip) {
-      zip_error_t reason;
-      zip_error_init_with_code(&reason, error);
       const std::string message = zip_error_strerror(&reason);
       zip_error_fini(&reason);
       throw ImageFileError(path + ": cannot be written (" + message + ")");
     }
+    zip_error_fini(&reason);
   }
   ~OraArchive() {
     if (mZip) zip_discard(mZip);

@@ -38,7 +38,16 @@ class PendingOutput {
   std::string mTarget;
   std::string mTemporary;
   bool mCommitted = false;
+  int mSlot = -1;  // where RemovePendingOutputs finds the temporary file
 };
+
+// Removes the temporary file of every output of this process not yet
+// committed, for a process about to end at once: safe in a signal handler.
+void RemovePendingOutputs();
+
+// Removes the temporary files of `target` that a process killed before it
+// could remove them left behind (as PendingOutput names them).
+void RemoveLeftTemporaries(const std::string& target);
 
 // True when both paths name one existing file (through links or different
 // spellings alike).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/sysinfo.h>
+#include <unistd.h>
 
 #include <limits>
 #include <map>
@@ -64,6 +65,17 @@ TEST(AvailableMemory, TheKernelsEstimateCappedByTheTightestGroupLimit) {
                      {"sys/fs/cgroup/memory/user/memory.limit_in_bytes", "9223372036854771712\n"},
                      {"sys/fs/cgroup/memory/memory.limit_in_bytes", "9223372036854771712\n"}}),
             10000 * 1024);
+}
+
+// What a worker has taken: its anonymous pages in RAM, not the files it maps.
+TEST(AvailableMemory, AProcessHoldsItsResidentAnonymousPages) {
+  TempFolder root;
+  fs::create_directories(root.path() / "proc" / "42");
+  WriteBytes(root.path() / "proc" / "42" / "status",
+             "Name:\ttessel\nVmRSS:\t9000 kB\nRssAnon:\t7000 kB\nRssFile:\t2000 kB\n");
+  EXPECT_EQ(base::ResidentAnonymous(42, root.path().string()), 7000 * 1024);
+  EXPECT_EQ(base::ResidentAnonymous(43, root.path().string()), 0);
+  EXPECT_GT(base::ResidentAnonymous(getpid()), 0);
 }
 
 TEST(AvailableMemory, ThisMachineHasSomeAndNoMoreThanItHolds) {

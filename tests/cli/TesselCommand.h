@@ -5,7 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <functional>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <boost/filesystem.hpp>
@@ -35,9 +39,19 @@ class TesselCommand {
   CommandResult Run(const std::vector<std::string>& arguments) const {
     const std::string out = (mHome.path() / "stdout").string();
     const std::string err = (mHome.path() / "stderr").string();
+    CommandResult result;
+    result.exitCode = ExitCodeOf(Start(arguments, err, out));
+    result.out = ReadBytes(out);
+    result.err = ReadBytes(err);
+    return result;
+  }
+
+  // Starts the command in the background, its standard error written to
+  // `err` and its standard output to `out` (none: this process's).
+  pid_t Start(const std::vector<std::string>& arguments, const std::string& err, const std::string& out = "") const {
     const pid_t child = fork();
     if (child == 0) {
-      if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(127);
+      if ((!out.empty() && !freopen(out.c_str(), "w", stdout)) || !freopen(err.c_str(), "w", stderr)) _exit(127);
       std::vector<char*> argv;
       const std::string program = TESSEL_BINARY_DIR "/tessel";
       argv.push_back(const_cast<char*>(program.c_str()));
@@ -46,13 +60,14 @@ class TesselCommand {
       execv(program.c_str(), argv.data());
       _exit(127);
     }
+    return child;
+  }
+
+  // Waits for a command started; 128 + the signal when it was killed.
+  static int ExitCodeOf(pid_t child) {
     int status = 0;
     waitpid(child, &status, 0);
-    CommandResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = ReadBytes(out);
-    result.err = ReadBytes(err);
-    return result;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
 
  private:
@@ -61,5 +76,25 @@ class TesselCommand {
   ScopedEnv mSharedData;
   ScopedEnv mConfig;
 };
+
+// The hidden temporary files a run writes its outputs into, in `folder`.
+inline std::set<std::string> Temporaries(const boost::filesystem::path& folder) {
+  std::set<std::string> names;
+  boost::system::error_code error;
+  for (boost::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+    if (entry->path().filename().string().find(".tessel-") != std::string::npos)
+      names.insert(entry->path().filename().string());
+  return names;
+}
+
+// Waits, a minute at most, until `ready` holds; whether it did.
+inline bool WaitFor(const std::function<bool()>& ready) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
 
 }  // namespace tessel::test

@@ -190,5 +190,11 @@ TEST_F(TesselCommandTest, HelpNamesTheExitCodes) {
   EXPECT_THAT(result.out, HasSubstr("130"));
 }
 
+TEST_F(TesselCommandTest, HelpSaysWhatJobsDefaultsToAndThatMemoryMayLowerIt) {
+  const CommandResult result = tessel.Run({"run", "--help"});
+  EXPECT_THAT(result.out, HasSubstr("(default: one per core)"));
+  EXPECT_THAT(result.out, HasSubstr("fewer while the memory available cannot hold one more page's peak"));
+}
+
 }  // namespace
 }  // namespace tessel::test

@@ -237,13 +237,17 @@ flats::Lab SrgbToLab(const std::vector<uint8_t>& rgb) {
   return {116 * f(xyz[1]) - 16, 500 * (f(xyz[0]) - f(xyz[1])), 200 * (f(xyz[1]) - f(xyz[2]))};
 }
 
+// A random sRGB colour, with its Lab value.
+std::optional<flats::Paint> RandomSrgb(std::mt19937& random) {
+  std::vector<uint8_t> rgb(3);
+  for (uint8_t& channel : rgb) channel = static_cast<uint8_t>(random());
+  return flats::Paint{rgb, SrgbToLab(rgb)};
+}
+
 TEST(DistinctColours, RandomColoursStayApartAndRepeatFromTheSeed) {
   const auto [mask, map] = RandomPartition(9, 80, 80, 60);
   const NeighbourLists lists = flats::FindNeighbours(mask, map).neighbours;
-  const flats::PaintDraw draw = [](std::mt19937& random) {
-    std::vector<uint8_t> rgb{static_cast<uint8_t>(random()), static_cast<uint8_t>(random()), static_cast<uint8_t>(random())};
-    return std::optional<flats::Paint>(flats::Paint{rgb, SrgbToLab(rgb)});
-  };
+  const flats::PaintDraw draw = RandomSrgb;
   // The filter's colours: all one grey-blue.
   const std::vector<uint8_t> greyBlue{100, 110, 120};
   const std::vector<flats::Paint> current(lists.size(), flats::Paint{greyBlue, SrgbToLab(greyBlue)});
@@ -258,6 +262,40 @@ TEST(DistinctColours, RandomColoursStayApartAndRepeatFromTheSeed) {
     EXPECT_GE(flats::DeltaE(SrgbToLab(first.paint[static_cast<size_t>(a)].bytes),
                             SrgbToLab(first.paint[static_cast<size_t>(b)].bytes)), 20);
   for (size_t i = 0; i < lists.size(); ++i) EXPECT_EQ(first.paint[i].bytes, second.paint[i].bytes);
+}
+
+// Regions are coloured in order, each against the neighbours coloured
+// before it: one keeps the filter's colour exactly when none of those ended
+// up close to it, whatever its later neighbours hold. The filter's colours
+// come from a few, so that neighbours often share one, before and after.
+TEST(DistinctColours, ARegionKeepsItsColourUnlessAnEarlierNeighboursIsClose) {
+  const std::vector<std::vector<uint8_t>> few{{200, 40, 40}, {40, 160, 60}, {60, 80, 200}, {210, 200, 60}};
+  const flats::PaintDraw draw = RandomSrgb;
+  for (uint32_t seed = 1; seed <= 4; ++seed) {
+    const auto [mask, map] = RandomPartition(seed, 80, 80, 60);
+    const NeighbourLists lists = flats::FindNeighbours(mask, map).neighbours;
+    std::mt19937 random(seed);
+    std::vector<flats::Paint> current;
+    for (size_t i = 0; i < lists.size(); ++i) {
+      const std::vector<uint8_t>& rgb = few[random() % few.size()];
+      current.push_back({rgb, SrgbToLab(rgb)});
+    }
+    const auto result = flats::ColourAtRandom(lists, {std::vector<int32_t>(lists.size(), RegionRoles::kOwn)}, current,
+                                              draw, random, 20, 200);
+    int kept = 0;
+    for (size_t i = 0; i < lists.size(); ++i) {
+      bool closeBefore = false;
+      for (const int32_t n : lists[i]) {
+        const auto j = static_cast<size_t>(n);
+        closeBefore |= j < i && flats::DeltaE(current[i].lab, result.paint[j].lab) < 20;
+      }
+      const bool keeps = result.paint[i].bytes == current[i].bytes;
+      EXPECT_EQ(keeps, !closeBefore) << "seed " << seed << ", region " << i;
+      kept += keeps ? 1 : 0;
+    }
+    EXPECT_GT(kept, 0) << "seed " << seed;
+    EXPECT_LT(kept, static_cast<int>(lists.size())) << "seed " << seed;
+  }
 }
 
 TEST(DistinctColours, JoinedRegionsFollowAndFlaggedOnesKeepTheirColour) {

@@ -84,6 +84,11 @@ TEST(ActionFileErrors, FilesThatAreNotActionsGiveClearErrors) {
       {"array", "[1, 2]", "top level must be an object"},
       {"foreign", with("/format", "Photoshop action"), "not a Tessel action"},
       {"newer", with("/version", 2), "unsupported action version 2"},
+      // Only version 1 itself is read: nothing older, no stand-in for a number.
+      {"version 0", with("/version", 0), "unsupported action version 0"},
+      {"negative", with("/version", -1), "unsupported action version -1"},
+      {"null version", with("/version", nullptr), "unsupported action version null"},
+      {"version as text", with("/version", "1"), "unsupported action version \"1\""},
       {"dialog", with("/showDialog", "yes"), "\"showDialog\""},
       {"no descriptor", R"({"format":"Tessel action","version":1,"showDialog":false})", "missing \"descriptor\""},
       {"wrong value", with("/descriptor/0/value", "three"), "whole number"},

@@ -152,9 +152,15 @@ class LayeredFiles(unittest.TestCase):
                 return Image.open(io.BytesIO(ora.read(name)))
 
             self.assertTrue(np.array_equal(pixels(png(layers[0][2])), as_lines(Image.open(self.path(page)))))
+            composite = pixels(png("mergedimage.png"))
             self.assertTrue(np.array_equal(opaque(png("mergedimage.png")),
                                            opaque(Image.open(self.path(merged)))))
             self.assertEqual(png("Thumbnails/thumbnail.png").size, (256, 170))
+            # Each thumbnail pixel is the composite's pixel nearest its centre.
+            thumbnail = pixels(png("Thumbnails/thumbnail.png"))
+            rows = (2 * np.arange(thumbnail.shape[0]) + 1) * composite.shape[0] // (2 * thumbnail.shape[0])
+            columns = (2 * np.arange(thumbnail.shape[1]) + 1) * composite.shape[1] // (2 * thumbnail.shape[1])
+            self.assertTrue(np.array_equal(thumbnail, composite[rows][:, columns]))
 
     def test_rgb(self):
         self.page("rgb.png", "RGB")

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <set>
 
 #include "io/PendingOutput.h"
 #include "tests/support/TempFolders.h"
@@ -79,6 +84,37 @@ TEST(PendingOutput, SameFileSeesThroughLinksAndSpellings) {
   WriteBytes(folder.path() / "other.png", "x");
   EXPECT_FALSE(io::SameFile(page.string(), (folder.path() / "other.png").string()));
   EXPECT_FALSE(io::SameFile(page.string(), (folder.path() / "absent.png").string()));
+}
+
+// A process killed while writing leaves its temporary file: the batch that
+// ran it removes those of that output, and nothing else of the folder.
+TEST(PendingOutput, WhatAKilledProcessLeftOfAnOutputIsRemovedAndNothingElse) {
+  TempFolder folder;
+  const auto leaveBehind = [&](const std::string& name) {
+    const pid_t child = fork();
+    if (child == 0) {
+      io::PendingOutput pending((folder.path() / name).string());
+      _exit(0);  // as if killed: no destructor runs
+    }
+    waitpid(child, nullptr, 0);
+  };
+  leaveBehind("page.png");
+  leaveBehind("page.png");
+  leaveBehind("other.png");
+  WriteBytes(folder.path() / "page.png", "the user's");
+  WriteBytes(folder.path() / ".page.png.tessel-notes", "the user's too");
+  ASSERT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 5);
+
+  io::RemoveLeftTemporaries((folder.path() / "page.png").string());
+  std::set<std::string> left;
+  for (fs::directory_iterator entry(folder.path()), end; entry != end; ++entry)
+    left.insert(entry->path().filename().string());
+  EXPECT_EQ(left.size(), 3u);
+  EXPECT_EQ(left.count("page.png"), 1u);
+  EXPECT_EQ(left.count(".page.png.tessel-notes"), 1u);
+  EXPECT_EQ(std::count_if(left.begin(), left.end(),
+                          [](const std::string& name) { return name.rfind(".other.png", 0) == 0; }),
+            1);
 }
 
 }  // namespace
