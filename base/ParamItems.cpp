@@ -1,6 +1,7 @@
 #include "base/ParamItems.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace tessel::base::params {
 
@@ -15,10 +16,15 @@ const T* ValueOf(const Descriptor& descriptor, DescriptorKeyID key) {
 }  // namespace
 
 DescriptorItem ColorItem(DescriptorKeyID key, const _t_ASRGBColor& color) {
+  // Each item is made in place: GCC 14 takes a moved temporary item's text
+  // alternative for uninitialised (-Wmaybe-uninitialized).
   Descriptor components;
-  for (const parameter::ColorComponent& c : parameter::kColorComponents)
-    components.items.push_back({c.key, int32_t(color.*c.component)});
-  components.items.push_back({0, int32_t(0)});
+  components.items.resize(std::size(parameter::kColorComponents) + 1);
+  for (size_t i = 0; i < std::size(parameter::kColorComponents); ++i) {
+    components.items[i].key = parameter::kColorComponents[i].key;
+    components.items[i].value = int32_t(color.*parameter::kColorComponents[i].component);
+  }
+  components.items.back() = {0, int32_t(0)};
   return {key, ObjectValue{parameter::kColorClass, std::move(components)}};
 }
 

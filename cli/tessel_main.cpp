@@ -51,15 +51,22 @@ int ShowAbout(const host::PluginModule& module) {
 
 int main(int argc, char** argv) {
   CommandLine line;
+  bool unreadable = false;
   try {
     line.app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int code = line.app.exit(e);
     return code == 0 ? kExitOk : kExitUsage;
   } catch (const std::logic_error&) {
-    // CLI11 lets a flag's value that is neither a number nor a word it knows
-    // (--join=maybe) escape as the number reader's own exception.
-    std::fprintf(stderr, "tessel: %s\nRun with --help for more information.\n", (UnreadFlagValues(*line.run, argc, argv) + ": a flag\'s value is a number or one of true/false, yes/no, on/off").c_str());
+    // CLI11 2.3 lets a flag's value that is neither a number nor a word it
+    // knows (--join=maybe) escape as the number reader's own exception.
+    unreadable = true;
+  }
+  // CLI11 2.4 (Debian 13) takes such a value without a word.
+  const std::string unread = UnreadFlagValues(*line.run, argc, argv);
+  if (unreadable || !unread.empty()) {
+    const std::string problem = unread + ": a flag's value is a number or one of true/false, yes/no, on/off";
+    std::fprintf(stderr, "tessel: %s\nRun with --help for more information.\n", problem.c_str());
     return kExitUsage;
   }
 

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "io/ExifSize.h"
 #include "io/FileFormats.h"
 #include "io/PngEncoder.h"
 #include "io/WrittenFile.h"
@@ -53,7 +54,7 @@ std::string Chunk(const char* type, const std::string& data) {
 }
 
 // The chunks of libvips' file for the page, split where its image data lies;
-// its header resized to the page.
+// its header and its EXIF resized to the page.
 struct ChunksAround {
   std::string before;  // signature and header included
   std::string after;   // to the end chunk
@@ -76,6 +77,10 @@ ChunksAround SplitAtImageData(const std::string& file, const ImageFile& image) {
       WriteBig(header, 0, static_cast<uint32_t>(image.pixels.width()));
       WriteBig(header, 4, static_cast<uint32_t>(image.pixels.height()));
       around.before += Chunk("IHDR", header);
+    } else if (type == "eXIf") {
+      const std::string exif = ExifWithSize(file.substr(at + 8, length), static_cast<uint32_t>(image.pixels.width()),
+                                            static_cast<uint32_t>(image.pixels.height()));
+      (pastData ? around.after : around.before) += Chunk("eXIf", exif);
     } else if (type == "IDAT") {
       pastData = true;
     } else {

@@ -2,7 +2,9 @@
 # g++'s Objective-C++ cannot run @try/@catch with the C++ personality routine.
 # Included from the top level, where the module is linked as Objective-C++.
 # Sets TESSEL_HAVE_COCOA and TESSEL_UI_OBJECTS (the module's interface objects).
-set(TESSEL_GNUSTEP_INCLUDE /usr/include/GNUstep)
+# Debian 12 keeps GNUstep's headers in /usr/include/GNUstep, Debian 13 in the
+# multiarch /usr/include/<triplet>/GNUstep.
+find_path(TESSEL_GNUSTEP_INCLUDE AppKit/AppKit.h PATH_SUFFIXES GNUstep)
 # GCC's Objective-C runtime (headers and library) lives with GCC, not in the system paths.
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=include
                 OUTPUT_VARIABLE TESSEL_GCC_INCLUDE OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -13,7 +15,7 @@ find_library(GNUSTEP_GUI_LIBRARY gnustep-gui)
 find_library(GNUSTEP_BASE_LIBRARY gnustep-base)
 find_program(TESSEL_CLANGXX clang++)
 
-if(EXISTS ${TESSEL_GNUSTEP_INCLUDE}/AppKit/AppKit.h AND GNUSTEP_GUI_LIBRARY AND GNUSTEP_BASE_LIBRARY
+if(TESSEL_GNUSTEP_INCLUDE AND GNUSTEP_GUI_LIBRARY AND GNUSTEP_BASE_LIBRARY
    AND OBJC_LIBRARY AND TESSEL_CLANGXX)
   set(TESSEL_HAVE_COCOA ON)
   set(CMAKE_OBJCXX_COMPILER ${TESSEL_CLANGXX})

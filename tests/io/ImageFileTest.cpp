@@ -1,5 +1,6 @@
 // Image files in and out of the editor's pixel conventions, checked against
 // files made by another tool and by round trips through every savable mode.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -189,7 +190,12 @@ TEST_F(ImageFileTest, UnsupportedOrDamagedFilesAreRefusedWithTheReason) {
   test::WriteBytes(folder.path() / "cut.png", whole.substr(0, whole.size() / 2));
   EXPECT_NE(LoadError(Path("cut.png")).find("cut.png"), std::string::npos);
   test::WriteBytes(folder.path() / "signature.png", whole.substr(0, 8));
-  EXPECT_EQ(LoadError(Path("signature.png")), Path("signature.png") + ": damaged or incomplete");
+  // libvips 8.14 gives no reason for it, which the host supplies; 8.16 gives its own.
+  const std::string signature = Path("signature.png");
+  EXPECT_THAT(LoadError(signature),
+              ::testing::AnyOf(signature + ": damaged or incomplete",
+                               ::testing::AllOf(::testing::StartsWith(signature + ": pngload"),
+                                                ::testing::EndsWith(": end of stream"))));
 }
 
 TEST_F(ImageFileTest, OutputFormatsRefuseWhatTheyCannotHold) {

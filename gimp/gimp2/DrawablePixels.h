@@ -44,9 +44,6 @@ base::ImageBuffer ReadPixels(const DrawableArea& area);
 // as they were, those on a soft edge are blended, as with GIMP's own filters.
 void WritePixels(const DrawableArea& area, const base::ImageBuffer& pixels);
 
-inline constexpr const char* kFlatsLayerName = "Flats";
-inline constexpr const char* kHintsLayerName = "Hints";
-
 // The pixels of the layer `hints` over the area (placed by the image's
 // coordinates), in the layer's own format, as a page of hints; where the
 // layer does not reach, no hint: clear, or white in a layer without

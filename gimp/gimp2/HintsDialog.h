@@ -6,10 +6,12 @@
 
 #include <optional>
 
+#include "gimp/Procedures.h"
+
 namespace tessel::gimp {
 
-// The layer chosen for flatting `drawable` of `image`; nothing when the
-// user cancels or chooses none.
-std::optional<gint32> ChooseHintsLayer(gint32 image, gint32 drawable);
+// The layer chosen for flatting `drawable` of `image` with `procedure` (its
+// help); nothing when the user cancels or chooses none.
+std::optional<gint32> ChooseHintsLayer(const Procedure& procedure, gint32 image, gint32 drawable);
 
 }  // namespace tessel::gimp

@@ -1,9 +1,8 @@
-#include "gimp/HintsDialog.h"
+#include "gimp/gimp2/HintsDialog.h"
 
 #include <libgimp/gimpui.h>
 
-#include "gimp/DrawablePixels.h"
-#include "gimp/Procedure.h"
+#include "gimp/gimp2/DrawablePixels.h"
 
 namespace tessel::gimp {
 
@@ -21,12 +20,12 @@ gboolean IsOffered(gint32 image, gint32 layer, gpointer data) {
 
 }  // namespace
 
-std::optional<gint32> ChooseHintsLayer(gint32 image, gint32 drawable) {
+std::optional<gint32> ChooseHintsLayer(const Procedure& procedure, gint32 image, gint32 drawable) {
   gimp_ui_init("tessel-gimp", FALSE);
   Offered offered{image, drawable};
   GtkWidget* dialog =
       gimp_dialog_new("Tessel Flats with Hints", "tessel-gimp", nullptr, GtkDialogFlags(0), gimp_standard_help_func,
-                      kFlatsHintsProcedureName, "_Cancel", GTK_RESPONSE_CANCEL, "_OK", GTK_RESPONSE_OK, nullptr);
+                      procedure.name, "_Cancel", GTK_RESPONSE_CANCEL, "_OK", GTK_RESPONSE_OK, nullptr);
   GtkWidget* row = gtk_hbox_new(FALSE, 6);
   gtk_container_set_border_width(GTK_CONTAINER(row), 12);
   GtkWidget* layers = gimp_layer_combo_box_new(IsOffered, &offered);

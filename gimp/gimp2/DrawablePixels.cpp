@@ -1,9 +1,10 @@
-#include "gimp/DrawablePixels.h"
+#include "gimp/gimp2/DrawablePixels.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "interface/PhotoshopHost.h"
+#include "gimp/LibGimp.h"
+#include "gimp/Procedures.h"
 
 namespace tessel::gimp {
 
@@ -11,29 +12,10 @@ std::optional<DrawableArea> SelectedArea(gint32 image, gint32 drawable, bool can
   if (gimp_image_get_precision(image) != GIMP_PRECISION_U8_GAMMA)
     throw DrawableError(
         "Tessel works on 8-bit images; convert this one with Image > Precision > 8 bit integer (perceptual gamma)");
-  DrawableArea area;
-  area.image = image;
-  area.drawable = drawable;
-  if (canvas) {
-    gboolean selected = FALSE;
-    gint x1 = 0, y1 = 0, x2 = 0, y2 = 0, left = 0, top = 0;
-    gimp_selection_bounds(image, &selected, &x1, &y1, &x2, &y2);
-    if (!selected) {
-      x1 = y1 = 0;
-      x2 = gimp_image_width(image);
-      y2 = gimp_image_height(image);
-    }
-    gimp_drawable_offsets(drawable, &left, &top);
-    area.x = x1 - left;
-    area.y = y1 - top;
-    area.width = x2 - x1;
-    area.height = y2 - y1;
-  } else if (!gimp_drawable_mask_intersect(drawable, &area.x, &area.y, &area.width, &area.height)) {
-    return std::nullopt;
-  }
-  area.imageMode = gimp_drawable_is_gray(drawable) ? plugInModeGrayScale : plugInModeRGBColor;
-  area.alpha = gimp_drawable_has_alpha(drawable);
-  return area;
+  if (!canvas) return SelectedArea<DrawableArea>(image, drawable);
+  Canvas whole{gimp_image_width(image), gimp_image_height(image)};
+  gimp_drawable_offsets(drawable, &whole.left, &whole.top);
+  return SelectedArea<DrawableArea>(image, drawable, whole);
 }
 
 namespace {
