@@ -13,6 +13,7 @@
 
 #include "host/ColorServices.h"
 #include "tests/cli/TesselCommand.h"
+#include "tests/support/ColorRequest.h"
 #include "tests/support/LineArt.h"
 
 namespace tessel::test {
@@ -230,12 +231,8 @@ TEST_F(TesselHintsCommandTest, HintedRegionsTakeTheirMajorityColourAndTheRestKee
 std::vector<uint8_t> ServicesColour(const Colour& rgb, int16_t space, int planes) {
   FilterRecord record{};
   host::ColorServices services(record);
-  ColorServicesInfo info{};
-  info.infoSize = sizeof(ColorServicesInfo);
-  info.selector = plugIncolorServicesConvertColor;
-  info.sourceSpace = plugIncolorServicesRGBSpace;
-  info.resultSpace = space;
-  std::copy(rgb.begin(), rgb.end(), info.colorComponents);
+  ColorServicesInfo info =
+      test::ColorRequest(plugIncolorServicesConvertColor, plugIncolorServicesRGBSpace, rgb, space);
   EXPECT_EQ(record.colorServices(&info), noErr);
   return std::vector<uint8_t>(info.colorComponents, info.colorComponents + planes);
 }

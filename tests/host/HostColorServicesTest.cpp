@@ -10,6 +10,7 @@
 
 #include "host/ColorServices.h"
 #include "host/HostResults.h"
+#include "tests/support/ColorRequest.h"
 
 namespace tessel::host {
 namespace {
@@ -22,16 +23,6 @@ constexpr int16_t kGray = plugIncolorServicesGraySpace;
 
 constexpr Components kWhite{255, 255, 255, 0};
 constexpr Components kBlack{0, 0, 0, 0};
-
-ColorServicesInfo Request(int16_t selector, int16_t from, const Components& in, int16_t to) {
-  ColorServicesInfo info{};
-  info.infoSize = sizeof(ColorServicesInfo);
-  info.selector = selector;
-  info.sourceSpace = from;
-  info.resultSpace = to;
-  std::copy(in.begin(), in.end(), info.colorComponents);
-  return info;
-}
 
 Components Result(const ColorServicesInfo& info) {
   return {info.colorComponents[0], info.colorComponents[1], info.colorComponents[2], info.colorComponents[3]};
@@ -47,12 +38,12 @@ class HostColorServices : public ::testing::Test {
  protected:
   // Through the C callback, as the filter reaches it; fails the test on an error.
   Components Convert(int16_t from, const Components& in, int16_t to) {
-    ColorServicesInfo info = Request(plugIncolorServicesConvertColor, from, in, to);
+    ColorServicesInfo info = test::ColorRequest(plugIncolorServicesConvertColor, from, in, to);
     EXPECT_EQ(record.colorServices(&info), noErr) << from << " -> " << to;
     return Result(info);
   }
   OSErr Pick(int16_t to, ColorServicesInfo& info, const Components& preset = {40, 80, 120, 0}) {
-    info = Request(plugIncolorServicesChooseColor, kRGB, preset, to);
+    info = test::ColorRequest(plugIncolorServicesChooseColor, kRGB, preset, to);
     return record.colorServices(&info);
   }
 
@@ -176,10 +167,10 @@ TEST_F(HostColorServices, SameSpaceAnswersTheComponents) {
 TEST_F(HostColorServices, BadRequestsLeaveTheComponentsUntouched) {
   const Components in{1, 2, 3, 4};
   ColorServicesInfo requests[] = {
-      Request(2, kRGB, in, kLab),
-      Request(plugIncolorServicesConvertColor, -1, in, kLab),
-      Request(plugIncolorServicesConvertColor, kRGB, in, 5),
-      Request(plugIncolorServicesConvertColor, kRGB, in, kLab),
+      test::ColorRequest(2, kRGB, in, kLab),
+      test::ColorRequest(plugIncolorServicesConvertColor, -1, in, kLab),
+      test::ColorRequest(plugIncolorServicesConvertColor, kRGB, in, 5),
+      test::ColorRequest(plugIncolorServicesConvertColor, kRGB, in, kLab),
   };
   requests[3].infoSize = 40;  // a record shorter than the host's
   for (ColorServicesInfo& info : requests) {
@@ -220,7 +211,7 @@ TEST_F(HostColorServices, PickerWindowGetsPresetAndPrompt) {
   Str255 prompt{};
   prompt[0] = 4;
   std::memcpy(prompt + 1, "Fill", 4);
-  ColorServicesInfo info = Request(plugIncolorServicesChooseColor, kGray, {255, 0, 0, 0}, kRGB);
+  ColorServicesInfo info = test::ColorRequest(plugIncolorServicesChooseColor, kGray, {255, 0, 0, 0}, kRGB);
   info.selectorParameter.pickerPrompt = &prompt;
   ASSERT_EQ(record.colorServices(&info), noErr);
   EXPECT_EQ(Result(info), kWhite);
@@ -242,10 +233,10 @@ TEST(HostColorServicesProfiles, WithoutACmykProfileOnlyCmykFails) {
     EXPECT_FALSE(services.transforms().cmykAvailable());
     EXPECT_NE(services.transforms().cmykError().find(path), std::string::npos);
 
-    ColorServicesInfo toInk = Request(plugIncolorServicesConvertColor, kRGB, {1, 2, 3, 4}, kCMYK);
+    ColorServicesInfo toInk = test::ColorRequest(plugIncolorServicesConvertColor, kRGB, {1, 2, 3, 4}, kCMYK);
     EXPECT_EQ(record.colorServices(&toInk), kParamErr);
     EXPECT_EQ(Result(toInk), (Components{1, 2, 3, 4}));
-    ColorServicesInfo toLab = Request(plugIncolorServicesConvertColor, kRGB, kWhite, kLab);
+    ColorServicesInfo toLab = test::ColorRequest(plugIncolorServicesConvertColor, kRGB, kWhite, kLab);
     EXPECT_EQ(record.colorServices(&toLab), noErr);
     EXPECT_EQ(Result(toLab), (Components{255, 128, 128, 0}));
   }
