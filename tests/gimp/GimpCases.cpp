@@ -96,6 +96,12 @@ std::vector<Case> CasesOf(int version) {
   ink.ink = true;
   ink.layerBounds = Selection{40, 30, 160, 120};
   all.push_back(ink);
+  // Hints over the whole canvas, placed by where that layer lies on it.
+  Case inkHints = ink;
+  inkHints.name = "ink-layer-hints";
+  inkHints.procedure = hints.procedure;
+  inkHints.hintsArgument = "layer";
+  all.push_back(inkHints);
   Case inkPlain{"ink-plain", 4, Arguments(), {}};
   inkPlain.ink = true;
   inkPlain.notice = "Nothing was filled on this layer with transparency. For line art on a layer of its own, "
