@@ -25,6 +25,12 @@ std::string ImageProfile(Image image) {
   return icc;
 }
 
+// The editor's mode of the drawable's colour planes.
+template <typename Drawable>
+int16_t ModeOf(Drawable drawable) {
+  return gimp_drawable_is_gray(drawable) ? plugInModeGrayScale : plugInModeRGBColor;
+}
+
 // The image's size and where the drawable lies on it, which each GIMP spells
 // its own way.
 struct Canvas {
@@ -59,7 +65,7 @@ std::optional<Area> SelectedArea(Image image, Drawable drawable, const std::opti
   } else if (!gimp_drawable_mask_intersect(drawable, &area.x, &area.y, &area.width, &area.height)) {
     return std::nullopt;
   }
-  area.imageMode = gimp_drawable_is_gray(drawable) ? plugInModeGrayScale : plugInModeRGBColor;
+  area.imageMode = ModeOf(drawable);
   area.alpha = gimp_drawable_has_alpha(drawable);
   return area;
 }

@@ -15,7 +15,9 @@ struct Procedure {
   // makes them) go on a new layer under it.
   bool flatsLayer;
   // The flats are coloured as `--hints` colours them with a layer of the
-  // image, taken as one more argument after the others.
+  // image, taken as one more argument after the others: GIMP 2.10's, whose
+  // procedures take no optional argument. GIMP 3's flats procedure takes the
+  // layer as an optional argument instead.
   bool hints;
 };
 
@@ -38,10 +40,12 @@ inline constexpr Procedure kProcedures[] = {
 };
 
 inline constexpr const char* kFlatsLayerName = "Flats";
-// The layer a run of the hints procedure with last values takes its hints from.
+// The layer a run with last values takes its hints from in GIMP 2.10, and
+// the one GIMP 3's dialog offers first.
 inline constexpr const char* kHintsLayerName = "Hints";
 
-// The hints procedure's last argument.
+// The hints layer's argument: GIMP 2.10's hints procedure's last, GIMP 3's
+// flats procedure's optional one.
 inline constexpr const char* kHintsArgumentName = "hints";
 inline constexpr const char* kHintsArgumentHelp =
     "Layer of the same image whose dabs of colour colour the regions under them: each region takes the colour most "

@@ -1,8 +1,6 @@
 #include "gimp/gimp2/DrawablePixels.h"
 
-#include <algorithm>
-#include <vector>
-
+#include "gimp/HintsPage.h"
 #include "gimp/LibGimp.h"
 #include "gimp/Procedures.h"
 
@@ -22,6 +20,12 @@ namespace {
 
 GeglRectangle Rectangle(const DrawableArea& area) { return {area.x, area.y, area.width, area.height}; }
 
+Placement PlacementOf(gint32 drawable) {
+  Placement placed{0, 0, gimp_drawable_width(drawable), gimp_drawable_height(drawable)};
+  gimp_drawable_offsets(drawable, &placed.left, &placed.top);
+  return placed;
+}
+
 }  // namespace
 
 base::ImageBuffer ReadPixels(const DrawableArea& area) {
@@ -36,30 +40,16 @@ base::ImageBuffer ReadPixels(const DrawableArea& area) {
 }
 
 io::ImageFile ReadHintsOver(const DrawableArea& area, gint32 hints) {
-  if (!gimp_item_is_layer(hints) || gimp_item_get_image(hints) != area.image)
-    throw DrawableError("the hints must be a layer of the image being flatted");
-  const Babl* format = gimp_drawable_get_format(hints);
-  const bool alpha = gimp_drawable_has_alpha(hints);
-  io::ImageFile page{base::ImageBuffer({area.width, area.height, babl_format_get_n_components(format)}),
-                     static_cast<int16_t>(gimp_drawable_is_gray(hints) ? plugInModeGrayScale : plugInModeRGBColor),
-                     static_cast<bool>(alpha), {}};
-  page.pixels.Fill(std::vector<uint8_t>(static_cast<size_t>(page.pixels.planes()), alpha ? 0 : 255));
-  // The area and the layer in the image's coordinates, and where they meet.
-  gint areaLeft = 0, areaTop = 0, hintsLeft = 0, hintsTop = 0;
-  gimp_drawable_offsets(area.drawable, &areaLeft, &areaTop);
-  gimp_drawable_offsets(hints, &hintsLeft, &hintsTop);
-  areaLeft += area.x;
-  areaTop += area.y;
-  const gint left = std::max(areaLeft, hintsLeft), top = std::max(areaTop, hintsTop);
-  const gint right = std::min(areaLeft + area.width, hintsLeft + gimp_drawable_width(hints));
-  const gint bottom = std::min(areaTop + area.height, hintsTop + gimp_drawable_height(hints));
-  if (left >= right || top >= bottom) return page;
-  GeglBuffer* buffer = gimp_drawable_get_buffer(hints);
-  const GeglRectangle part{left - hintsLeft, top - hintsTop, right - left, bottom - top};
-  gegl_buffer_get(buffer, &part, 1.0, format, &page.pixels.at(left - areaLeft, top - areaTop, 0),
-                  static_cast<gint>(page.pixels.rowBytes()), GEGL_ABYSS_NONE);
-  g_object_unref(buffer);
-  return page;
+  if (!gimp_item_is_layer(hints) || gimp_item_get_image(hints) != area.image) throw DrawableError(kHintsOfTheImage);
+  const auto read = [hints](const Placement& part, uint8_t* pixels, size_t rowBytes) {
+    GeglBuffer* buffer = gimp_drawable_get_buffer(hints);
+    const GeglRectangle rectangle{part.left, part.top, part.width, part.height};
+    gegl_buffer_get(buffer, &rectangle, 1.0, gimp_drawable_get_format(hints), pixels, static_cast<gint>(rowBytes),
+                    GEGL_ABYSS_NONE);
+    g_object_unref(buffer);
+  };
+  return HintsPage(PlacementOf(area.drawable), {area.x, area.y, area.width, area.height}, PlacementOf(hints),
+                   ModeOf(hints), gimp_drawable_has_alpha(hints), read);
 }
 
 gint32 HintsLayerOf(gint32 image, gint32 drawable) {

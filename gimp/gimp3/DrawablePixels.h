@@ -9,6 +9,7 @@
 #include <libgimp/gimp.h>
 
 #include "base/ImageBuffer.h"
+#include "io/ImageFile.h"
 
 namespace tessel::gimp {
 
@@ -45,6 +46,11 @@ AreaPixels ReadPixels(const DrawableArea& area);
 // were, those on a soft edge are blended, as with GIMP's own filters. The
 // caller holds the undo group.
 void WritePixels(const DrawableArea& area, AreaPixels& pixels);
+
+// The pixels of the layer `hints` (of the area's image) over the area, as
+// gimp/HintsPage.h places them, 8 bits a channel as ReadPixels reads them.
+// Throws base::ImageError when they cannot be held.
+io::ImageFile ReadHintsOver(const DrawableArea& area, GimpLayer* hints);
 
 // Adds the 8-bit `pixels` as a new layer `name` over the area, right under
 // the drawable, in the image's precision. The caller holds the undo group.

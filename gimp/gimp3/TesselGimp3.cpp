@@ -3,6 +3,8 @@
 // (gimp/Procedures.h).
 #include <libgimp/gimp.h>
 
+#include <string>
+
 #include "gimp/Procedures.h"
 #include "gimp/gimp3/ProcedureConfig.h"
 #include "gimp/gimp3/TesselRun.h"
@@ -18,12 +20,18 @@ struct TesselPlugInClass {
   GimpPlugInClass parent;
 };
 
+// None is a call without hints, as before the argument was there.
+const std::string kOptionalHintsHelp = std::string(kHintsArgumentHelp) + "; none for the flats' own colours";
+
 GType tessel_plug_in_get_type();
 G_DEFINE_TYPE(TesselPlugIn, tessel_plug_in, GIMP_TYPE_PLUG_IN)
 
 GList* QueryProcedures(GimpPlugIn*) {
   GList* names = nullptr;
-  // The hints procedure's layer argument is GIMP 2.10's alone so far.
+  // GIMP 3's flats procedure takes its hints layer as an optional argument:
+  // the procedure GIMP 2.10 needs for a mandatory one would only say the same
+  // again, and no script calls both GIMPs' procedures alike anyway (GIMP 3
+  // takes an array of drawables where GIMP 2.10 takes one).
   for (const Procedure& procedure : kProcedures)
     if (!procedure.hints) names = g_list_append(names, g_strdup(procedure.name));
   return names;
@@ -43,6 +51,9 @@ GimpProcedure* CreateProcedure(GimpPlugIn* plugIn, const gchar* name) {
   gimp_procedure_set_documentation(procedure, described->blurb, described->help, name);
   gimp_procedure_set_attribution(procedure, kAuthors, kAuthors, kDate);
   AddArguments(procedure, ArgumentsOf(described->flatsLayer));
+  if (described->flatsLayer)
+    gimp_procedure_add_layer_argument(procedure, kHintsArgumentName, "_Hints", kOptionalHintsHelp.c_str(), TRUE,
+                                      G_PARAM_READWRITE);
   return procedure;
 }
 

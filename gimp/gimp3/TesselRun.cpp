@@ -2,19 +2,24 @@
 
 #include <libgimp/gimpui.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "base/ParamItems.h"
+#include "gimp/HintsPage.h"
 #include "gimp/LibGimp.h"
 #include "gimp/PageCall.h"
 #include "gimp/ProgressBar.h"
 #include "gimp/Procedures.h"
 #include "gimp/gimp3/DrawablePixels.h"
 #include "gimp/gimp3/ProcedureConfig.h"
+#include "pipeline/PageHints.h"
 
 namespace tessel::gimp {
 
@@ -36,8 +41,8 @@ std::string NameOf(GimpDrawable* drawable) {
   return text;
 }
 
-// GIMP's own dialog for the flats steps, which the module's dialog does not
-// offer; false when it is cancelled.
+// GIMP's own dialog for the flats steps and the hints layer, which the
+// module's dialog does not offer; false when it is cancelled.
 bool AskFlatsSteps(GimpProcedure* procedure, GimpProcedureConfig* config, const Procedure& described,
                    const std::vector<const ProcedureArgument*>& arguments) {
   gimp_ui_init("tessel-gimp3");
@@ -45,11 +50,36 @@ bool AskFlatsSteps(GimpProcedure* procedure, GimpProcedureConfig* config, const 
   GList* steps = nullptr;
   for (const ProcedureArgument* argument : arguments)
     if (argument->flatsStep()) steps = g_list_append(steps, const_cast<char*>(argument->name));
+  steps = g_list_append(steps, const_cast<char*>(kHintsArgumentName));
   gimp_procedure_dialog_fill_list(GIMP_PROCEDURE_DIALOG(dialog), steps);
   g_list_free(steps);
   const bool accepted = gimp_procedure_dialog_run(GIMP_PROCEDURE_DIALOG(dialog));
   gtk_widget_destroy(dialog);
   return accepted;
+}
+
+using Layer = std::unique_ptr<GimpLayer, void (*)(gpointer)>;
+
+// The flats procedure's hints layer as the config holds it; null for none.
+Layer ConfigHints(GimpProcedureConfig* config) {
+  GimpLayer* layer = nullptr;
+  g_object_get(config, kHintsArgumentName, &layer, nullptr);
+  return Layer(layer, g_object_unref);
+}
+
+bool OfImage(GimpLayer* layer, GimpImage* image) { return gimp_item_get_image(GIMP_ITEM(layer)) == image; }
+
+// For the dialog and a run with last values: the hints layer kept when it is
+// a layer of this image that is not flatted, else the layer "Hints" when it
+// is not, as GIMP 2.10 offers it; else none.
+void OfferHints(GimpProcedureConfig* config, GimpImage* image, const std::vector<GimpDrawable*>& drawables) {
+  const auto offered = [&](GimpLayer* layer) {
+    return layer && OfImage(layer, image) &&
+           std::find(drawables.begin(), drawables.end(), GIMP_DRAWABLE(layer)) == drawables.end();
+  };
+  if (offered(ConfigHints(config).get())) return;
+  GimpLayer* named = gimp_image_get_layer_by_name(image, kHintsLayerName);
+  g_object_set(config, kHintsArgumentName, offered(named) ? named : nullptr, nullptr);
 }
 
 struct Flatted {
@@ -67,6 +97,7 @@ GimpValueArray* Run(GimpProcedure* procedure, GimpRunMode mode, GimpImage* image
       if (!gimp_item_is_layer(GIMP_ITEM(drawable))) return Failure(procedure, GIMP_PDB_CALLING_ERROR, kFlatsNeedALayer);
 
   const std::vector<const ProcedureArgument*> arguments = ArgumentsOf(described.flatsLayer);
+  if (described.flatsLayer && mode != GIMP_RUN_NONINTERACTIVE) OfferHints(config, image, drawables);
   PageCall call;
   try {
     if (mode == GIMP_RUN_INTERACTIVE) {
@@ -80,6 +111,8 @@ GimpValueArray* Run(GimpProcedure* procedure, GimpRunMode mode, GimpImage* image
   } catch (const ArgumentError& e) {
     return Failure(procedure, GIMP_PDB_CALLING_ERROR, e.what());
   }
+  const Layer hints = described.flatsLayer ? ConfigHints(config) : Layer(nullptr, g_object_unref);
+  if (hints && !OfImage(hints.get(), image)) return Failure(procedure, GIMP_PDB_CALLING_ERROR, kHintsOfTheImage);
   // A script is not to stop at a window: without a window system the
   // module gives its alerts as text, which go to GIMP's message console.
   if (mode == GIMP_RUN_NONINTERACTIVE) unsetenv("DISPLAY");
@@ -106,6 +139,8 @@ GimpValueArray* Run(GimpProcedure* procedure, GimpRunMode mode, GimpImage* image
       tell(kOutsideSelection);
       continue;
     }
+    std::optional<pipeline::PendingHints> areaHints;
+    call.steps.hints = hints ? &areaHints.emplace(pipeline::HintsOf(ReadHintsOver(*area, hints.get()))) : nullptr;
     AreaPixels pixels = ReadPixels(*area);
     io::ImageFile page{std::move(pixels.page), area->imageMode, area->alpha, {}};
     call.progress = bar.Drawable(static_cast<int>(i), static_cast<int>(drawables.size()));

@@ -52,7 +52,8 @@ std::string Command(const std::vector<Job>& jobs, const fs::path& work, const fs
         {"selection", list(c.selection)}, {"layer_bounds", list(c.layerBounds)},
         {"procedure", c.procedure}, {"arguments", arguments},         {"layers", c.layers},
         {"in_group", c.inGroup},    {"saved_layer", c.savedLayer},    {"float", c.floatingPoint},
-        {"refused", !c.refusal.empty()}};
+        {"refused", !c.refusal.empty()}, {"hints", job.hints.string()}, {"hints_argument", c.hintsArgument},
+        {"last_values", c.lastValues}};
     const fs::path file = work / (c.name + ".json");
     std::ofstream(file) << description.dump(2);
     command += " -b 'exec(open(\"" + helper + "\").read()); tessel_case(\"" + file.string() + "\")'";

@@ -63,12 +63,14 @@ std::vector<Case> CasesOf(int version) {
   flats.procedure = "plug-in-tessel-flats";
   flats.savedLayer = "Flats";
   all.push_back(flats);
-  // Coloured by a layer of hints, within a selection and with last values
-  // (those the first leaves, before any other run changes them).
+  // Coloured by a layer of hints (GIMP 2.10's procedure for them, GIMP 3's
+  // flats procedure's optional argument), within a selection and with last
+  // values (in GIMP 2.10 those the first leaves, before any other run
+  // changes them; in GIMP 3, which keeps none from a script, the defaults),
+  // which take the layer "Hints".
   Case hints = flats;
   hints.name = "flats-hints";
-  hints.gimps = Gimps::kGimp2;
-  hints.procedure = "plug-in-tessel-flats-hints";
+  hints.procedure = version == 2 ? "plug-in-tessel-flats-hints" : flats.procedure;
   hints.hintsArgument = "layer";
   all.push_back(hints);
   Case hintsLast = hints;
@@ -94,14 +96,21 @@ std::vector<Case> CasesOf(int version) {
   ink.ink = true;
   ink.layerBounds = Selection{40, 30, 160, 120};
   all.push_back(ink);
+  // Hints over the whole canvas, placed by where that layer lies on it.
+  Case inkHints = ink;
+  inkHints.name = "ink-layer-hints";
+  inkHints.procedure = hints.procedure;
+  inkHints.hintsArgument = "layer";
+  all.push_back(inkHints);
   Case inkPlain{"ink-plain", 4, Arguments(), {}};
   inkPlain.ink = true;
   inkPlain.notice = "Nothing was filled on this layer with transparency. For line art on a layer of its own, "
                     "Filters > Artistic > Tessel Flats...";
   all.push_back(inkPlain);
 
-  // GIMP 3: its flats procedure's own steps, images of more than 8 bits,
-  // several drawables at once, group layers.
+  // GIMP 3: its flats procedure's own steps, images of more than 8 bits
+  // (hints too), several drawables at once, group layers, hints of another
+  // image.
   Case steps = GimpThree(flats);
   steps.name = "flats-steps";
   steps.planes = 3;
@@ -120,6 +129,18 @@ std::vector<Case> CasesOf(int version) {
   floating.name = "floating-point";
   floating.floatingPoint = true;
   all.push_back(floating);
+  // Hints in floating point, beside the flats steps, read as the page is.
+  Case floatHints = sixteenFlats;
+  floatHints.name = "floating-point-hints";
+  floatHints.floatingPoint = true;
+  floatHints.hintsArgument = "layer";
+  all.push_back(floatHints);
+  // Hints from a layer of another image.
+  Case otherHints = GimpThree(hints);
+  otherHints.name = "hints-of-another-image";
+  otherHints.hintsArgument = "other-image";
+  otherHints.refusal = "the hints must be a layer of the image being flatted";
+  all.push_back(otherHints);
   Case two = GimpThree({"two-layers", 4, Arguments({{"join", true}}), {"--join"}});
   two.layers = 2;
   all.push_back(two);

@@ -54,8 +54,9 @@ struct Case {
   std::optional<Selection> layerBounds{};  // the layer cut down to these, on the canvas
   std::string notice{};       // the plug-in runs through leaving the page as it was, saying this
   // With hints: the argument given for them, "layer" for the layer "Hints"
-  // loaded over the page or "drawable" for the page's own drawable (which a
-  // run with last values must pass over for "Hints").
+  // loaded over the page, "drawable" for the page's own drawable (which a
+  // run with last values must pass over for "Hints") or "other-image" for
+  // the hints loaded as an image of their own (GIMP 3).
   std::string hintsArgument{};
 };
 

@@ -94,6 +94,10 @@ class GimpPluginTest : public ::testing::Test {
       else io::SaveImageFile(page, In(c).string());
       // SaveImageFile leaves the buffer in the file's conventions: reload.
       page = io::LoadImageFile(In(c).string());
+      if (!c.hintsArgument.empty()) {
+        io::ImageFile hints = MakeHints();
+        io::SaveImageFile(hints, Hints(c).string());
+      }
       if (c.refusal.empty()) sExpected.emplace(c.name, Expected(c, page));
     }
     sLog = RunGimp(sCases, "");
@@ -133,8 +137,6 @@ class GimpPluginTest : public ::testing::Test {
     std::vector<std::string> arguments{"run", input.string(), "-o", output.string()};
     arguments.insert(arguments.end(), c.options.begin(), c.options.end());
     if (!c.hintsArgument.empty()) {
-      io::ImageFile hints = MakeHints();
-      io::SaveImageFile(hints, Hints(c).string());
       const fs::path part = sWork->path() / (c.name + "-hints-part.png");
       if (c.selection) {
         io::ImageFile cropped = Crop(io::LoadImageFile(Hints(c).string()), *c.selection);

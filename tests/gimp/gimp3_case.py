@@ -1,10 +1,10 @@
 """One case of the GIMP 3 plug-in test, run by python-fu-eval in a headless
 GIMP 3 (see Gimp3Runner.cpp): loads the page, makes the layers the case
-asks for, calls the procedure as a script would and saves each drawable it
-flatted (or the layer it added) alone, in the image's precision (16 bits
-for floating point). A call
-that fails, or that succeeds where the case expects a refusal, raises, so
-that the batch command fails with it."""
+asks for (and its hints layer, in the image or in an image of its own),
+calls the procedure as a script would and saves each drawable it flatted
+(or the layer it added) alone, in the image's precision (16 bits for
+floating point). A call that fails, or that succeeds where the case expects
+a refusal, raises, so that the batch command fails with it."""
 import json
 import sys
 
@@ -60,16 +60,29 @@ def tessel_case(path):
         image.insert_layer(group, None, 0)
         image.reorder_item(drawables[0], group, 0)
         drawables = [group]
+    hints, other = None, None
+    if case["hints_argument"] == "other-image":
+        other = Gimp.file_load(Gimp.RunMode.NONINTERACTIVE, Gio.File.new_for_path(case["hints"]))
+        hints = other.get_layers()[0]
+    elif case["hints"]:
+        hints = Gimp.file_load_layer(Gimp.RunMode.NONINTERACTIVE, image, Gio.File.new_for_path(case["hints"]))
+        image.insert_layer(hints, None, 0)
+        hints.set_name("Hints")
+        if case["hints_argument"] == "drawable":
+            hints = drawables[0]
     if case["selection"]:
         image.select_rectangle(Gimp.ChannelOps.REPLACE, *case["selection"])
 
     procedure = Gimp.get_pdb().lookup_procedure(case["procedure"])
     config = procedure.create_config()
-    config.set_property("run-mode", Gimp.RunMode.NONINTERACTIVE)
+    config.set_property("run-mode", Gimp.RunMode.WITH_LAST_VALS if case["last_values"]
+                        else Gimp.RunMode.NONINTERACTIVE)
     config.set_property("image", image)
     config.set_core_object_array("drawables", drawables)
     for name, kind, given in case["arguments"]:
         config.set_property(name, value(kind, given))
+    if hints:
+        config.set_property("hints", hints)
     status = procedure.run(config).index(0)
     error = Gimp.get_pdb().get_last_error()
     if case["refused"]:
@@ -83,3 +96,5 @@ def tessel_case(path):
         for drawable, out in zip(saved, case["outs"]):
             export(drawable, out)
     image.delete()
+    if other:
+        other.delete()
