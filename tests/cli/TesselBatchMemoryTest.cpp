@@ -18,6 +18,7 @@
 #include <set>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "io/PageFile.h"
 #include "pipeline/PagePeak.h"
@@ -42,9 +43,27 @@ inline void SaveComicPage(const boost::filesystem::path& path, int64_t width, in
   io::SaveImageFile(image, path.string());
 }
 
-void KillWorkersOf(pid_t batch) {
+std::vector<pid_t> WorkersOf(pid_t batch) {
   std::ifstream children("/proc/" + std::to_string(batch) + "/task/" + std::to_string(batch) + "/children");
-  for (pid_t worker; children >> worker;) kill(worker, SIGKILL);
+  std::vector<pid_t> workers;
+  for (pid_t worker; children >> worker;) workers.push_back(worker);
+  return workers;
+}
+
+void KillWorkersOf(pid_t batch) {
+  for (const pid_t worker : WorkersOf(batch)) kill(worker, SIGKILL);
+}
+
+// Whether `worker` holds a temporary output open in `folder`: it is writing
+// its page.
+bool Writing(pid_t worker, const fs::path& folder) {
+  boost::system::error_code error;
+  for (fs::directory_iterator fd("/proc/" + std::to_string(worker) + "/fd", error), end; !error && fd != end;
+       fd.increment(error)) {
+    const fs::path target = fs::read_symlink(fd->path(), error);
+    if (!error && target.parent_path() == folder && target.filename().string().rfind('.', 0) == 0) return true;
+  }
+  return false;
 }
 
 class TesselBatchMemoryTest : public ::testing::Test {
@@ -59,15 +78,25 @@ class TesselBatchMemoryTest : public ::testing::Test {
 // second page's run alone is killed too, and that page alone fails.
 TEST_F(TesselBatchMemoryTest, PagesOfKilledWorkersRunAgainAloneAndFailOnlyIfKilledAlone) {
   fs::create_directories(Path("pages"));
-  // Large enough that both workers are still writing when the second one
-  // starts, on a machine as loaded as a whole suite run in parallel makes it.
   SaveComicPage(Path("pages/a.png"), 4000, 5600);
   fs::copy_file(Path("pages/a.png"), Path("pages/b.png"));
   const pid_t batch = tessel.Start(
       {"run", Path("pages").string(), "-o", Path("out").string(), "-j", "2", "--under-lines"}, Path("errors").string());
 
-  std::set<std::string> first;
-  ASSERT_TRUE(WaitFor([&] { return (first = Temporaries(Path("out"))).size() == 2; }));
+  // Each worker is held still once it writes, until both are mid-page: one
+  // may finish its page before the other starts writing, as fresh memory
+  // comes slowly to one process and quickly to the other.
+  std::set<pid_t> held;
+  ASSERT_TRUE(WaitFor([&] {
+    for (const pid_t worker : WorkersOf(batch))
+      if (!held.count(worker) && Writing(worker, fs::canonical(Path("out")))) {
+        kill(worker, SIGSTOP);
+        held.insert(worker);
+      }
+    return held.size() == 2;
+  }));
+  const std::set<std::string> first = Temporaries(Path("out"));
+  ASSERT_EQ(first.size(), 2u);
   KillWorkersOf(batch);
   std::set<std::string> retry;
   ASSERT_TRUE(WaitFor([&] {
