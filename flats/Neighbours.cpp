@@ -27,7 +27,7 @@ void Compact(std::vector<uint64_t>& pairs) {
 class PairCollector {
  public:
   void Add(int32_t a, int32_t b) {
-    const uint64_t pair = a < b ? (uint64_t(uint32_t(a)) << 32 | uint32_t(b)) : (uint64_t(uint32_t(b)) << 32 | uint32_t(a));
+    const uint64_t pair = PackPair(a, b);
     uint64_t& seen = mSeen[(pair * 0x9E3779B97F4A7C15u) >> (64 - kSeenBits)];
     if (seen == pair) return;
     seen = pair;
@@ -72,18 +72,6 @@ class PairCollector {
   std::vector<uint64_t> mPairs;
   size_t mCompactAt = size_t{1} << 20;
 };
-
-// Lists from pairs sorted low-high: both ends' lists come out ascending.
-NeighbourLists Lists(std::vector<uint64_t>& pairs, size_t regions) {
-  Compact(pairs);
-  NeighbourLists lists(regions);
-  for (const uint64_t pair : pairs) {
-    const auto low = static_cast<int32_t>(pair >> 32), high = static_cast<int32_t>(pair & 0xffffffffu);
-    lists[static_cast<size_t>(low)].push_back(high);
-    lists[static_cast<size_t>(high)].push_back(low);
-  }
-  return lists;
-}
 
 // Builds one row's spans: its region runs, and between them the pixels
 // outside the regions, each given the region of its nearest region pixel.
@@ -157,6 +145,22 @@ class RowSpans {
 
 }  // namespace
 
+// Pairs sorted low-high fill both ends' lists in ascending order: a region's
+// lower neighbours all come in pairs before those where it is the lower.
+NeighbourLists::NeighbourLists(std::vector<uint64_t>& pairs, size_t count) : mStart(count + 1, 0) {
+  Compact(pairs);
+  const auto low = [](uint64_t pair) { return static_cast<size_t>(pair >> 32); };
+  const auto high = [](uint64_t pair) { return static_cast<size_t>(pair & 0xffffffffu); };
+  for (const uint64_t pair : pairs) ++mStart[low(pair) + 1], ++mStart[high(pair) + 1];
+  for (size_t i = 0; i < count; ++i) mStart[i + 1] += mStart[i];
+  mIds.resize(mStart[count]);
+  std::vector<size_t> next(mStart.begin(), mStart.end() - 1);
+  for (const uint64_t pair : pairs) {
+    mIds[next[low(pair)]++] = static_cast<int32_t>(high(pair));
+    mIds[next[high(pair)]++] = static_cast<int32_t>(low(pair));
+  }
+}
+
 NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, bool withPairs) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
@@ -216,7 +220,7 @@ NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, boo
                                                               band.spans.data() + band.rowStart[i + 1]};
     found.spans.bands.push_back(std::move(band.spans));
   }
-  found.neighbours = Lists(pairs, map.regions.size());
+  found.neighbours = NeighbourLists(pairs, map.regions.size());
   return found;
 }
 

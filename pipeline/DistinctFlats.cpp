@@ -103,8 +103,7 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
     if (hinted.colour[i] >= 0) roles.follows[i] = flats::RegionRoles::kGiven;
 
   DistinctSummary summary;
-  for (const auto& list : neighbours) summary.pairs += static_cast<int64_t>(list.size());
-  summary.pairs /= 2;
+  summary.pairs = static_cast<int64_t>(neighbours.pairs());
 
   // The palette the filter read, as it converted it.
   std::vector<std::optional<PaintBytes>> swatches;
