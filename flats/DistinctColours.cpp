@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace tessel::flats {
 
@@ -177,7 +178,7 @@ double DeltaE(const Lab& a, const Lab& b) {
 }
 
 RandomColouring ColourAtRandom(const NeighbourLists& neighbours, const RegionRoles& roles,
-                               const std::vector<Paint>& current, const PaintDraw& draw, std::mt19937& random,
+                               std::vector<Paint> current, const PaintDraw& draw, std::mt19937& random,
                                double minDeltaE, int tries) {
   if (roles.follows.size() != neighbours.size() || current.size() != neighbours.size())
     throw std::invalid_argument("roles or colours for another number of regions");
@@ -185,7 +186,7 @@ RandomColouring ColourAtRandom(const NeighbourLists& neighbours, const RegionRol
   NeighbourLists merged;
   const NeighbourLists& graph = Merge(neighbours, roots, merged);
   const size_t count = neighbours.size();
-  RandomColouring result{current, 0};
+  RandomColouring result{std::move(current), 0};
   std::vector<bool> done(count, false);
   for (size_t i = 0; i < count; ++i)
     done[i] = IsKept(roles, static_cast<int32_t>(i)) || IsGiven(roles, static_cast<int32_t>(i));
@@ -199,7 +200,7 @@ RandomColouring ColourAtRandom(const NeighbourLists& neighbours, const RegionRol
   };
   for (size_t i = 0; i < count; ++i) {
     if (roots[i] != static_cast<int32_t>(i) || done[i]) continue;
-    double bestDistance = closest(i, current[i].lab);
+    double bestDistance = closest(i, result.paint[i].lab);
     for (int t = 0; t < tries && bestDistance < minDeltaE; ++t) {
       std::optional<Paint> candidate = draw(random);
       if (!candidate) break;

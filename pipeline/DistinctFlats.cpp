@@ -170,8 +170,8 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
     current.push_back(labs[i] ? flats::Paint{Planes(bytes[i], colourPlanes), *labs[i]}
                               : flats::Paint{colours[i], {0, 0, 0}});
   std::mt19937 random(kSeed);
-  const flats::RandomColouring coloured = flats::ColourAtRandom(
-      neighbours, roles, current,
+  flats::RandomColouring coloured = flats::ColourAtRandom(
+      neighbours, roles, std::move(current),
       [&](std::mt19937& r) -> std::optional<flats::Paint> {
         const auto bytes = rules.DrawPaint(r);
         return bytes ? paintOf(*bytes) : std::nullopt;
@@ -180,7 +180,7 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
   summary.clashes = coloured.clashes;
   std::vector<uint32_t> shown;
   for (size_t i = 0; i < colours.size(); ++i) {
-    colours[i] = coloured.paint[i].bytes;
+    colours[i] = std::move(coloured.paint[i].bytes);
     if (roles.follows[i] != flats::RegionRoles::kKept) shown.push_back(Packed(colours[i]));
   }
   std::sort(shown.begin(), shown.end());
