@@ -12,8 +12,11 @@ namespace tessel::flats {
 namespace {
 
 // A span of a row of the nearest-region map: pixels of one region, its own
-// or under the lines, as the spans kept under the lines are.
-using Span = RegionSpans::Span;
+// or under the lines, up to a column.
+struct Span {
+  int32_t end;
+  int32_t region;
+};
 
 // Sorted, each pair once.
 void Compact(std::vector<uint64_t>& pairs) {
@@ -81,11 +84,9 @@ class RowSpans {
       : mMap(map), mRowOf(static_cast<size_t>(map.width), -1), mRegionOf(static_cast<size_t>(map.width)) {}
 
   // Row y, whose pixels outside the regions have their nearest region pixel
-  // at (fromX, fromY); null for a row wholly inside regions. The spans under
-  // the lines go to `lines` as well, if given.
-  void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, std::vector<Span>& row, RegionSpans::Band* lines) {
+  // at (fromX, fromY); null for a row wholly inside regions.
+  void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, std::vector<Span>& row) {
     row.clear();
-    mLines = lines;
     const size_t first = mMap.rowStart[static_cast<size_t>(y)], last = mMap.rowStart[static_cast<size_t>(y) + 1];
     int64_t x = 0;
     for (size_t i = first; i <= last; ++i) {
@@ -116,7 +117,6 @@ class RowSpans {
       int64_t end = a + 1;
       while (end < b && RegionOf(end, gap) == region) ++end;
       row.push_back({static_cast<int32_t>(end), region});
-      if (mLines) mLines->push_back(row.back());
       a = end;
     }
   }
@@ -140,7 +140,6 @@ class RowSpans {
   int32_t mX = -1, mY = -1, mRegion = -1;  // the last pixel asked for, and its answer
   std::vector<int32_t> mRowOf, mRegionOf;  // per column, the last pixel asked for there
   size_t mAboveHint = 0, mBelowHint = 0;
-  RegionSpans::Band* mLines = nullptr;  // where the row being built keeps its spans under the lines
 };
 
 }  // namespace
@@ -161,36 +160,22 @@ NeighbourLists::NeighbourLists(std::vector<uint64_t>& pairs, size_t count) : mSt
   }
 }
 
-NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, bool withPairs) {
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
-  NearestRegions found;
-  found.spans.rows.resize(static_cast<size_t>(map.height));
-  if (map.regions.empty()) return found;
-  struct Band {
-    int64_t begin;
-    RegionSpans::Band spans;
-    std::vector<size_t> rowStart;
-    std::vector<uint64_t> pairs;
-  };
-  std::vector<Band> bands;
+  if (map.regions.empty()) return {};
+  std::vector<uint64_t> pairs;
   std::mutex adding;
   base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
-    Band band{begin, {}, {}, {}};
-    // A gap under the lines between runs mostly goes to the two regions on either side.
-    band.spans.reserve(2 * (map.rowStart[static_cast<size_t>(end)] - map.rowStart[static_cast<size_t>(begin)]) +
-                       static_cast<size_t>(end - begin));
-    band.rowStart.reserve(static_cast<size_t>(end - begin));
-    PairCollector pairs;
+    PairCollector collector;
     RowSpans builder(map);
     std::vector<Span> row, above;
     // From the row above the band, for the pairs across its upper edge.
     const int64_t first = std::max<int64_t>(begin - 1, 0);
     int64_t next = first;  // the first row not yet taken in
     const auto takeIn = [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
-      if (y >= begin) band.rowStart.push_back(band.spans.size());
-      builder.Build(y, fromX, fromY, row, y >= begin ? &band.spans : nullptr);
-      if (withPairs) pairs.AddRow(row, y == first ? nullptr : &above);
+      builder.Build(y, fromX, fromY, row);
+      collector.AddRow(row, y == first ? nullptr : &above);
       row.swap(above);
       next = y + 1;
     };
@@ -206,22 +191,10 @@ NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, boo
         },
         first, end);
     takeInsideRows(end);
-    band.rowStart.push_back(band.spans.size());
-    band.pairs = std::move(pairs.pairs());
     const std::lock_guard<std::mutex> lock(adding);
-    bands.push_back(std::move(band));
+    pairs.insert(pairs.end(), collector.pairs().begin(), collector.pairs().end());
   });
-
-  std::vector<uint64_t> pairs;
-  for (Band& band : bands) {
-    pairs.insert(pairs.end(), band.pairs.begin(), band.pairs.end());
-    for (size_t i = 0; i + 1 < band.rowStart.size(); ++i)
-      found.spans.rows[static_cast<size_t>(band.begin) + i] = {band.spans.data() + band.rowStart[i],
-                                                              band.spans.data() + band.rowStart[i + 1]};
-    found.spans.bands.push_back(std::move(band.spans));
-  }
-  found.neighbours = NeighbourLists(pairs, map.regions.size());
-  return found;
+  return NeighbourLists(pairs, map.regions.size());
 }
 
 }  // namespace tessel::flats

@@ -9,7 +9,6 @@
 
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "flats/RegionSpans.h"
 
 namespace tessel::flats {
 
@@ -47,15 +46,9 @@ inline uint64_t PackPair(int32_t a, int32_t b) {
   return uint64_t{low} << 32 | high;
 }
 
-struct NearestRegions {
-  NeighbourLists neighbours;
-  RegionSpans spans;  // the map the neighbours were read from
-};
-
 // Reads `map` (made from `mask`) and the nearest-region map a row at a time,
-// bands of rows side by side: memory beside the runs is the map's spans and
-// the pairs found. Without `pairs`, the map alone is kept, and every list is
-// empty. Throws std::invalid_argument when the two differ in size.
-NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, bool pairs = true);
+// bands of rows side by side: memory beside the runs is a few rows and the
+// pairs found. Throws std::invalid_argument when the two differ in size.
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map);
 
 }  // namespace tessel::flats
