@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 #include <stdexcept>
+#include <utility>
 
 #include "base/RowBands.h"
 #include "flats/NearestRegion.h"
@@ -16,6 +17,26 @@ namespace {
 struct Span {
   int32_t end;
   int32_t region;
+};
+
+// A row's spans, written field by field into room for the most a row can
+// hold: a span built whole on the stack and copied in was read back before
+// its halves had reached memory, which stalled every push.
+class SpanRow {
+ public:
+  explicit SpanRow(int64_t width) : mSpans(static_cast<size_t>(width) + 1) {}
+  void Clear() { mSize = 0; }
+  void Add(int64_t end, int32_t region) {
+    Span& span = mSpans[mSize++];
+    span.end = static_cast<int32_t>(end);
+    span.region = region;
+  }
+  size_t size() const { return mSize; }
+  const Span& operator[](size_t i) const { return mSpans[i]; }
+
+ private:
+  std::vector<Span> mSpans;
+  size_t mSize = 0;
 };
 
 // Sorted, each pair once.
@@ -44,13 +65,13 @@ class PairCollector {
   // Pairs of consecutive spans in a row, and of overlapping spans in it and
   // the row above. A boundary the row above has in the same column between
   // the same two regions gave its pair there already.
-  void AddRow(const std::vector<Span>& row, const std::vector<Span>* above) {
+  void AddRow(const SpanRow& row, const SpanRow* above) {
     if (!above) {
       for (size_t i = 1; i < row.size(); ++i)
         if (row[i].region != row[i - 1].region) Add(row[i].region, row[i - 1].region);
       return;
     }
-    const std::vector<Span>& up = *above;
+    const SpanRow& up = *above;
     for (size_t i = 0, j = 0; i < row.size() && j < up.size();) {
       if (row[i].region != up[j].region) Add(row[i].region, up[j].region);
       if (row[i].end < up[j].end) {
@@ -85,8 +106,8 @@ class RowSpans {
 
   // Row y, whose pixels outside the regions have their nearest region pixel
   // at (fromX, fromY); null for a row wholly inside regions.
-  void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, std::vector<Span>& row) {
-    row.clear();
+  void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, SpanRow& row) {
+    row.Clear();
     const size_t first = mMap.rowStart[static_cast<size_t>(y)], last = mMap.rowStart[static_cast<size_t>(y) + 1];
     int64_t x = 0;
     for (size_t i = first; i <= last; ++i) {
@@ -97,7 +118,7 @@ class RowSpans {
         AddLines(x, gapEnd, gap, row);
       }
       if (!run) break;
-      row.push_back({mMap.runs[i].end, mMap.runs[i].region});
+      row.Add(mMap.runs[i].end, mMap.runs[i].region);
       x = mMap.runs[i].end;
     }
   }
@@ -111,12 +132,12 @@ class RowSpans {
     int32_t left, right;  // the runs' regions, -1 for the side of the page
   };
 
-  void AddLines(int64_t a, int64_t b, const Gap& gap, std::vector<Span>& row) {
+  void AddLines(int64_t a, int64_t b, const Gap& gap, SpanRow& row) {
     while (a < b) {
       const int32_t region = RegionOf(a, gap);
       int64_t end = a + 1;
       while (end < b && RegionOf(end, gap) == region) ++end;
-      row.push_back({static_cast<int32_t>(end), region});
+      row.Add(end, region);
       a = end;
     }
   }
@@ -169,14 +190,14 @@ NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
   base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
     PairCollector collector;
     RowSpans builder(map);
-    std::vector<Span> row, above;
+    SpanRow row(map.width), above(map.width);
     // From the row above the band, for the pairs across its upper edge.
     const int64_t first = std::max<int64_t>(begin - 1, 0);
     int64_t next = first;  // the first row not yet taken in
     const auto takeIn = [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
       builder.Build(y, fromX, fromY, row);
       collector.AddRow(row, y == first ? nullptr : &above);
-      row.swap(above);
+      std::swap(row, above);
       next = y + 1;
     };
     // Rows the visitor skips lie wholly inside regions.
