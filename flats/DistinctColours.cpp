@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace tessel::flats {
 
@@ -34,18 +35,19 @@ bool IsGiven(const RegionRoles& roles, int32_t i) {
 bool BothGiven(const RegionRoles& roles, int32_t a, int32_t b) { return IsGiven(roles, a) && IsGiven(roles, b); }
 
 // The graph with every follower merged into its root: a root's neighbours are
-// those of all the regions it colours.
-NeighbourLists Merge(const NeighbourLists& neighbours, const std::vector<int32_t>& roots) {
-  NeighbourLists merged(neighbours.size());
-  for (size_t i = 0; i < neighbours.size(); ++i) {
-    auto& list = merged[static_cast<size_t>(roots[i])];
+// those of all the regions it colours. The lists as they are when nobody
+// follows another, as without joining; else built in `merged`.
+const NeighbourLists& Merge(const NeighbourLists& neighbours, const std::vector<int32_t>& roots,
+                            NeighbourLists& merged) {
+  bool follows = false;
+  for (size_t i = 0; i < roots.size() && !follows; ++i) follows = roots[i] != static_cast<int32_t>(i);
+  if (!follows) return neighbours;
+  std::vector<uint64_t> pairs;
+  for (size_t i = 0; i < neighbours.size(); ++i)
     for (const int32_t n : neighbours[i])
-      if (roots[static_cast<size_t>(n)] != roots[i]) list.push_back(roots[static_cast<size_t>(n)]);
-  }
-  for (auto& list : merged) {
-    std::sort(list.begin(), list.end());
-    list.erase(std::unique(list.begin(), list.end()), list.end());
-  }
+      if (static_cast<size_t>(n) > i && roots[static_cast<size_t>(n)] != roots[i])
+        pairs.push_back(PackPair(roots[i], roots[static_cast<size_t>(n)]));
+  merged = NeighbourLists(pairs, neighbours.size());
   return merged;
 }
 
@@ -98,7 +100,8 @@ PaletteColouring ColourFromPalette(const NeighbourLists& neighbours, const Regio
   if (usableEntries.empty()) throw std::invalid_argument("no palette colour can paint");
 
   const std::vector<int32_t> roots = Roots(roles);
-  const NeighbourLists graph = Merge(neighbours, roots);
+  NeighbourLists merged;
+  const NeighbourLists& graph = Merge(neighbours, roots, merged);
   const size_t count = neighbours.size();
   std::vector<bool> coloured(count, false);  // the roots that take a palette colour
   for (size_t i = 0; i < count; ++i)
@@ -175,14 +178,15 @@ double DeltaE(const Lab& a, const Lab& b) {
 }
 
 RandomColouring ColourAtRandom(const NeighbourLists& neighbours, const RegionRoles& roles,
-                               const std::vector<Paint>& current, const PaintDraw& draw, std::mt19937& random,
+                               std::vector<Paint> current, const PaintDraw& draw, std::mt19937& random,
                                double minDeltaE, int tries) {
   if (roles.follows.size() != neighbours.size() || current.size() != neighbours.size())
     throw std::invalid_argument("roles or colours for another number of regions");
   const std::vector<int32_t> roots = Roots(roles);
-  const NeighbourLists graph = Merge(neighbours, roots);
+  NeighbourLists merged;
+  const NeighbourLists& graph = Merge(neighbours, roots, merged);
   const size_t count = neighbours.size();
-  RandomColouring result{current, 0};
+  RandomColouring result{std::move(current), 0};
   std::vector<bool> done(count, false);
   for (size_t i = 0; i < count; ++i)
     done[i] = IsKept(roles, static_cast<int32_t>(i)) || IsGiven(roles, static_cast<int32_t>(i));
@@ -196,7 +200,7 @@ RandomColouring ColourAtRandom(const NeighbourLists& neighbours, const RegionRol
   };
   for (size_t i = 0; i < count; ++i) {
     if (roots[i] != static_cast<int32_t>(i) || done[i]) continue;
-    double bestDistance = closest(i, current[i].lab);
+    double bestDistance = closest(i, result.paint[i].lab);
     for (int t = 0; t < tries && bestDistance < minDeltaE; ++t) {
       std::optional<Paint> candidate = draw(random);
       if (!candidate) break;

@@ -67,7 +67,7 @@ double DeltaE(const Lab& a, const Lab& b);
 // drawn. A given region keeps `current`, its given colour, from the start.
 // `random` is seeded by the caller, so runs repeat.
 RandomColouring ColourAtRandom(const NeighbourLists& neighbours, const RegionRoles& roles,
-                               const std::vector<Paint>& current, const PaintDraw& draw, std::mt19937& random,
+                               std::vector<Paint> current, const PaintDraw& draw, std::mt19937& random,
                                double minDeltaE, int tries);
 
 }  // namespace tessel::flats

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 #include <stdexcept>
+#include <utility>
 
 #include "base/RowBands.h"
 #include "flats/NearestRegion.h"
@@ -12,8 +13,31 @@ namespace tessel::flats {
 namespace {
 
 // A span of a row of the nearest-region map: pixels of one region, its own
-// or under the lines, as the spans kept under the lines are.
-using Span = RegionSpans::Span;
+// or under the lines, up to a column.
+struct Span {
+  int32_t end;
+  int32_t region;
+};
+
+// A row's spans, written field by field into room for the most a row can
+// hold: a span built whole on the stack and copied in was read back before
+// its halves had reached memory, which stalled every push.
+class SpanRow {
+ public:
+  explicit SpanRow(int64_t width) : mSpans(static_cast<size_t>(width) + 1) {}
+  void Clear() { mSize = 0; }
+  void Add(int64_t end, int32_t region) {
+    Span& span = mSpans[mSize++];
+    span.end = static_cast<int32_t>(end);
+    span.region = region;
+  }
+  size_t size() const { return mSize; }
+  const Span& operator[](size_t i) const { return mSpans[i]; }
+
+ private:
+  std::vector<Span> mSpans;
+  size_t mSize = 0;
+};
 
 // Sorted, each pair once.
 void Compact(std::vector<uint64_t>& pairs) {
@@ -27,7 +51,7 @@ void Compact(std::vector<uint64_t>& pairs) {
 class PairCollector {
  public:
   void Add(int32_t a, int32_t b) {
-    const uint64_t pair = a < b ? (uint64_t(uint32_t(a)) << 32 | uint32_t(b)) : (uint64_t(uint32_t(b)) << 32 | uint32_t(a));
+    const uint64_t pair = PackPair(a, b);
     uint64_t& seen = mSeen[(pair * 0x9E3779B97F4A7C15u) >> (64 - kSeenBits)];
     if (seen == pair) return;
     seen = pair;
@@ -41,13 +65,13 @@ class PairCollector {
   // Pairs of consecutive spans in a row, and of overlapping spans in it and
   // the row above. A boundary the row above has in the same column between
   // the same two regions gave its pair there already.
-  void AddRow(const std::vector<Span>& row, const std::vector<Span>* above) {
+  void AddRow(const SpanRow& row, const SpanRow* above) {
     if (!above) {
       for (size_t i = 1; i < row.size(); ++i)
         if (row[i].region != row[i - 1].region) Add(row[i].region, row[i - 1].region);
       return;
     }
-    const std::vector<Span>& up = *above;
+    const SpanRow& up = *above;
     for (size_t i = 0, j = 0; i < row.size() && j < up.size();) {
       if (row[i].region != up[j].region) Add(row[i].region, up[j].region);
       if (row[i].end < up[j].end) {
@@ -73,18 +97,6 @@ class PairCollector {
   size_t mCompactAt = size_t{1} << 20;
 };
 
-// Lists from pairs sorted low-high: both ends' lists come out ascending.
-NeighbourLists Lists(std::vector<uint64_t>& pairs, size_t regions) {
-  Compact(pairs);
-  NeighbourLists lists(regions);
-  for (const uint64_t pair : pairs) {
-    const auto low = static_cast<int32_t>(pair >> 32), high = static_cast<int32_t>(pair & 0xffffffffu);
-    lists[static_cast<size_t>(low)].push_back(high);
-    lists[static_cast<size_t>(high)].push_back(low);
-  }
-  return lists;
-}
-
 // Builds one row's spans: its region runs, and between them the pixels
 // outside the regions, each given the region of its nearest region pixel.
 class RowSpans {
@@ -93,11 +105,9 @@ class RowSpans {
       : mMap(map), mRowOf(static_cast<size_t>(map.width), -1), mRegionOf(static_cast<size_t>(map.width)) {}
 
   // Row y, whose pixels outside the regions have their nearest region pixel
-  // at (fromX, fromY); null for a row wholly inside regions. The spans under
-  // the lines go to `lines` as well, if given.
-  void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, std::vector<Span>& row, RegionSpans::Band* lines) {
-    row.clear();
-    mLines = lines;
+  // at (fromX, fromY); null for a row wholly inside regions.
+  void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, SpanRow& row) {
+    row.Clear();
     const size_t first = mMap.rowStart[static_cast<size_t>(y)], last = mMap.rowStart[static_cast<size_t>(y) + 1];
     int64_t x = 0;
     for (size_t i = first; i <= last; ++i) {
@@ -108,7 +118,7 @@ class RowSpans {
         AddLines(x, gapEnd, gap, row);
       }
       if (!run) break;
-      row.push_back({mMap.runs[i].end, mMap.runs[i].region});
+      row.Add(mMap.runs[i].end, mMap.runs[i].region);
       x = mMap.runs[i].end;
     }
   }
@@ -122,13 +132,12 @@ class RowSpans {
     int32_t left, right;  // the runs' regions, -1 for the side of the page
   };
 
-  void AddLines(int64_t a, int64_t b, const Gap& gap, std::vector<Span>& row) {
+  void AddLines(int64_t a, int64_t b, const Gap& gap, SpanRow& row) {
     while (a < b) {
       const int32_t region = RegionOf(a, gap);
       int64_t end = a + 1;
       while (end < b && RegionOf(end, gap) == region) ++end;
-      row.push_back({static_cast<int32_t>(end), region});
-      if (mLines) mLines->push_back(row.back());
+      row.Add(end, region);
       a = end;
     }
   }
@@ -152,42 +161,43 @@ class RowSpans {
   int32_t mX = -1, mY = -1, mRegion = -1;  // the last pixel asked for, and its answer
   std::vector<int32_t> mRowOf, mRegionOf;  // per column, the last pixel asked for there
   size_t mAboveHint = 0, mBelowHint = 0;
-  RegionSpans::Band* mLines = nullptr;  // where the row being built keeps its spans under the lines
 };
 
 }  // namespace
 
-NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, bool withPairs) {
+// Pairs sorted low-high fill both ends' lists in ascending order: a region's
+// lower neighbours all come in pairs before those where it is the lower.
+NeighbourLists::NeighbourLists(std::vector<uint64_t>& pairs, size_t count) : mStart(count + 1, 0) {
+  Compact(pairs);
+  const auto low = [](uint64_t pair) { return static_cast<size_t>(pair >> 32); };
+  const auto high = [](uint64_t pair) { return static_cast<size_t>(pair & 0xffffffffu); };
+  for (const uint64_t pair : pairs) ++mStart[low(pair) + 1], ++mStart[high(pair) + 1];
+  for (size_t i = 0; i < count; ++i) mStart[i + 1] += mStart[i];
+  mIds.resize(mStart[count]);
+  std::vector<size_t> next(mStart.begin(), mStart.end() - 1);
+  for (const uint64_t pair : pairs) {
+    mIds[next[low(pair)]++] = static_cast<int32_t>(high(pair));
+    mIds[next[high(pair)]++] = static_cast<int32_t>(low(pair));
+  }
+}
+
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
-  NearestRegions found;
-  found.spans.rows.resize(static_cast<size_t>(map.height));
-  if (map.regions.empty()) return found;
-  struct Band {
-    int64_t begin;
-    RegionSpans::Band spans;
-    std::vector<size_t> rowStart;
-    std::vector<uint64_t> pairs;
-  };
-  std::vector<Band> bands;
+  if (map.regions.empty()) return {};
+  std::vector<uint64_t> pairs;
   std::mutex adding;
   base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
-    Band band{begin, {}, {}, {}};
-    // A gap under the lines between runs mostly goes to the two regions on either side.
-    band.spans.reserve(2 * (map.rowStart[static_cast<size_t>(end)] - map.rowStart[static_cast<size_t>(begin)]) +
-                       static_cast<size_t>(end - begin));
-    band.rowStart.reserve(static_cast<size_t>(end - begin));
-    PairCollector pairs;
+    PairCollector collector;
     RowSpans builder(map);
-    std::vector<Span> row, above;
+    SpanRow row(map.width), above(map.width);
     // From the row above the band, for the pairs across its upper edge.
     const int64_t first = std::max<int64_t>(begin - 1, 0);
     int64_t next = first;  // the first row not yet taken in
     const auto takeIn = [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
-      if (y >= begin) band.rowStart.push_back(band.spans.size());
-      builder.Build(y, fromX, fromY, row, y >= begin ? &band.spans : nullptr);
-      if (withPairs) pairs.AddRow(row, y == first ? nullptr : &above);
-      row.swap(above);
+      builder.Build(y, fromX, fromY, row);
+      collector.AddRow(row, y == first ? nullptr : &above);
+      std::swap(row, above);
       next = y + 1;
     };
     // Rows the visitor skips lie wholly inside regions.
@@ -202,22 +212,10 @@ NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, boo
         },
         first, end);
     takeInsideRows(end);
-    band.rowStart.push_back(band.spans.size());
-    band.pairs = std::move(pairs.pairs());
     const std::lock_guard<std::mutex> lock(adding);
-    bands.push_back(std::move(band));
+    pairs.insert(pairs.end(), collector.pairs().begin(), collector.pairs().end());
   });
-
-  std::vector<uint64_t> pairs;
-  for (Band& band : bands) {
-    pairs.insert(pairs.end(), band.pairs.begin(), band.pairs.end());
-    for (size_t i = 0; i + 1 < band.rowStart.size(); ++i)
-      found.spans.rows[static_cast<size_t>(band.begin) + i] = {band.spans.data() + band.rowStart[i],
-                                                              band.spans.data() + band.rowStart[i + 1]};
-    found.spans.bands.push_back(std::move(band.spans));
-  }
-  found.neighbours = Lists(pairs, map.regions.size());
-  return found;
+  return NeighbourLists(pairs, map.regions.size());
 }
 
 }  // namespace tessel::flats

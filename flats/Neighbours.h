@@ -9,23 +9,46 @@
 
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "flats/RegionSpans.h"
 
 namespace tessel::flats {
 
 // For each region (by index in RegionRuns::regions) the indices of its
-// neighbours, ascending, without itself.
-using NeighbourLists = std::vector<std::vector<int32_t>>;
+// neighbours, ascending, without itself: in one block, as a page holds
+// hundreds of thousands of lists of a few each.
+class NeighbourLists {
+ public:
+  struct List {
+    const int32_t* first;
+    const int32_t* last;
+    const int32_t* begin() const { return first; }
+    const int32_t* end() const { return last; }
+    size_t size() const { return static_cast<size_t>(last - first); }
+  };
 
-struct NearestRegions {
-  NeighbourLists neighbours;
-  RegionSpans spans;  // the map the neighbours were read from
+  NeighbourLists() = default;
+  // The lists of `count` regions from touching pairs, each packed low-high
+  // into one word (the lower index in the upper half), in any order and
+  // maybe repeated; `pairs` is left sorted, each pair once.
+  NeighbourLists(std::vector<uint64_t>& pairs, size_t count);
+
+  size_t size() const { return mStart.empty() ? 0 : mStart.size() - 1; }
+  List operator[](size_t i) const { return {mIds.data() + mStart[i], mIds.data() + mStart[i + 1]}; }
+  size_t pairs() const { return mIds.size() / 2; }
+
+ private:
+  std::vector<size_t> mStart;  // region i's list is mIds[mStart[i], mStart[i + 1])
+  std::vector<int32_t> mIds;
 };
 
+// Two touching regions as NeighbourLists takes them.
+inline uint64_t PackPair(int32_t a, int32_t b) {
+  const auto low = static_cast<uint32_t>(a < b ? a : b), high = static_cast<uint32_t>(a < b ? b : a);
+  return uint64_t{low} << 32 | high;
+}
+
 // Reads `map` (made from `mask`) and the nearest-region map a row at a time,
-// bands of rows side by side: memory beside the runs is the map's spans and
-// the pairs found. Without `pairs`, the map alone is kept, and every list is
-// empty. Throws std::invalid_argument when the two differ in size.
-NearestRegions FindNeighbours(const RegionMask& mask, const RegionRuns& map, bool pairs = true);
+// bands of rows side by side: memory beside the runs is a few rows and the
+// pairs found. Throws std::invalid_argument when the two differ in size.
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map);
 
 }  // namespace tessel::flats

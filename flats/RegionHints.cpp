@@ -28,7 +28,7 @@ struct Tally {
   int64_t first;
 };
 
-// Row y's hint runs against the region runs and spans under the lines that
+// Row y's hint runs against the region runs and the pixels under the lines that
 // own its pixels, side by side from the left, as `owners(y, owner)` calls
 // `owner(begin, end, region)` for them. A run of one colour over one region
 // in a row is one tally; the same pair in other rows adds to the list.
@@ -137,14 +137,6 @@ class HintedOwners {
 };
 
 }  // namespace
-
-std::vector<int32_t> MajorityHints(const RegionRuns& map, const RegionSpans& spans, const HintRuns& hints) {
-  return Majorities(map, hints, [&] {
-    return [&](int64_t y, const auto& owner) {
-      ForEachOwner(map, spans, y, [&](int64_t begin, int64_t end, int32_t region, bool) { owner(begin, end, region); });
-    };
-  });
-}
 
 std::vector<int32_t> MajorityHints(const RegionRuns& map, const RegionMask& mask, const HintRuns& hints) {
   if (mask.width() != map.width || mask.height() != map.height)

@@ -9,7 +9,6 @@
 
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "flats/RegionSpans.h"
 
 namespace tessel::flats {
 
@@ -31,14 +30,12 @@ struct HintRuns {
   void SetRow(int64_t y, const Run* first, size_t count);
 };
 
-// Per region of `map` (with `spans`, its map under the lines) the colour of
-// most of the hint pixels it holds, or -1 for a region holding none. On a
-// tie, the colour met first in a row-major scan of the region. Throws
-// std::invalid_argument when `hints` is not of the map's size.
-std::vector<int32_t> MajorityHints(const RegionRuns& map, const RegionSpans& spans, const HintRuns& hints);
-// The same where the map under the lines is not at hand: the nearest region
-// pixels of the hint pixels under the lines alone are searched for, in the
-// region mask `map` was made from.
+// Per region of `map` the colour of most of the hint pixels it holds, its
+// own pixels and those under the lines nearest to it, or -1 for a region
+// holding none. On a tie, the colour met first in a row-major scan of the
+// region. The nearest region pixels of the hint pixels under the lines alone
+// are searched for, in the region mask `map` was made from. Throws
+// std::invalid_argument when `hints` or `mask` is not of the map's size.
 std::vector<int32_t> MajorityHints(const RegionRuns& map, const RegionMask& mask, const HintRuns& hints);
 
 }  // namespace tessel::flats

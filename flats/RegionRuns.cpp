@@ -143,6 +143,14 @@ void AddRegionRuns(const RegionMask& mask, int64_t firstRow, int64_t endRow, Reg
     map.width = mask.width();
     map.height = mask.height();
     map.rowStart.push_back(0);
+    // Room for the most runs a page can hold, in address space alone: only
+    // the pages the runs reach are ever touched, where growing by copies
+    // faulted in fresh memory twice over, on the thread that has to keep up
+    // with the scan. Where the room cannot be had, the runs grow as they come.
+    try {
+      map.runs.reserve(static_cast<size_t>((mask.width() + 1) / 2 * mask.height()));
+    } catch (const std::exception&) {
+    }
   }
   for (int64_t y = firstRow; y < endRow; ++y) {
     const size_t first = map.runs.size(), count = static_cast<size_t>(mask.CountRuns(y));

@@ -7,6 +7,7 @@
 #include "flats/Compose.h"
 #include "flats/DistinctColours.h"
 #include "flats/Neighbours.h"
+#include "flats/RegionRepaint.h"
 #include "flats/RegionRuns.h"
 #include "host/Presets.h"
 #include "pipeline/PaintRules.h"
@@ -103,8 +104,7 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
     if (hinted.colour[i] >= 0) roles.follows[i] = flats::RegionRoles::kGiven;
 
   DistinctSummary summary;
-  for (const auto& list : neighbours) summary.pairs += static_cast<int64_t>(list.size());
-  summary.pairs /= 2;
+  summary.pairs = static_cast<int64_t>(neighbours.pairs());
 
   // The palette the filter read, as it converted it.
   std::vector<std::optional<PaintBytes>> swatches;
@@ -171,8 +171,8 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
     current.push_back(labs[i] ? flats::Paint{Planes(bytes[i], colourPlanes), *labs[i]}
                               : flats::Paint{colours[i], {0, 0, 0}});
   std::mt19937 random(kSeed);
-  const flats::RandomColouring coloured = flats::ColourAtRandom(
-      neighbours, roles, current,
+  flats::RandomColouring coloured = flats::ColourAtRandom(
+      neighbours, roles, std::move(current),
       [&](std::mt19937& r) -> std::optional<flats::Paint> {
         const auto bytes = rules.DrawPaint(r);
         return bytes ? paintOf(*bytes) : std::nullopt;
@@ -181,7 +181,7 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
   summary.clashes = coloured.clashes;
   std::vector<uint32_t> shown;
   for (size_t i = 0; i < colours.size(); ++i) {
-    colours[i] = coloured.paint[i].bytes;
+    colours[i] = std::move(coloured.paint[i].bytes);
     if (roles.follows[i] != flats::RegionRoles::kKept) shown.push_back(Packed(colours[i]));
   }
   std::sort(shown.begin(), shown.end());
@@ -190,11 +190,11 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
 }
 
 // Each region's hint colour, from the hints converted into the page's mode;
-// with `spans`, the map under the lines, else from the mask.
-Hinted HintedRegions(const flats::RegionRuns& map, const std::optional<flats::RegionSpans>& spans,
+// the regions' mask tells the pixels under the lines.
+Hinted HintedRegions(const flats::RegionRuns& map,
                      const flats::RegionMask& mask, Hints& hints, int16_t pageMode, HintsSummary& summary) {
   ConvertHints(hints, pageMode);
-  Hinted hinted{spans ? flats::MajorityHints(map, *spans, hints.runs) : flats::MajorityHints(map, mask, hints.runs),
+  Hinted hinted{flats::MajorityHints(map, mask, hints.runs),
                 hints.colours};
   std::vector<bool> shown(hints.colours.size(), false);
   for (const int32_t colour : hinted.colour) {
@@ -209,21 +209,20 @@ Hinted HintedRegions(const flats::RegionRuns& map, const std::optional<flats::Re
 
 }  // namespace
 
-RecolouredRegions::RecolouredRegions(flats::RegionRuns map, std::optional<flats::RegionSpans> spans,
+RecolouredRegions::RecolouredRegions(flats::RegionRuns map,
                                      const flats::RegionMask& mask, std::vector<std::vector<uint8_t>> colours,
                                      int colourPlanes)
-    : mMap(std::move(map)), mSpans(std::move(spans)), mMask(mask), mColours(std::move(colours)),
+    : mMap(std::move(map)), mMask(mask), mColours(std::move(colours)),
       mChanged(mColours.size()), mColourPlanes(colourPlanes) {
   for (size_t i = 0; i < mColours.size(); ++i) mChanged[i] = mColours[i] != mMap.regions[i].colour;
 }
 
 void RecolouredRegions::Prepare(base::ImageBuffer& flats) const {
-  if (!mSpans) flats::PaintRegionRuns(mMap, mColours, mChanged, flats, mColourPlanes);
+  flats::PaintRegionRuns(mMap, mColours, mChanged, flats, mColourPlanes);
 }
 
 void RecolouredRegions::Paint(base::ImageBuffer& flats, int64_t firstRow, int64_t endRow) const {
-  if (mSpans) flats::PaintRegions(mMap, *mSpans, mColours, mChanged, flats, mColourPlanes, firstRow, endRow);
-  else flats::FillUnderLines(mMask, flats, mColourPlanes, firstRow, endRow);
+  flats::FillUnderLines(mMask, flats, mColourPlanes, firstRow, endRow);
 }
 
 RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
@@ -232,11 +231,9 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
   auto start = std::chrono::steady_clock::now();
   if (runs) flats::LabelRegionRuns(*runs, mask, result.pixels, colourPlanes);
   flats::RegionRuns map = runs ? std::move(*runs) : flats::FindRegionRuns(mask, result.pixels, colourPlanes);
-  // The map under the lines and the neighbours read from it, only to recolour apart.
-  flats::NearestRegions nearest;
-  if (request.distinct) nearest = flats::FindNeighbours(mask, map);
-  std::optional<flats::RegionSpans> spans;
-  if (request.distinct) spans = std::move(nearest.spans);
+  // The neighbours, only to recolour apart.
+  flats::NeighbourLists neighbours;
+  if (request.distinct) neighbours = flats::FindNeighbours(mask, map);
   std::vector<std::vector<uint8_t>> colours(map.regions.size());
   for (size_t i = 0; i < colours.size(); ++i) colours[i] = map.regions[i].colour;
   const double found = base::SecondsSince(start);
@@ -245,7 +242,7 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
   if (request.hints) {
     start = std::chrono::steady_clock::now();
     summary.hints.emplace();
-    hinted = HintedRegions(map, spans, mask, request.hints->Get(), result.imageMode, *summary.hints);
+    hinted = HintedRegions(map, mask, request.hints->Get(), result.imageMode, *summary.hints);
     for (size_t i = 0; i < colours.size(); ++i)
       if (hinted.colour[i] >= 0)
         colours[i] = Planes(hinted.colours[static_cast<size_t>(hinted.colour[i])], colourPlanes);
@@ -256,13 +253,13 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
     const RunParameters parameters = ParametersOf(request.recorded ? *request.recorded : base::Descriptor());
     host::ColorTransforms transforms;
     PaintRules rules(result.imageMode, result.pixels.planes(), parameters, transforms);
-    summary.distinct = ColourApart(map, nearest.neighbours, parameters, rules, request.presetsFolder, hinted,
+    summary.distinct = ColourApart(map, neighbours, parameters, rules, request.presetsFolder, hinted,
                                    colourPlanes, colours);
     timings.distinct = base::SecondsSince(start);
   }
   // Finding the regions is counted with the recolouring apart when it runs, else with the hints.
   (request.distinct ? timings.distinct : timings.hints) += found;
-  return {std::move(map), std::move(spans), mask, std::move(colours), colourPlanes};
+  return {std::move(map), mask, std::move(colours), colourPlanes};
 }
 
 std::string DescribeDistinct(const DistinctSummary& s) {

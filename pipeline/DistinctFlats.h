@@ -12,7 +12,6 @@
 #include "base/Descriptor.h"
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "flats/RegionSpans.h"
 #include "io/ImageFile.h"
 #include "pipeline/PageHints.h"
 #include "pipeline/PageRun.h"
@@ -41,25 +40,24 @@ struct RecolourSummary {
   std::optional<HintsSummary> hints;
 };
 
-// The regions' new colours, painted a band of rows at a time: from the map
-// under the lines when it was made (for the neighbours), else as
-// FillUnderLines grows the flats from the regions, repainted first.
+// The regions' new colours, painted a band of rows at a time: the regions
+// whose colour changed are repainted first, then FillUnderLines grows the
+// flats from them under the lines.
 class RecolouredRegions {
  public:
-  // `mask` (the regions' mask) must outlive this object without `spans`.
-  RecolouredRegions(flats::RegionRuns map, std::optional<flats::RegionSpans> spans, const flats::RegionMask& mask,
-                    std::vector<std::vector<uint8_t>> colours, int colourPlanes);
+  // `mask` (the regions' mask) must outlive this object.
+  RecolouredRegions(flats::RegionRuns map, const flats::RegionMask& mask, std::vector<std::vector<uint8_t>> colours,
+                    int colourPlanes);
 
   // Before any band: repaints the regions whose colour changed in `flats`
   // (the filter's result), where the bands take colours under the lines from.
   void Prepare(base::ImageBuffer& flats) const;
   // Paints rows [firstRow, endRow) of `flats`, prepared: every pixel under
-  // the lines in its region's colour, and the regions whose colour changed.
+  // the lines in its region's colour.
   void Paint(base::ImageBuffer& flats, int64_t firstRow, int64_t endRow) const;
 
  private:
   flats::RegionRuns mMap;
-  std::optional<flats::RegionSpans> mSpans;
   const flats::RegionMask& mMask;
   std::vector<std::vector<uint8_t>> mColours;
   std::vector<bool> mChanged;
@@ -76,9 +74,8 @@ class RecolouredRegions {
 // included. Regions in the flag colour keep it; a region the filter joined
 // takes the new colour of a neighbour that had its colour before (the first
 // in the filter's order, preferring one not joined itself), or keeps its own
-// when none had; a hinted region has its hint colour all the same. The
-// nearest regions are searched for once, for the neighbours and the
-// painting; for hints alone, only those of hint pixels under the lines.
+// when none had; a hinted region has its hint colour all the same. Of the
+// hint pixels under the lines, only the nearest regions are searched for.
 // `runs`: the regions' runs found beforehand (flats::AddRegionRuns), to be
 // labelled; none: found here. Times the steps as `hints` and `distinct`.
 // Throws HintsError.

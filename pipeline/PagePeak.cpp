@@ -33,7 +33,7 @@ constexpr Cost kDecodedPage{1.0, 0};
 // The page kept as read, for flats, gap closing and layered files.
 constexpr Cost kKeptPage{1.0, 0};
 // Beside those two, the largest of the steps, which never peak together:
-// the regions' bits, runs and nearest-region spans;
+// the regions' bits and runs;
 constexpr Cost kFlats{0, 0.3};
 // the neighbour graph and each region's new colour, with the flats;
 constexpr Cost kDistinct{0.2, 1.8};

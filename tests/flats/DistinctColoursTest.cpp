@@ -1,6 +1,6 @@
 // Distinct flats: the regions' runs, found at once or a few rows at a time,
-// against the component labelling; the neighbour graph and the flats painted
-// from it against a brute-force nearest-region map; and the colourings on a
+// against the component labelling; the neighbour graph, and the flats of
+// regions repainted in new colours, against a brute-force nearest-region map; and the colourings on a
 // drawn wheel (one region touching five around it) and on random planar
 // partitions.
 #include <gtest/gtest.h>
@@ -11,11 +11,12 @@
 #include <set>
 #include <tuple>
 
+#include "flats/Compose.h"
 #include "flats/DistinctColours.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionMap.h"
+#include "flats/RegionRepaint.h"
 #include "flats/RegionRuns.h"
-#include "flats/RegionSpans.h"
 
 namespace tessel::test {
 namespace {
@@ -76,13 +77,12 @@ std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& m
   return pairs;
 }
 
-// Paints the flats from the neighbours' spans into five-plane pixels, the
-// first two to four planes in a region's colour (its index + 0, 50, 100,
-// 150), every other region repainted: pixels under the lines must show their
-// brute-force owner, region pixels their region when repainted and what they
-// had otherwise, further planes (transparency) what they had.
+// Repaints every other region in its own colour (its index + 0, 50, 100,
+// 150 in the first two to four planes of five-plane pixels) and grows the
+// flats under the lines: pixels under the lines must show their brute-force
+// owner's colour, new or as it was, region pixels their region's, further
+// planes (transparency) what they had.
 void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const flats::RegionRuns& map) {
-  const flats::NearestRegions nearest = flats::FindNeighbours(mask, map);
   std::vector<std::vector<uint8_t>> colours;
   std::vector<bool> repaint;
   for (size_t i = 0; i < map.regions.size(); ++i) {
@@ -96,12 +96,13 @@ void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const fla
     for (const int colourPlanes : {2, 3, 4}) {
       base::ImageBuffer flats({map.width, map.height, 5, layout, 0});
       flats.Fill(before);
-      flats::PaintRegions(map, nearest.spans, colours, repaint, flats, colourPlanes);
+      flats::PaintRegionRuns(map, colours, repaint, flats, colourPlanes);
+      ASSERT_TRUE(flats::FillUnderLines(mask, flats, colourPlanes));
       for (int64_t y = 0; y < map.height; ++y)
         for (int64_t x = 0; x < map.width; ++x) {
           const auto region = static_cast<size_t>(owner[static_cast<size_t>(y * map.width + x)]);
           std::vector<uint8_t> expected = before;
-          if (!mask.at(x, y) || repaint[region])
+          if (repaint[region])
             std::copy(colours[region].begin(), colours[region].begin() + colourPlanes, expected.begin());
           ASSERT_EQ(flats.Pixel(x, y), expected) << x << ", " << y << ", " << colourPlanes << " planes";
         }
@@ -191,18 +192,18 @@ TEST(RegionRuns, LabelEveryPixelAsTheComponentLabelling) {
 TEST(Neighbours, MatchTheBruteForceNearestRegionMap) {
   for (uint32_t seed = 1; seed <= 4; ++seed) {
     const auto [mask, map] = RandomPartition(seed, 40, 40, 12);
-    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map).neighbours), BruteForcePairs(map)) << "seed " << seed;
+    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map)), BruteForcePairs(map)) << "seed " << seed;
     ExpectPaintedAsTheBruteForceOwners(mask, map);
   }
   {
     // Stripes tall enough for their rows to be shared among threads: stripes
     // meet only between rows, one pair of them where two bands meet.
     const auto [mask, map] = DrawMap(6, 600, [](int64_t, int64_t y) { return static_cast<int>(y / 50); });
-    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map).neighbours), BruteForcePairs(map));
+    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map)), BruteForcePairs(map));
     ExpectPaintedAsTheBruteForceOwners(mask, map);
   }
   const auto [mask, map] = DrawMap(81, 81, WheelArea);
-  const NeighbourLists lists = flats::FindNeighbours(mask, map).neighbours;
+  const NeighbourLists lists = flats::FindNeighbours(mask, map);
   EXPECT_EQ(Pairs(lists), BruteForcePairs(map));
   ExpectPaintedAsTheBruteForceOwners(mask, map);
   ASSERT_EQ(lists.size(), 7u);
@@ -213,7 +214,7 @@ TEST(Neighbours, MatchTheBruteForceNearestRegionMap) {
 
 TEST(DistinctColours, PaletteLeavesNoNeighboursAlikeAndCountsWhatCannotBeHelped) {
   const auto [mask, map] = DrawMap(81, 81, WheelArea);
-  const NeighbourLists wheel = flats::FindNeighbours(mask, map).neighbours;
+  const NeighbourLists wheel = flats::FindNeighbours(mask, map);
   const RegionRoles own{std::vector<int32_t>(wheel.size(), RegionRoles::kOwn)};
   const auto five = flats::ColourFromPalette(wheel, own, std::vector<bool>(5, true));
   EXPECT_EQ(five.clashes, 0);
@@ -230,7 +231,7 @@ TEST(DistinctColours, PaletteLeavesNoNeighboursAlikeAndCountsWhatCannotBeHelped)
   // makes of the cycle; one entry of seven is too dark.
   for (uint32_t seed = 1; seed <= 6; ++seed) {
     const auto [m, regions] = RandomPartition(seed, 60, 60, 40);
-    const NeighbourLists lists = flats::FindNeighbours(m, regions).neighbours;
+    const NeighbourLists lists = flats::FindNeighbours(m, regions);
     const auto coloured = flats::ColourFromPalette(lists, {std::vector<int32_t>(lists.size(), RegionRoles::kOwn)},
                                                    {true, true, true, false, true, true, true});
     EXPECT_EQ(coloured.clashes, 0) << "seed " << seed;
@@ -261,7 +262,7 @@ std::optional<flats::Paint> RandomSrgb(std::mt19937& random) {
 
 TEST(DistinctColours, RandomColoursStayApartAndRepeatFromTheSeed) {
   const auto [mask, map] = RandomPartition(9, 80, 80, 60);
-  const NeighbourLists lists = flats::FindNeighbours(mask, map).neighbours;
+  const NeighbourLists lists = flats::FindNeighbours(mask, map);
   const flats::PaintDraw draw = RandomSrgb;
   // The filter's colours: all one grey-blue.
   const std::vector<uint8_t> greyBlue{100, 110, 120};
@@ -288,7 +289,7 @@ TEST(DistinctColours, ARegionKeepsItsColourUnlessAnEarlierNeighboursIsClose) {
   const flats::PaintDraw draw = RandomSrgb;
   for (uint32_t seed = 1; seed <= 4; ++seed) {
     const auto [mask, map] = RandomPartition(seed, 80, 80, 60);
-    const NeighbourLists lists = flats::FindNeighbours(mask, map).neighbours;
+    const NeighbourLists lists = flats::FindNeighbours(mask, map);
     std::mt19937 random(seed);
     std::vector<flats::Paint> current;
     for (size_t i = 0; i < lists.size(); ++i) {
@@ -315,7 +316,7 @@ TEST(DistinctColours, ARegionKeepsItsColourUnlessAnEarlierNeighboursIsClose) {
 
 TEST(DistinctColours, JoinedRegionsFollowAndFlaggedOnesKeepTheirColour) {
   const auto [mask, map] = DrawMap(81, 81, WheelArea);
-  const NeighbourLists wheel = flats::FindNeighbours(mask, map).neighbours;
+  const NeighbourLists wheel = flats::FindNeighbours(mask, map);
   const auto index = [&](int64_t x, int64_t y) {
     size_t hint = 0;
     return map.RegionAt(x, y, hint);

@@ -1,4 +1,4 @@
-#include "flats/RegionSpans.h"
+#include "flats/RegionRepaint.h"
 
 #include <algorithm>
 
@@ -18,7 +18,7 @@ void PaintInterleaved(uint8_t* pixel, int64_t count, int64_t column, const uint8
     for (int p = 0; p < kPlanes; ++p) pixel[p] = bytes[p];
 }
 
-// Paints spans of one row, `paint(begin, end, region)`, in their regions'
+// Paints runs of one row, `paint(begin, end, region)`, in their regions'
 // colours.
 class RowPainter {
  public:
@@ -43,24 +43,6 @@ class RowPainter {
 };
 
 }  // namespace
-
-void PaintRegions(const RegionRuns& map, const RegionSpans& spans, const std::vector<std::vector<uint8_t>>& colours,
-                  const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes) {
-  base::InRowBands(map.height, [&](int64_t first, int64_t last) {
-    PaintRegions(map, spans, colours, repaint, flats, colourPlanes, first, last);
-  });
-}
-
-void PaintRegions(const RegionRuns& map, const RegionSpans& spans, const std::vector<std::vector<uint8_t>>& colours,
-                  const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes, int64_t firstRow,
-                  int64_t endRow) {
-  for (int64_t y = firstRow; y < endRow; ++y) {
-    const RowPainter paint(colours, flats, colourPlanes, y);
-    ForEachOwner(map, spans, y, [&](int64_t begin, int64_t end, int32_t region, bool underLines) {
-      if (underLines || repaint[static_cast<size_t>(region)]) paint(begin, end, region);
-    });
-  }
-}
 
 void PaintRegionRuns(const RegionRuns& map, const std::vector<std::vector<uint8_t>>& colours,
                      const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes) {
