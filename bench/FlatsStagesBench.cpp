@@ -164,7 +164,8 @@ void RecolourAndPaint(benchmark::State& state, const Flatted& page, const pipeli
 }
 
 // Recolouring apart as a whole, random colours: its regions, neighbours,
-// colouring, and painting under the lines, which takes FillUnderLines' place.
+// colouring, and the regions repainted and grown under the lines in their
+// new colours.
 void BM_RecolourApart(benchmark::State& state) {
   const Flatted& page = Page(KindOf(state));
   if (!page.ok) {
