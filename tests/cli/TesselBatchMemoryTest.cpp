@@ -60,8 +60,9 @@ bool Writing(pid_t worker, const fs::path& folder) {
   boost::system::error_code error;
   for (fs::directory_iterator fd("/proc/" + std::to_string(worker) + "/fd", error), end; !error && fd != end;
        fd.increment(error)) {
-    const fs::path target = fs::read_symlink(fd->path(), error);
-    if (!error && target.parent_path() == folder && target.filename().string().rfind('.', 0) == 0) return true;
+    boost::system::error_code closed;  // the descriptor may be gone by now
+    const fs::path target = fs::read_symlink(fd->path(), closed);
+    if (!closed && target.parent_path() == folder && IsTemporary(target)) return true;
   }
   return false;
 }
@@ -86,10 +87,11 @@ TEST_F(TesselBatchMemoryTest, PagesOfKilledWorkersRunAgainAloneAndFailOnlyIfKill
   // Each worker is held still once it writes, until both are mid-page: one
   // may finish its page before the other starts writing, as fresh memory
   // comes slowly to one process and quickly to the other.
+  const fs::path out = fs::canonical(work.path()) / "out";  // as the workers' open files name it
   std::set<pid_t> held;
   ASSERT_TRUE(WaitFor([&] {
     for (const pid_t worker : WorkersOf(batch))
-      if (!held.count(worker) && Writing(worker, fs::canonical(Path("out")))) {
+      if (!held.count(worker) && Writing(worker, out)) {
         kill(worker, SIGSTOP);
         held.insert(worker);
       }

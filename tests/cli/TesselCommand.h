@@ -77,13 +77,18 @@ class TesselCommand {
   ScopedEnv mConfig;
 };
 
-// The hidden temporary files a run writes its outputs into, in `folder`.
+// Whether `file` is one of the hidden temporary files a run writes its
+// outputs into.
+inline bool IsTemporary(const boost::filesystem::path& file) {
+  return file.filename().string().find(".tessel-") != std::string::npos;
+}
+
+// The temporary files in `folder`.
 inline std::set<std::string> Temporaries(const boost::filesystem::path& folder) {
   std::set<std::string> names;
   boost::system::error_code error;
   for (boost::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
-    if (entry->path().filename().string().find(".tessel-") != std::string::npos)
-      names.insert(entry->path().filename().string());
+    if (IsTemporary(entry->path())) names.insert(entry->path().filename().string());
   return names;
 }
 
