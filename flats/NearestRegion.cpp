@@ -66,8 +66,8 @@ class Envelope {
   };
 
   // Field by field into the vector: a part built whole on the stack and
-  // copied in was read back before its fields had reached memory, a stall
-  // that cost about a fifth of the visit.
+  // copied in is read back before its fields reach memory, a stall that
+  // costs about a fifth of the visit.
   void Push(int64_t column, int64_t height2, int32_t row, int64_t startNum, int64_t startDen) {
     Part& part = mParts.emplace_back();
     part.column = column;

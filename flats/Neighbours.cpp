@@ -20,8 +20,8 @@ struct Span {
 };
 
 // A row's spans, written field by field into room for the most a row can
-// hold: a span built whole on the stack and copied in was read back before
-// its halves had reached memory, which stalled every push.
+// hold: a span built whole on the stack and copied in is read back before
+// its halves reach memory, which stalls every push.
 class SpanRow {
  public:
   explicit SpanRow(int64_t width) : mSpans(static_cast<size_t>(width) + 1) {}

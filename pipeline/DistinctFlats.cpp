@@ -191,11 +191,10 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
 
 // Each region's hint colour, from the hints converted into the page's mode;
 // the regions' mask tells the pixels under the lines.
-Hinted HintedRegions(const flats::RegionRuns& map,
-                     const flats::RegionMask& mask, Hints& hints, int16_t pageMode, HintsSummary& summary) {
+Hinted HintedRegions(const flats::RegionRuns& map, const flats::RegionMask& mask, Hints& hints, int16_t pageMode,
+                     HintsSummary& summary) {
   ConvertHints(hints, pageMode);
-  Hinted hinted{flats::MajorityHints(map, mask, hints.runs),
-                hints.colours};
+  Hinted hinted{flats::MajorityHints(map, mask, hints.runs), hints.colours};
   std::vector<bool> shown(hints.colours.size(), false);
   for (const int32_t colour : hinted.colour) {
     if (colour < 0) continue;
@@ -209,11 +208,10 @@ Hinted HintedRegions(const flats::RegionRuns& map,
 
 }  // namespace
 
-RecolouredRegions::RecolouredRegions(flats::RegionRuns map,
-                                     const flats::RegionMask& mask, std::vector<std::vector<uint8_t>> colours,
-                                     int colourPlanes)
-    : mMap(std::move(map)), mMask(mask), mColours(std::move(colours)),
-      mChanged(mColours.size()), mColourPlanes(colourPlanes) {
+RecolouredRegions::RecolouredRegions(flats::RegionRuns map, const flats::RegionMask& mask,
+                                     std::vector<std::vector<uint8_t>> colours, int colourPlanes)
+    : mMap(std::move(map)), mMask(mask), mColours(std::move(colours)), mChanged(mColours.size()),
+      mColourPlanes(colourPlanes) {
   for (size_t i = 0; i < mColours.size(); ++i) mChanged[i] = mColours[i] != mMap.regions[i].colour;
 }
 
@@ -253,8 +251,8 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
     const RunParameters parameters = ParametersOf(request.recorded ? *request.recorded : base::Descriptor());
     host::ColorTransforms transforms;
     PaintRules rules(result.imageMode, result.pixels.planes(), parameters, transforms);
-    summary.distinct = ColourApart(map, neighbours, parameters, rules, request.presetsFolder, hinted,
-                                   colourPlanes, colours);
+    summary.distinct =
+        ColourApart(map, neighbours, parameters, rules, request.presetsFolder, hinted, colourPlanes, colours);
     timings.distinct = base::SecondsSince(start);
   }
   // Finding the regions is counted with the recolouring apart when it runs, else with the hints.
