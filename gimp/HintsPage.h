@@ -16,6 +16,10 @@ struct Placement {
   int left = 0, top = 0, width = 0, height = 0;
 };
 
+// The planes of a drawable's pixels as the plug-ins read them, 8 bits a
+// channel: grey or RGB in `imageMode`, and transparency when it has `alpha`.
+int PlanesOf(int16_t imageMode, bool alpha);
+
 // Reads the layer's `part` (in the layer's coordinates) into `pixels`, rows
 // `rowBytes` apart, 8 bits a channel.
 using ReadLayerPart = std::function<void(const Placement& part, uint8_t* pixels, size_t rowBytes)>;

@@ -6,7 +6,6 @@
 
 #include "gimp/HintsPage.h"
 #include "gimp/LibGimp.h"
-#include "interface/PhotoshopHost.h"
 
 namespace tessel::gimp {
 
@@ -66,8 +65,7 @@ std::optional<DrawableArea> SelectedArea(GimpImage* image, GimpDrawable* drawabl
 }
 
 AreaPixels ReadPixels(const DrawableArea& area) {
-  const int planes = (area.imageMode == plugInModeGrayScale ? 1 : 3) + (area.alpha ? 1 : 0);
-  AreaPixels pixels{base::ImageBuffer({area.width, area.height, planes}), {}};
+  AreaPixels pixels{base::ImageBuffer({area.width, area.height, PlanesOf(area.imageMode, area.alpha)}), {}};
   ReadBytes(area.drawable, Rectangle(area), pixels.page.data(), static_cast<size_t>(pixels.page.rowBytes()),
             pixels.wide);
   return pixels;
