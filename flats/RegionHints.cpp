@@ -28,69 +28,9 @@ struct Tally {
   int64_t first;
 };
 
-// Row y's hint runs against the region runs and the pixels under the lines that
-// own its pixels, side by side from the left, as `owners(y, owner)` calls
-// `owner(begin, end, region)` for them. A run of one colour over one region
-// in a row is one tally; the same pair in other rows adds to the list.
-template <typename Owners>
-void TallyRow(const HintRuns& hints, int64_t y, Owners& owners, std::vector<Tally>& tallies) {
-  size_t h = hints.rowStart[static_cast<size_t>(y)];
-  const size_t end = hints.rowStart[static_cast<size_t>(y) + 1];
-  owners(y, [&](int64_t begin, int64_t stop, int32_t region) {
-    for (; h < end && hints.runs[h].begin < stop; ++h) {
-      const HintRuns::Run& run = hints.runs[h];
-      const int64_t from = std::max<int64_t>(run.begin, begin), to = std::min<int64_t>(run.end, stop);
-      if (from < to) {
-        Tally* last = tallies.empty() ? nullptr : &tallies.back();
-        if (last && last->region == region && last->colour == run.colour) last->pixels += to - from;
-        else tallies.push_back({region, run.colour, to - from, y * hints.width + from});
-      }
-      if (run.end > stop) break;  // it goes on into the next owner
-    }
-  });
-}
-
-// The tallies of the rows holding hints, bands of rows side by side, each
-// with its own `Owners` (see TallyRow), made by `makeOwners`.
-template <typename MakeOwners>
-std::vector<int32_t> Majorities(const RegionRuns& map, const HintRuns& hints, const MakeOwners& makeOwners) {
-  if (hints.width != map.width || hints.height != map.height || hints.rows() != map.height)
-    throw std::invalid_argument("the hints and the regions differ in size");
-  std::vector<Tally> tallies;
-  std::mutex adding;
-  base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
-    std::vector<Tally> band;
-    auto owners = makeOwners();
-    for (int64_t y = begin; y < end; ++y)
-      if (hints.rowStart[static_cast<size_t>(y)] < hints.rowStart[static_cast<size_t>(y) + 1])
-        TallyRow(hints, y, owners, band);
-    const std::lock_guard<std::mutex> lock(adding);
-    tallies.insert(tallies.end(), band.begin(), band.end());
-  });
-  // Each region's colours together, each colour's tallies summed.
-  std::sort(tallies.begin(), tallies.end(), [](const Tally& a, const Tally& b) {
-    return std::tie(a.region, a.colour, a.first) < std::tie(b.region, b.colour, b.first);
-  });
-  std::vector<int32_t> colour(map.regions.size(), -1);
-  std::vector<int64_t> most(map.regions.size(), 0), firstOfMost(map.regions.size(), 0);
-  for (size_t i = 0; i < tallies.size();) {
-    Tally sum = tallies[i];
-    for (++i; i < tallies.size() && tallies[i].region == sum.region && tallies[i].colour == sum.colour; ++i)
-      sum.pixels += tallies[i].pixels;
-    const auto r = static_cast<size_t>(sum.region);
-    if (sum.pixels > most[r] || (sum.pixels == most[r] && sum.first < firstOfMost[r])) {
-      colour[r] = sum.colour;
-      most[r] = sum.pixels;
-      firstOfMost[r] = sum.first;
-    }
-  }
-  return colour;
-}
-
-// The owners of a row's pixels where no map under the lines is at hand: a
-// run under the lines that a hint run reaches is owned pixel by pixel, by
-// the regions of their nearest region pixels; any other by no region, as no
-// hint asks. One for each band of rows.
+// The owners of a row's pixels: a run under the lines that a hint run
+// reaches is owned pixel by pixel, by the regions of their nearest region
+// pixels; any other by no region, as no hint asks. One for each band of rows.
 class HintedOwners {
  public:
   HintedOwners(const RegionRuns& map, const RegionMask& mask, const HintRuns& hints)
@@ -136,12 +76,64 @@ class HintedOwners {
   size_t mLastRun = 0;  // the run of the region last found
 };
 
+// Row y's hint runs against the region runs and the pixels under the lines that
+// own its pixels, side by side from the left, as `owners(y, owner)` calls
+// `owner(begin, end, region)` for them. A run of one colour over one region
+// in a row is one tally; the same pair in other rows adds to the list.
+void TallyRow(const HintRuns& hints, int64_t y, HintedOwners& owners, std::vector<Tally>& tallies) {
+  size_t h = hints.rowStart[static_cast<size_t>(y)];
+  const size_t end = hints.rowStart[static_cast<size_t>(y) + 1];
+  owners(y, [&](int64_t begin, int64_t stop, int32_t region) {
+    for (; h < end && hints.runs[h].begin < stop; ++h) {
+      const HintRuns::Run& run = hints.runs[h];
+      const int64_t from = std::max<int64_t>(run.begin, begin), to = std::min<int64_t>(run.end, stop);
+      if (from < to) {
+        Tally* last = tallies.empty() ? nullptr : &tallies.back();
+        if (last && last->region == region && last->colour == run.colour) last->pixels += to - from;
+        else tallies.push_back({region, run.colour, to - from, y * hints.width + from});
+      }
+      if (run.end > stop) break;  // it goes on into the next owner
+    }
+  });
+}
+
 }  // namespace
 
 std::vector<int32_t> MajorityHints(const RegionRuns& map, const RegionMask& mask, const HintRuns& hints) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
-  return Majorities(map, hints, [&] { return HintedOwners(map, mask, hints); });
+  if (hints.width != map.width || hints.height != map.height || hints.rows() != map.height)
+    throw std::invalid_argument("the hints and the regions differ in size");
+  // The tallies of the rows holding hints, bands of rows side by side.
+  std::vector<Tally> tallies;
+  std::mutex adding;
+  base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
+    std::vector<Tally> band;
+    HintedOwners owners(map, mask, hints);  // each band its own
+    for (int64_t y = begin; y < end; ++y)
+      if (hints.rowStart[static_cast<size_t>(y)] < hints.rowStart[static_cast<size_t>(y) + 1])
+        TallyRow(hints, y, owners, band);
+    const std::lock_guard<std::mutex> lock(adding);
+    tallies.insert(tallies.end(), band.begin(), band.end());
+  });
+  // Each region's colours together, each colour's tallies summed.
+  std::sort(tallies.begin(), tallies.end(), [](const Tally& a, const Tally& b) {
+    return std::tie(a.region, a.colour, a.first) < std::tie(b.region, b.colour, b.first);
+  });
+  std::vector<int32_t> colour(map.regions.size(), -1);
+  std::vector<int64_t> most(map.regions.size(), 0), firstOfMost(map.regions.size(), 0);
+  for (size_t i = 0; i < tallies.size();) {
+    Tally sum = tallies[i];
+    for (++i; i < tallies.size() && tallies[i].region == sum.region && tallies[i].colour == sum.colour; ++i)
+      sum.pixels += tallies[i].pixels;
+    const auto r = static_cast<size_t>(sum.region);
+    if (sum.pixels > most[r] || (sum.pixels == most[r] && sum.first < firstOfMost[r])) {
+      colour[r] = sum.colour;
+      most[r] = sum.pixels;
+      firstOfMost[r] = sum.first;
+    }
+  }
+  return colour;
 }
 
 }  // namespace tessel::flats
