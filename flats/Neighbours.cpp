@@ -41,7 +41,7 @@ class SpanRow {
 
 // Sorted, each pair once.
 void Compact(std::vector<uint64_t>& pairs) {
-  std::sort(pairs.begin(), pairs.end());
+  if (!std::is_sorted(pairs.begin(), pairs.end())) std::sort(pairs.begin(), pairs.end());
   pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
 }
 
@@ -212,8 +212,11 @@ NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map) {
         },
         first, end);
     takeInsideRows(end);
+    // Each band's pairs in order on its own core: merged, the page's need no sort.
+    Compact(collector.pairs());
     const std::lock_guard<std::mutex> lock(adding);
-    pairs.insert(pairs.end(), collector.pairs().begin(), collector.pairs().end());
+    const auto middle = pairs.insert(pairs.end(), collector.pairs().begin(), collector.pairs().end());
+    std::inplace_merge(pairs.begin(), middle, pairs.end());
   });
   return NeighbourLists(pairs, map.regions.size());
 }
