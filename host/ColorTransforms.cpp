@@ -2,6 +2,8 @@
 
 #include <lcms2.h>
 
+#include <algorithm>
+
 #include "base/RowBands.h"
 
 namespace tessel::host {
@@ -98,17 +100,11 @@ std::optional<DeviceColor> ColorTransforms::Convert(const DeviceColor& color, De
   return result;
 }
 
-std::optional<std::vector<DeviceColor>> ColorTransforms::ConvertAll(const std::vector<DeviceColor>& colors,
-                                                                    DeviceSpace source, DeviceSpace target) {
-  if (source == target) return colors;
+bool ColorTransforms::ConvertAll(std::vector<DeviceColor>& colors, DeviceSpace source, DeviceSpace target) {
+  if (source == target) return true;
   void* transform = Transform(source, target);
-  if (!transform) return std::nullopt;
-  // Packed as the transform's formats have them: a few doubles a colour.
+  if (!transform) return false;
   const size_t in = T_CHANNELS(FloatFormat(source)), out = T_CHANNELS(FloatFormat(target));
-  std::vector<double> packed(colors.size() * in), converted(colors.size() * out);
-  for (size_t i = 0; i < colors.size(); ++i)
-    std::copy(colors[i].values.begin(), colors[i].values.begin() + static_cast<std::ptrdiff_t>(in),
-              packed.begin() + static_cast<std::ptrdiff_t>(i * in));
   // A page's regions bring colours by the hundred thousand: shared among the
   // cores, as Little CMS lets threads share a transform (since 2.3 each call
   // keeps its own cache).
@@ -116,15 +112,23 @@ std::optional<std::vector<DeviceColor>> ColorTransforms::ConvertAll(const std::v
   base::InRowBands(
       static_cast<int64_t>(colors.size()),
       [&](int64_t begin, int64_t end) {
-        cmsDoTransform(transform, packed.data() + static_cast<size_t>(begin) * in,
-                       converted.data() + static_cast<size_t>(begin) * out, static_cast<cmsUInt32Number>(end - begin));
+        // Packed as the transform's formats have them, a slice at a time:
+        // copies of the whole list would be fresh memory at the run's peak.
+        constexpr size_t kSlice = 1024;
+        std::vector<double> packed(kSlice * in), converted(kSlice * out);
+        for (auto first = static_cast<size_t>(begin); first < static_cast<size_t>(end); first += kSlice) {
+          DeviceColor* const slice = colors.data() + first;
+          const size_t count = std::min(kSlice, static_cast<size_t>(end) - first);
+          for (size_t i = 0; i < count; ++i) std::copy_n(slice[i].values.begin(), in, packed.begin() + i * in);
+          cmsDoTransform(transform, packed.data(), converted.data(), static_cast<cmsUInt32Number>(count));
+          for (size_t i = 0; i < count; ++i) {
+            slice[i] = DeviceColor{target, {}};
+            std::copy_n(converted.begin() + i * out, out, slice[i].values.begin());
+          }
+        }
       },
       kFewest);
-  std::vector<DeviceColor> result(colors.size(), DeviceColor{target, {}});
-  for (size_t i = 0; i < colors.size(); ++i)
-    std::copy(converted.begin() + static_cast<std::ptrdiff_t>(i * out),
-              converted.begin() + static_cast<std::ptrdiff_t>((i + 1) * out), result[i].values.begin());
-  return result;
+  return true;
 }
 
 }  // namespace tessel::host

@@ -35,9 +35,10 @@ class ColorTransforms {
   // `color` in `target`; nothing when no transform between the two can be
   // had. Transforms are built on first use and kept.
   std::optional<DeviceColor> Convert(const DeviceColor& color, DeviceSpace target);
-  // The same for many colours of one space at once, each converted as alone.
-  std::optional<std::vector<DeviceColor>> ConvertAll(const std::vector<DeviceColor>& colors, DeviceSpace source,
-                                                     DeviceSpace target);
+  // The same for many colours of `source` at once, each converted as alone,
+  // in place; false, the colours left as they were, when no transform
+  // between the two can be had.
+  bool ConvertAll(std::vector<DeviceColor>& colors, DeviceSpace source, DeviceSpace target);
 
   bool cmykAvailable() const { return mProfiles[Index(DeviceSpace::CMYK)] != nullptr; }
   // Why CMYK is unavailable; empty when it is available.

@@ -94,10 +94,10 @@ std::vector<std::optional<flats::Lab>> PaintRules::ToLab(const std::vector<Paint
   decoded.reserve(colors.size());
   for (const PaintBytes& color : colors)
     decoded.push_back(host::DecodeComponents(mSpace, {color[0], color[1], color[2], color[3]}));
-  const auto labs = mTransforms.ConvertAll(decoded, host::DeviceSpaceOf(mSpace), host::DeviceSpace::Lab);
+  const bool converted = mTransforms.ConvertAll(decoded, host::DeviceSpaceOf(mSpace), host::DeviceSpace::Lab);
   std::vector<std::optional<flats::Lab>> result(colors.size());
-  for (size_t i = 0; labs && i < colors.size(); ++i)
-    result[i] = flats::Lab{(*labs)[i].values[0], (*labs)[i].values[1], (*labs)[i].values[2]};
+  for (size_t i = 0; converted && i < colors.size(); ++i)
+    result[i] = flats::Lab{decoded[i].values[0], decoded[i].values[1], decoded[i].values[2]};
   return result;
 }
 
