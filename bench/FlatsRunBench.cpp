@@ -105,29 +105,48 @@ struct RunKind {
   std::string input;  // the page
 };
 
-// Each kind's wall and CPU time summed over the iterations, and its peak memory.
+// Each kind's typical turn: the median over the iterations of its wall and
+// CPU time, so that one run caught by a stall weighs no more than the rest;
+// and its peak memory.
 struct Turns {
   std::vector<double> seconds, cpuSeconds, peak;
 };
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 // The runs take turns within each iteration, so that a machine whose load
-// changes over the benchmark weighs on each alike; the iteration is timed by
-// `kinds[timed]`. Nothing when a run failed: the benchmark is then skipped.
+// changes over the benchmark weighs on each alike, and each iteration starts
+// one kind further on: a run pays for the fresh memory its machine has to
+// find again after the run before it (on a virtual machine, at times many
+// times what the work costs), so no kind always follows the same one. The
+// iteration is timed by `kinds[timed]`. Nothing when a run failed: the
+// benchmark is then skipped.
 std::optional<Turns> TakeTurns(benchmark::State& state, const std::vector<RunKind>& kinds, size_t timed) {
-  Turns turns{std::vector<double>(kinds.size(), 0), std::vector<double>(kinds.size(), 0),
-              std::vector<double>(kinds.size(), 0)};
+  std::vector<std::vector<double>> wall(kinds.size()), cpu(kinds.size());
+  Turns turns{{}, {}, std::vector<double>(kinds.size(), 0)};
+  size_t first = 0;
   for (auto _ : state) {
-    for (size_t k = 0; k < kinds.size(); ++k) {
+    for (size_t turn = 0; turn < kinds.size(); ++turn) {
+      const size_t k = (first + turn) % kinds.size();
       const tessel::bench::TimedRun run = RunTessel(kinds[k].input, kinds[k].output, kinds[k].options);
       if (!run.ok) {
         state.SkipWithError("tessel run failed");
         return std::nullopt;
       }
-      turns.seconds[k] += run.seconds;
-      turns.cpuSeconds[k] += run.cpuSeconds;
+      wall[k].push_back(run.seconds);
+      cpu[k].push_back(run.cpuSeconds);
       turns.peak[k] = std::max(turns.peak[k], run.peakBytes);
       if (k == timed) state.SetIterationTime(run.seconds);
     }
+    ++first;
+  }
+  for (size_t k = 0; k < kinds.size(); ++k) {
+    turns.seconds.push_back(Median(wall[k]));
+    turns.cpuSeconds.push_back(Median(cpu[k]));
   }
   return turns;
 }
@@ -153,7 +172,7 @@ void BM_FlatsAgainstPlainRun(benchmark::State& state) {
   const std::optional<Turns> turns = TakeTurns(state, kinds, 1);
   if (!turns) return;
   const std::vector<double> &seconds = turns->seconds, &peak = turns->peak;
-  state.counters["plain_s"] = seconds[0] / static_cast<double>(state.iterations());
+  state.counters["plain_s"] = seconds[0];
   for (size_t k = 0; k < kinds.size(); ++k) {
     const std::string name = kinds[k].name;
     if (k > 0) state.counters[name + "_x_plain"] = seconds[k] / seconds[0];
@@ -182,7 +201,7 @@ void BM_CloseGapsAgainstPlainRun(benchmark::State& state) {
   const double plain = turns->seconds[0], closing = turns->seconds[1];
   const double plainPeak = turns->peak[0], closingPeak = turns->peak[1];
   const double decoded = Pages().decodedBytes(kind);
-  state.counters["plain_s"] = plain / static_cast<double>(state.iterations());
+  state.counters["plain_s"] = plain;
   state.counters["close_gaps_x_plain"] = closing / plain;
   state.counters["plain_peak_x_page"] = plainPeak / decoded;
   state.counters["close_gaps_peak_x_page"] = closingPeak / decoded;
@@ -206,7 +225,7 @@ void BM_InkLayerAgainstOpaqueTwin(benchmark::State& state) {
   const std::optional<Turns> turns = TakeTurns(state, kinds, 0);
   if (!turns) return;
   const std::vector<double> &seconds = turns->seconds, &cpu = turns->cpuSeconds, &peak = turns->peak;
-  state.counters["ink_s"] = seconds[0] / static_cast<double>(state.iterations());
+  state.counters["ink_s"] = seconds[0];
   state.counters["ink_x_opaque_rgba"] = seconds[0] / seconds[1];
   state.counters["ink_x_opaque_rgb"] = seconds[0] / seconds[2];
   state.counters["ink_cpu_x_opaque_rgba"] = cpu[0] / cpu[1];
