@@ -167,9 +167,11 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
   const std::vector<std::optional<flats::Lab>> labs = rules.ToLab(bytes);
   std::vector<flats::Paint> current;
   current.reserve(colours.size());
+  // Each region's bytes (the same as its first planes in `bytes`) move into
+  // its paint and come back below as its new colour: copies of them all were
+  // fresh memory at the run's peak.
   for (size_t i = 0; i < colours.size(); ++i)
-    current.push_back(labs[i] ? flats::Paint{Planes(bytes[i], colourPlanes), *labs[i]}
-                              : flats::Paint{colours[i], {0, 0, 0}});
+    current.push_back(flats::Paint{std::move(colours[i]), labs[i] ? *labs[i] : flats::Lab{0, 0, 0}});
   std::mt19937 random(kSeed);
   flats::RandomColouring coloured = flats::ColourAtRandom(
       neighbours, roles, std::move(current),
