@@ -155,11 +155,10 @@ void RecolourAndPaint(benchmark::State& state, const Flatted& page, const pipeli
     std::memcpy(file.pixels.data(), page.result.data(), static_cast<size_t>(page.result.sizeBytes()));
     state.ResumeTiming();
     pipeline::RecolourSummary summary;
-    const pipeline::RecolouredRegions recoloured =
-        pipeline::RecolourRegions(*page.mask, file, 3, request, summary, timings);
-    recoloured.Prepare(file.pixels);
-    base::InRowBands(file.pixels.height(),
-                     [&](int64_t begin, int64_t end) { recoloured.Paint(file.pixels, begin, end); });
+    pipeline::RecolourRegions(*page.mask, file, 3, request, summary, timings).Repaint(file.pixels);
+    base::InRowBands(file.pixels.height(), [&](int64_t begin, int64_t end) {
+      flats::FillUnderLines(*page.mask, file.pixels, 3, begin, end);
+    });
   }
 }
 

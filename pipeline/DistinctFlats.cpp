@@ -4,7 +4,6 @@
 #include <chrono>
 
 #include "base/Stopwatch.h"
-#include "flats/Compose.h"
 #include "flats/DistinctColours.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionRepaint.h"
@@ -210,19 +209,14 @@ Hinted HintedRegions(const flats::RegionRuns& map, const flats::RegionMask& mask
 
 }  // namespace
 
-RecolouredRegions::RecolouredRegions(flats::RegionRuns map, const flats::RegionMask& mask,
-                                     std::vector<std::vector<uint8_t>> colours, int colourPlanes)
-    : mMap(std::move(map)), mMask(mask), mColours(std::move(colours)), mChanged(mColours.size()),
-      mColourPlanes(colourPlanes) {
+RecolouredRegions::RecolouredRegions(flats::RegionRuns map, std::vector<std::vector<uint8_t>> colours,
+                                     int colourPlanes)
+    : mMap(std::move(map)), mColours(std::move(colours)), mChanged(mColours.size()), mColourPlanes(colourPlanes) {
   for (size_t i = 0; i < mColours.size(); ++i) mChanged[i] = mColours[i] != mMap.regions[i].colour;
 }
 
-void RecolouredRegions::Prepare(base::ImageBuffer& flats) const {
+void RecolouredRegions::Repaint(base::ImageBuffer& flats) const {
   flats::PaintRegionRuns(mMap, mColours, mChanged, flats, mColourPlanes);
-}
-
-void RecolouredRegions::Paint(base::ImageBuffer& flats, int64_t firstRow, int64_t endRow) const {
-  flats::FillUnderLines(mMask, flats, mColourPlanes, firstRow, endRow);
 }
 
 RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
@@ -259,7 +253,7 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
   }
   // Finding the regions is counted with the recolouring apart when it runs, else with the hints.
   (request.distinct ? timings.distinct : timings.hints) += found;
-  return {std::move(map), mask, std::move(colours), colourPlanes};
+  return {std::move(map), std::move(colours), colourPlanes};
 }
 
 std::string DescribeDistinct(const DistinctSummary& s) {

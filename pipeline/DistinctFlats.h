@@ -40,25 +40,18 @@ struct RecolourSummary {
   std::optional<HintsSummary> hints;
 };
 
-// The regions' new colours, painted a band of rows at a time: the regions
-// whose colour changed are repainted first, then FillUnderLines grows the
-// flats from them under the lines.
+// The regions' new colours, to repaint the regions whose colour changed in
+// the filter's result; FillUnderLines then grows the flats from them under
+// the lines, as from the filter's own colours.
 class RecolouredRegions {
  public:
-  // `mask` (the regions' mask) must outlive this object.
-  RecolouredRegions(flats::RegionRuns map, const flats::RegionMask& mask, std::vector<std::vector<uint8_t>> colours,
-                    int colourPlanes);
+  RecolouredRegions(flats::RegionRuns map, std::vector<std::vector<uint8_t>> colours, int colourPlanes);
 
-  // Before any band: repaints the regions whose colour changed in `flats`
-  // (the filter's result), where the bands take colours under the lines from.
-  void Prepare(base::ImageBuffer& flats) const;
-  // Paints rows [firstRow, endRow) of `flats`, prepared: every pixel under
-  // the lines in its region's colour.
-  void Paint(base::ImageBuffer& flats, int64_t firstRow, int64_t endRow) const;
+  // Repaints the regions whose colour changed in `flats`, the filter's result.
+  void Repaint(base::ImageBuffer& flats) const;
 
  private:
   flats::RegionRuns mMap;
-  const flats::RegionMask& mMask;
   std::vector<std::vector<uint8_t>> mColours;
   std::vector<bool> mChanged;
   int mColourPlanes;

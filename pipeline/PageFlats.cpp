@@ -59,8 +59,8 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   timings.regions += base::SecondsSince(start);
 
   const bool painted = !mask.empty();
-  // Recoloured, the flats come whole from the regions' own search, under
-  // the lines too.
+  // Recoloured, the regions are repainted in their new colours before the
+  // flats grow from them under the lines.
   std::optional<RecolouredRegions> recoloured;
   if (painted && Recolours(recolour, timings))
     recoloured.emplace(
@@ -70,15 +70,21 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
     result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));
     timings.underLines = base::SecondsSince(start);
   }
+  // Repainted, the regions' runs and colours are done with: the writer's
+  // buffers, made next, take their memory instead of raising the run's peak.
+  const auto repaint = [&](base::ImageBuffer& flats) {
+    if (!recoloured) return;
+    recoloured->Repaint(flats);
+    recoloured.reset();
+  };
   const auto underLines = [&](base::ImageBuffer& flats, int64_t begin, int64_t end) {
-    if (recoloured) recoloured->Paint(flats, begin, end);
-    else if (painted) flats::FillUnderLines(mask, flats, colourPlanes, begin, end);
+    if (painted) flats::FillUnderLines(mask, flats, colourPlanes, begin, end);
   };
   const bool merges = MergesOver(kind);
   const RowsFinal& rowsFinal = overlap.rowsFinal;
   if (!rowsFinal) {
     start = std::chrono::steady_clock::now();
-    if (recoloured) recoloured->Prepare(result.pixels);
+    repaint(result.pixels);
     // Only pixels outside the regions and repainted ones are written, and
     // only region pixels read from, so bands of rows go side by side.
     base::InRowBands(result.pixels.height(),
@@ -98,7 +104,7 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   if (merges) std::swap(result.pixels, asRead);
   base::ImageBuffer& flats = merges ? asRead : result.pixels;
   start = std::chrono::steady_clock::now();
-  if (recoloured) recoloured->Prepare(flats);
+  repaint(flats);
   timings.underLines += base::SecondsSince(start);
   constexpr int64_t kBandRows = 256;
   const int64_t height = flats.height();
