@@ -102,7 +102,6 @@ void Label(RegionRuns& map, const base::ImageBuffer& after, int colourPlanes) {
   // Apart from the labelling, whose every step waits on the one before: each
   // first pixel lies on a row of its own, mostly out of the cache, and these
   // reads can all be under way at once.
-  constexpr int64_t kFewest = 8192;
   base::InRowBands(
       static_cast<int64_t>(map.regions.size()),
       [&](int64_t begin, int64_t end) {
@@ -111,7 +110,7 @@ void Label(RegionRuns& map, const base::ImageBuffer& after, int colourPlanes) {
           for (int p = 0; p < colourPlanes; ++p) region.colour.push_back(after.at(region.firstX, region.firstY, p));
         }
       },
-      kFewest);
+      base::kFewestItemsABand);
 }
 
 }  // namespace

@@ -108,7 +108,6 @@ bool ColorTransforms::ConvertAll(std::vector<DeviceColor>& colors, DeviceSpace s
   // A page's regions bring colours by the hundred thousand: shared among the
   // cores, as Little CMS lets threads share a transform (since 2.3 each call
   // keeps its own cache).
-  constexpr int64_t kFewest = 8192;
   base::InRowBands(
       static_cast<int64_t>(colors.size()),
       [&](int64_t begin, int64_t end) {
@@ -127,7 +126,7 @@ bool ColorTransforms::ConvertAll(std::vector<DeviceColor>& colors, DeviceSpace s
           }
         }
       },
-      kFewest);
+      base::kFewestItemsABand);
   return true;
 }
 
