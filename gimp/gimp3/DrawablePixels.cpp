@@ -74,8 +74,8 @@ AreaPixels ReadPixels(const DrawableArea& area) {
 io::ImageFile ReadHintsOver(const DrawableArea& area, GimpLayer* hints) {
   GimpDrawable* layer = GIMP_DRAWABLE(hints);
   const auto read = [layer](const Placement& part, uint8_t* pixels, size_t rowBytes) {
-    std::vector<float> unused;
-    ReadBytes(layer, {part.left, part.top, part.width, part.height}, pixels, rowBytes, unused);
+    std::vector<float> wide;  // dropped: hints are only read, never written back
+    ReadBytes(layer, {part.left, part.top, part.width, part.height}, pixels, rowBytes, wide);
   };
   return HintsPage(PlacementOf(area.drawable), {area.x, area.y, area.width, area.height}, PlacementOf(layer),
                    ModeOf(layer), gimp_drawable_has_alpha(layer), read);

@@ -1,8 +1,8 @@
 // Distinct flats: the regions' runs, found at once or a few rows at a time,
 // against the component labelling; the neighbour graph, and the flats of
-// regions repainted in new colours, against a brute-force nearest-region map; and the colourings on a
-// drawn wheel (one region touching five around it) and on random planar
-// partitions.
+// regions repainted in new colours, against a brute-force nearest-region
+// map; and the colourings on a drawn wheel (one region touching five around
+// it) and on random planar partitions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
