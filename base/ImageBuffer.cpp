@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "base/HugePages.h"
-
 namespace tessel::base {
 
 namespace {
@@ -23,11 +21,6 @@ std::string Sized(int64_t bytes) {
 }
 
 }  // namespace
-
-void ImageBuffer::Release::operator()(uint8_t* pixels) const {
-  if (mappedBytes > 0) UnmapHugePages(pixels, mappedBytes);
-  else std::free(pixels);
-}
 
 ImageBuffer::ImageBuffer(const ImageGeometry& geometry, int64_t availableBytes) : mGeometry(geometry) {
   const ImageGeometry& g = mGeometry;
@@ -53,13 +46,7 @@ ImageBuffer::ImageBuffer(const ImageGeometry& geometry, int64_t availableBytes) 
                      Sized(mSizeBytes) + "), more than the " + Sized(availableBytes) +
                      " of memory available");
 
-  const auto bytes = static_cast<size_t>(mSizeBytes);
-  if (bytes >= 2 * kHugePageBytes) {
-    if (void* pixels = MapHugePages(bytes))
-      mPixels = std::unique_ptr<uint8_t, Release>(static_cast<uint8_t*>(pixels), Release(bytes));
-  } else {
-    mPixels.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
-  }
+  mPixels.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(mSizeBytes), 1)));
   if (!mPixels)
     throw ImageError("image " + Describe(g) + ": not enough memory for " + std::to_string(mSizeBytes) + " bytes");
 }

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/HugePages.h"
 #include "base/ImageBuffer.h"
 #include "flats/RegionMap.h"
 #include "flats/RegionMask.h"
@@ -27,7 +26,7 @@ struct RegionRuns {
   int64_t width = 0;
   int64_t height = 0;
   std::vector<size_t> rowStart;  // row y's runs are [rowStart[y], rowStart[y + 1]), left to right
-  std::vector<Run, base::HugePageAllocator<Run>> runs;
+  std::vector<Run> runs;
   std::vector<Region> regions;  // in the filter's order: by first pixel in a row-major scan
 
   // The region holding (x, y), or -1 outside every region. `hint`: a run
