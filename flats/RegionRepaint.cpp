@@ -57,4 +57,19 @@ void PaintRegionRuns(const RegionRuns& map, const std::vector<std::vector<uint8_
   });
 }
 
+void PaintRegionSpans(const RegionSpans& spans, const std::vector<std::vector<uint8_t>>& colours,
+                      const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes, int64_t firstRow,
+                      int64_t endRow) {
+  for (int64_t y = firstRow; y < endRow; ++y) {
+    const RowPainter paint(colours, flats, colourPlanes, y);
+    int64_t x = 0;
+    const auto [first, last] = spans.Row(y);
+    for (const RegionSpans::Span* span = first; span != last; x = span->end, ++span) {
+      const bool outside = span->region < 0;
+      const int32_t region = outside ? ~span->region : span->region;
+      if (outside || repaint[static_cast<size_t>(region)]) paint(x, span->end, region);
+    }
+  }
+}
+
 }  // namespace tessel::flats

@@ -12,6 +12,7 @@
 #include "base/Descriptor.h"
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
+#include "flats/RegionSpans.h"
 #include "io/ImageFile.h"
 #include "pipeline/PageHints.h"
 #include "pipeline/PageRun.h"
@@ -40,18 +41,27 @@ struct RecolourSummary {
   std::optional<HintsSummary> hints;
 };
 
-// The regions' new colours, to repaint the regions whose colour changed in
-// the filter's result; FillUnderLines then grows the flats from them under
-// the lines, as from the filter's own colours.
+// The regions' new colours, to paint the regions whose colour changed in the
+// filter's result. Recoloured apart, they come with the nearest-region map
+// their neighbours were found in, and the flats under the lines are painted
+// from it; otherwise FillUnderLines grows the flats from the repainted
+// regions under the lines, as from the filter's own colours.
 class RecolouredRegions {
  public:
-  RecolouredRegions(flats::RegionRuns map, std::vector<std::vector<uint8_t>> colours, int colourPlanes);
+  // `spans`: the nearest-region map of `map`; once it is had, the runs are let go.
+  RecolouredRegions(flats::RegionRuns map, std::optional<flats::RegionSpans> spans,
+                    std::vector<std::vector<uint8_t>> colours, int colourPlanes);
 
-  // Repaints the regions whose colour changed in `flats`, the filter's result.
+  bool PaintsUnderLines() const { return mSpans.has_value(); }
+  // Repaints the regions whose colour changed in `flats`, the filter's
+  // result, without the nearest-region map.
   void Repaint(base::ImageBuffer& flats) const;
+  // With it: rows [begin, end) of the flats, those regions and under the lines.
+  void PaintRows(base::ImageBuffer& flats, int64_t begin, int64_t end) const;
 
  private:
   flats::RegionRuns mMap;
+  std::optional<flats::RegionSpans> mSpans;
   std::vector<std::vector<uint8_t>> mColours;
   std::vector<bool> mChanged;
   int mColourPlanes;

@@ -72,13 +72,16 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   }
   // Repainted, the regions' runs and colours are done with: the writer's
   // buffers, made next, take their memory instead of raising the run's peak.
+  // Painted from the nearest-region map, they go with the bands instead.
+  const bool fromSpans = recoloured && recoloured->PaintsUnderLines();
   const auto repaint = [&](base::ImageBuffer& flats) {
-    if (!recoloured) return;
+    if (!recoloured || fromSpans) return;
     recoloured->Repaint(flats);
     recoloured.reset();
   };
   const auto underLines = [&](base::ImageBuffer& flats, int64_t begin, int64_t end) {
-    if (painted) flats::FillUnderLines(mask, flats, colourPlanes, begin, end);
+    if (fromSpans) recoloured->PaintRows(flats, begin, end);
+    else if (painted) flats::FillUnderLines(mask, flats, colourPlanes, begin, end);
   };
   const bool merges = MergesOver(kind);
   const RowsFinal& rowsFinal = overlap.rowsFinal;

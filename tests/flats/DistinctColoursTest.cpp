@@ -17,6 +17,7 @@
 #include "flats/RegionMap.h"
 #include "flats/RegionRepaint.h"
 #include "flats/RegionRuns.h"
+#include "flats/RegionSpans.h"
 
 namespace tessel::test {
 namespace {
@@ -78,35 +79,48 @@ std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& m
 }
 
 // Repaints every other region in its own colour (its index + 0, 50, 100,
-// 150 in the first two to four planes of five-plane pixels) and grows the
-// flats under the lines: pixels under the lines must show their brute-force
-// owner's colour, new or as it was, region pixels their region's, further
-// planes (transparency) what they had.
+// 150 in the first two to four planes of five-plane pixels; the others keep
+// the page's) and grows the flats under the lines, from the repainted
+// regions or from the nearest-region map the neighbours were found in:
+// pixels under the lines must show their brute-force owner's colour, new or
+// as it was, region pixels their region's, further planes (transparency)
+// what they had.
 void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const flats::RegionRuns& map) {
+  const std::vector<uint8_t> before{200, 201, 202, 203, 204};
   std::vector<std::vector<uint8_t>> colours;
   std::vector<bool> repaint;
   for (size_t i = 0; i < map.regions.size(); ++i) {
-    colours.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(50 + i), static_cast<uint8_t>(100 + i),
-                       static_cast<uint8_t>(150 + i)});
     repaint.push_back(i % 2 == 0);
+    colours.push_back(repaint.back() ? std::vector<uint8_t>{static_cast<uint8_t>(i), static_cast<uint8_t>(50 + i),
+                                                            static_cast<uint8_t>(100 + i), static_cast<uint8_t>(150 + i)}
+                                     : std::vector<uint8_t>(before.begin(), before.begin() + 4));
   }
   const std::vector<int32_t> owner = BruteForceOwners(map);
-  const std::vector<uint8_t> before{200, 201, 202, 203, 204};
-  for (const auto layout : {base::PlaneLayout::Interleaved, base::PlaneLayout::Planar})
-    for (const int colourPlanes : {2, 3, 4}) {
-      base::ImageBuffer flats({map.width, map.height, 5, layout, 0});
-      flats.Fill(before);
-      flats::PaintRegionRuns(map, colours, repaint, flats, colourPlanes);
-      ASSERT_TRUE(flats::FillUnderLines(mask, flats, colourPlanes));
-      for (int64_t y = 0; y < map.height; ++y)
-        for (int64_t x = 0; x < map.width; ++x) {
-          const auto region = static_cast<size_t>(owner[static_cast<size_t>(y * map.width + x)]);
-          std::vector<uint8_t> expected = before;
-          if (repaint[region])
-            std::copy(colours[region].begin(), colours[region].begin() + colourPlanes, expected.begin());
-          ASSERT_EQ(flats.Pixel(x, y), expected) << x << ", " << y << ", " << colourPlanes << " planes";
+  flats::RegionSpans spans;
+  flats::FindNeighbours(mask, map, &spans);
+  for (const bool fromSpans : {false, true})
+    for (const auto layout : {base::PlaneLayout::Interleaved, base::PlaneLayout::Planar})
+      for (const int colourPlanes : {2, 3, 4}) {
+        base::ImageBuffer flats({map.width, map.height, 5, layout, 0});
+        flats.Fill(before);
+        for (int64_t y = 0; y < map.height; ++y)  // the lines
+          for (int64_t x = 0; x < map.width; ++x)
+            for (int p = 0; p < colourPlanes && !mask.at(x, y); ++p) flats.at(x, y, p) = 0;
+        if (fromSpans) {
+          flats::PaintRegionSpans(spans, colours, repaint, flats, colourPlanes, 0, map.height);
+        } else {
+          flats::PaintRegionRuns(map, colours, repaint, flats, colourPlanes);
+          ASSERT_TRUE(flats::FillUnderLines(mask, flats, colourPlanes));
         }
-    }
+        for (int64_t y = 0; y < map.height; ++y)
+          for (int64_t x = 0; x < map.width; ++x) {
+            const auto region = static_cast<size_t>(owner[static_cast<size_t>(y * map.width + x)]);
+            std::vector<uint8_t> expected = before;
+            std::copy(colours[region].begin(), colours[region].begin() + colourPlanes, expected.begin());
+            ASSERT_EQ(flats.Pixel(x, y), expected)
+                << x << ", " << y << ", " << colourPlanes << " planes" << (fromSpans ? ", from spans" : "");
+          }
+      }
 }
 
 std::set<std::pair<int32_t, int32_t>> Pairs(const NeighbourLists& lists) {
