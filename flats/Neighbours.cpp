@@ -163,27 +163,24 @@ class RowSpans {
   size_t mAboveHint = 0, mBelowHint = 0;
 };
 
-// Room for a band's spans: on line art about three a run. Only what they
-// reach is ever touched.
-void Reserve(const RegionRuns& map, int64_t begin, int64_t end, RegionSpans::Band& band) {
+// Room for a band's spans under the lines: on line art about two a run.
+// Only what they reach is ever touched.
+void Reserve(const RegionRuns& map, int64_t begin, int64_t end, LineSpans::Band& band) {
   band.firstRow = begin;
   band.rowEnds.reserve(static_cast<size_t>(end - begin));
-  band.spans.reserve(4 * (map.rowStart[static_cast<size_t>(end)] - map.rowStart[static_cast<size_t>(begin)]) +
+  band.spans.reserve(3 * (map.rowStart[static_cast<size_t>(end)] - map.rowStart[static_cast<size_t>(begin)]) +
                      static_cast<size_t>(end - begin));
 }
 
-// Row y's spans into `band`, those outside the regions told from the runs:
-// a run's span starts where the run does, and a span under the lines never
-// does.
-void Keep(const RegionRuns& map, int64_t y, const SpanRow& row, RegionSpans::Band& band) {
+// Row y's spans under the lines into `band`, told from the runs': a run's
+// span starts where the run does, and a span under the lines never does.
+void Keep(const RegionRuns& map, int64_t y, const SpanRow& row, LineSpans::Band& band) {
   size_t run = map.rowStart[static_cast<size_t>(y)];
   const size_t lastRun = map.rowStart[static_cast<size_t>(y) + 1];
   int32_t x = 0;
-  for (size_t i = 0; i < row.size(); ++i) {
-    const bool own = run < lastRun && map.runs[run].begin == x;
-    if (own) ++run;
-    band.spans.push_back({row[i].end, own ? row[i].region : ~row[i].region});
-    x = row[i].end;
+  for (size_t i = 0; i < row.size(); x = row[i].end, ++i) {
+    if (run < lastRun && map.runs[run].begin == x) ++run;
+    else band.spans.push_back({row[i].end, row[i].region});
   }
   band.rowEnds.push_back(band.spans.size());
 }
@@ -206,10 +203,10 @@ NeighbourLists::NeighbourLists(std::vector<uint64_t>& pairs, size_t count) : mSt
   }
 }
 
-NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, RegionSpans* spans) {
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, LineSpans* lines) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
-  if (spans) *spans = RegionSpans(map.height);
+  if (lines) *lines = LineSpans(map.height);
   if (map.regions.empty()) return {};  // nothing under the lines to paint either
   std::vector<uint64_t> pairs;
   std::mutex adding;
@@ -217,14 +214,14 @@ NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, Reg
     PairCollector collector;
     RowSpans builder(map);
     SpanRow row(map.width), above(map.width);
-    RegionSpans::Band kept;
-    if (spans) Reserve(map, begin, end, kept);
+    LineSpans::Band kept;
+    if (lines) Reserve(map, begin, end, kept);
     // From the row above the band, for the pairs across its upper edge.
     const int64_t first = std::max<int64_t>(begin - 1, 0);
     int64_t next = first;  // the first row not yet taken in
     const auto takeIn = [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
       builder.Build(y, fromX, fromY, row);
-      if (spans && y >= begin) Keep(map, y, row, kept);
+      if (lines && y >= begin) Keep(map, y, row, kept);
       collector.AddRow(row, y == first ? nullptr : &above);
       std::swap(row, above);
       next = y + 1;
@@ -244,7 +241,7 @@ NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, Reg
     // Each band's pairs in order on its own core: merged, the page's need no sort.
     Compact(collector.pairs());
     const std::lock_guard<std::mutex> lock(adding);
-    if (spans) spans->Add(std::move(kept));
+    if (lines) lines->Add(std::move(kept));
     const auto middle = pairs.insert(pairs.end(), collector.pairs().begin(), collector.pairs().end());
     std::inplace_merge(pairs.begin(), middle, pairs.end());
   });

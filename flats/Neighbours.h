@@ -9,7 +9,7 @@
 
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "flats/RegionSpans.h"
+#include "flats/LineSpans.h"
 
 namespace tessel::flats {
 
@@ -49,8 +49,8 @@ inline uint64_t PackPair(int32_t a, int32_t b) {
 
 // Reads `map` (made from `mask`) and the nearest-region map a row at a time,
 // bands of rows side by side: memory beside the runs is a few rows and the
-// pairs found, and the map itself when `spans` asks to keep it. Throws
-// std::invalid_argument when the two differ in size.
-NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, RegionSpans* spans = nullptr);
+// pairs found, and the map under the lines when `lines` asks to keep it.
+// Throws std::invalid_argument when the two differ in size.
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, LineSpans* lines = nullptr);
 
 }  // namespace tessel::flats

@@ -57,17 +57,22 @@ void PaintRegionRuns(const RegionRuns& map, const std::vector<std::vector<uint8_
   });
 }
 
-void PaintRegionSpans(const RegionSpans& spans, const std::vector<std::vector<uint8_t>>& colours,
-                      const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes, int64_t firstRow,
-                      int64_t endRow) {
+void PaintRegionsAndLines(const RegionRuns& map, const LineSpans& lines,
+                          const std::vector<std::vector<uint8_t>>& colours, const std::vector<bool>& repaint,
+                          base::ImageBuffer& flats, int colourPlanes, int64_t firstRow, int64_t endRow) {
   for (int64_t y = firstRow; y < endRow; ++y) {
     const RowPainter paint(colours, flats, colourPlanes, y);
+    auto [span, last] = lines.Row(y);
     int64_t x = 0;
-    const auto [first, last] = spans.Row(y);
-    for (const RegionSpans::Span* span = first; span != last; x = span->end, ++span) {
-      const bool outside = span->region < 0;
-      const int32_t region = outside ? ~span->region : span->region;
-      if (outside || repaint[static_cast<size_t>(region)]) paint(x, span->end, region);
+    const size_t firstRun = map.rowStart[static_cast<size_t>(y)], lastRun = map.rowStart[static_cast<size_t>(y) + 1];
+    for (size_t i = firstRun; i <= lastRun; ++i) {
+      // The spans under the lines up to the run, then the run.
+      const int64_t gapEnd = i < lastRun ? map.runs[i].begin : map.width;
+      for (; span != last && span->end <= gapEnd; x = span->end, ++span) paint(x, span->end, span->region);
+      if (i == lastRun) break;
+      const RegionRuns::Run& run = map.runs[i];
+      if (repaint[static_cast<size_t>(run.region)]) paint(run.begin, run.end, run.region);
+      x = run.end;
     }
   }
 }

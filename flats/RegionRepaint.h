@@ -8,7 +8,7 @@
 
 #include "base/ImageBuffer.h"
 #include "flats/RegionRuns.h"
-#include "flats/RegionSpans.h"
+#include "flats/LineSpans.h"
 
 namespace tessel::flats {
 
@@ -19,10 +19,10 @@ void PaintRegionRuns(const RegionRuns& map, const std::vector<std::vector<uint8_
                      const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes);
 
 // The flats of rows [firstRow, endRow) from the nearest-region map: the
-// spans of the regions `repaint` marks, and every span under the lines, in
+// runs of the regions `repaint` marks, and every span under the lines, in
 // their regions' colours (a region's own colour where it keeps it).
-void PaintRegionSpans(const RegionSpans& spans, const std::vector<std::vector<uint8_t>>& colours,
-                      const std::vector<bool>& repaint, base::ImageBuffer& flats, int colourPlanes, int64_t firstRow,
-                      int64_t endRow);
+void PaintRegionsAndLines(const RegionRuns& map, const LineSpans& lines,
+                          const std::vector<std::vector<uint8_t>>& colours, const std::vector<bool>& repaint,
+                          base::ImageBuffer& flats, int colourPlanes, int64_t firstRow, int64_t endRow);
 
 }  // namespace tessel::flats

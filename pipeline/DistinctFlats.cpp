@@ -209,12 +209,11 @@ Hinted HintedRegions(const flats::RegionRuns& map, const flats::RegionMask& mask
 
 }  // namespace
 
-RecolouredRegions::RecolouredRegions(flats::RegionRuns map, std::optional<flats::RegionSpans> spans,
+RecolouredRegions::RecolouredRegions(flats::RegionRuns map, std::optional<flats::LineSpans> lines,
                                      std::vector<std::vector<uint8_t>> colours, int colourPlanes)
-    : mMap(std::move(map)), mSpans(std::move(spans)), mColours(std::move(colours)), mChanged(mColours.size()),
+    : mMap(std::move(map)), mLines(std::move(lines)), mColours(std::move(colours)), mChanged(mColours.size()),
       mColourPlanes(colourPlanes) {
   for (size_t i = 0; i < mColours.size(); ++i) mChanged[i] = mColours[i] != mMap.regions[i].colour;
-  if (mSpans) mMap = {};
 }
 
 void RecolouredRegions::Repaint(base::ImageBuffer& flats) const {
@@ -222,7 +221,7 @@ void RecolouredRegions::Repaint(base::ImageBuffer& flats) const {
 }
 
 void RecolouredRegions::PaintRows(base::ImageBuffer& flats, int64_t begin, int64_t end) const {
-  flats::PaintRegionSpans(*mSpans, mColours, mChanged, flats, mColourPlanes, begin, end);
+  flats::PaintRegionsAndLines(mMap, *mLines, mColours, mChanged, flats, mColourPlanes, begin, end);
 }
 
 RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
@@ -234,8 +233,8 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
   // The neighbours, only to recolour apart; the map they are found in then
   // paints the flats under the lines.
   flats::NeighbourLists neighbours;
-  std::optional<flats::RegionSpans> spans;
-  if (request.distinct) neighbours = flats::FindNeighbours(mask, map, &spans.emplace());
+  std::optional<flats::LineSpans> lines;
+  if (request.distinct) neighbours = flats::FindNeighbours(mask, map, &lines.emplace());
   std::vector<std::vector<uint8_t>> colours(map.regions.size());
   for (size_t i = 0; i < colours.size(); ++i) colours[i] = map.regions[i].colour;
   const double found = base::SecondsSince(start);
@@ -261,7 +260,7 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
   }
   // Finding the regions is counted with the recolouring apart when it runs, else with the hints.
   (request.distinct ? timings.distinct : timings.hints) += found;
-  return {std::move(map), std::move(spans), std::move(colours), colourPlanes};
+  return {std::move(map), std::move(lines), std::move(colours), colourPlanes};
 }
 
 std::string DescribeDistinct(const DistinctSummary& s) {

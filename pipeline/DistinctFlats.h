@@ -12,7 +12,7 @@
 #include "base/Descriptor.h"
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "flats/RegionSpans.h"
+#include "flats/LineSpans.h"
 #include "io/ImageFile.h"
 #include "pipeline/PageHints.h"
 #include "pipeline/PageRun.h"
@@ -43,16 +43,16 @@ struct RecolourSummary {
 
 // The regions' new colours, to paint the regions whose colour changed in the
 // filter's result. Recoloured apart, they come with the nearest-region map
-// their neighbours were found in, and the flats under the lines are painted
-// from it; otherwise FillUnderLines grows the flats from the repainted
-// regions under the lines, as from the filter's own colours.
+// under the lines that their neighbours were found in, and the flats there
+// are painted from it; otherwise FillUnderLines grows the flats from the
+// repainted regions under the lines, as from the filter's own colours.
 class RecolouredRegions {
  public:
-  // `spans`: the nearest-region map of `map`; once it is had, the runs are let go.
-  RecolouredRegions(flats::RegionRuns map, std::optional<flats::RegionSpans> spans,
+  // `lines`: the nearest-region map under the lines, beside `map`.
+  RecolouredRegions(flats::RegionRuns map, std::optional<flats::LineSpans> lines,
                     std::vector<std::vector<uint8_t>> colours, int colourPlanes);
 
-  bool PaintsUnderLines() const { return mSpans.has_value(); }
+  bool PaintsUnderLines() const { return mLines.has_value(); }
   // Repaints the regions whose colour changed in `flats`, the filter's
   // result, without the nearest-region map.
   void Repaint(base::ImageBuffer& flats) const;
@@ -61,7 +61,7 @@ class RecolouredRegions {
 
  private:
   flats::RegionRuns mMap;
-  std::optional<flats::RegionSpans> mSpans;
+  std::optional<flats::LineSpans> mLines;
   std::vector<std::vector<uint8_t>> mColours;
   std::vector<bool> mChanged;
   int mColourPlanes;

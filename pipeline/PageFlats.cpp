@@ -73,14 +73,14 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   // Repainted, the regions' runs and colours are done with: the writer's
   // buffers, made next, take their memory instead of raising the run's peak.
   // Painted from the nearest-region map, they go with the bands instead.
-  const bool fromSpans = recoloured && recoloured->PaintsUnderLines();
+  const bool fromLines = recoloured && recoloured->PaintsUnderLines();
   const auto repaint = [&](base::ImageBuffer& flats) {
-    if (!recoloured || fromSpans) return;
+    if (!recoloured || fromLines) return;
     recoloured->Repaint(flats);
     recoloured.reset();
   };
   const auto underLines = [&](base::ImageBuffer& flats, int64_t begin, int64_t end) {
-    if (fromSpans) recoloured->PaintRows(flats, begin, end);
+    if (fromLines) recoloured->PaintRows(flats, begin, end);
     else if (painted) flats::FillUnderLines(mask, flats, colourPlanes, begin, end);
   };
   const bool merges = MergesOver(kind);

@@ -17,7 +17,7 @@
 #include "flats/RegionMap.h"
 #include "flats/RegionRepaint.h"
 #include "flats/RegionRuns.h"
-#include "flats/RegionSpans.h"
+#include "flats/LineSpans.h"
 
 namespace tessel::test {
 namespace {
@@ -96,9 +96,9 @@ void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const fla
                                      : std::vector<uint8_t>(before.begin(), before.begin() + 4));
   }
   const std::vector<int32_t> owner = BruteForceOwners(map);
-  flats::RegionSpans spans;
-  flats::FindNeighbours(mask, map, &spans);
-  for (const bool fromSpans : {false, true})
+  flats::LineSpans lines;
+  flats::FindNeighbours(mask, map, &lines);
+  for (const bool fromLines : {false, true})
     for (const auto layout : {base::PlaneLayout::Interleaved, base::PlaneLayout::Planar})
       for (const int colourPlanes : {2, 3, 4}) {
         base::ImageBuffer flats({map.width, map.height, 5, layout, 0});
@@ -106,8 +106,8 @@ void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const fla
         for (int64_t y = 0; y < map.height; ++y)  // the lines
           for (int64_t x = 0; x < map.width; ++x)
             for (int p = 0; p < colourPlanes && !mask.at(x, y); ++p) flats.at(x, y, p) = 0;
-        if (fromSpans) {
-          flats::PaintRegionSpans(spans, colours, repaint, flats, colourPlanes, 0, map.height);
+        if (fromLines) {
+          flats::PaintRegionsAndLines(map, lines, colours, repaint, flats, colourPlanes, 0, map.height);
         } else {
           flats::PaintRegionRuns(map, colours, repaint, flats, colourPlanes);
           ASSERT_TRUE(flats::FillUnderLines(mask, flats, colourPlanes));
@@ -118,7 +118,7 @@ void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const fla
             std::vector<uint8_t> expected = before;
             std::copy(colours[region].begin(), colours[region].begin() + colourPlanes, expected.begin());
             ASSERT_EQ(flats.Pixel(x, y), expected)
-                << x << ", " << y << ", " << colourPlanes << " planes" << (fromSpans ? ", from spans" : "");
+                << x << ", " << y << ", " << colourPlanes << " planes" << (fromLines ? ", from the map under the lines" : "");
           }
       }
 }

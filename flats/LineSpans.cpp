@@ -1,8 +1,8 @@
-#include "flats/RegionSpans.h"
+#include "flats/LineSpans.h"
 
 namespace tessel::flats {
 
-void RegionSpans::Add(Band band) {
+void LineSpans::Add(Band band) {
   const Span* spans = band.spans.data();
   size_t begin = 0;
   for (size_t i = 0; i < band.rowEnds.size(); ++i) {
