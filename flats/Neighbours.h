@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "flats/LineSpans.h"
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "flats/LineSpans.h"
 
 namespace tessel::flats {
 

@@ -1,14 +1,15 @@
 // The regions of a page in new colours, where they differ from the filter's:
 // their own pixels repainted run by run, so that the flats then grow under
-// the lines from them as from the filter's colours.
+// the lines from them as from the filter's colours; or painted band by band
+// together with the lines, from the nearest-region map there.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "base/ImageBuffer.h"
-#include "flats/RegionRuns.h"
 #include "flats/LineSpans.h"
+#include "flats/RegionRuns.h"
 
 namespace tessel::flats {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "base/Descriptor.h"
+#include "flats/LineSpans.h"
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "flats/LineSpans.h"
 #include "io/ImageFile.h"
 #include "pipeline/PageHints.h"
 #include "pipeline/PageRun.h"

@@ -72,7 +72,7 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   }
   // Repainted, the regions' runs and colours are done with: the writer's
   // buffers, made next, take their memory instead of raising the run's peak.
-  // Painted from the nearest-region map, they go with the bands instead.
+  // Painted with the lines from the map kept beside them, they serve every band.
   const bool fromLines = recoloured && recoloured->PaintsUnderLines();
   const auto repaint = [&](base::ImageBuffer& flats) {
     if (!recoloured || fromLines) return;

@@ -13,11 +13,11 @@
 
 #include "flats/Compose.h"
 #include "flats/DistinctColours.h"
+#include "flats/LineSpans.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionMap.h"
 #include "flats/RegionRepaint.h"
 #include "flats/RegionRuns.h"
-#include "flats/LineSpans.h"
 
 namespace tessel::test {
 namespace {
