@@ -18,7 +18,6 @@
 #include "flats/Neighbours.h"
 #include "flats/RegionMask.h"
 #include "flats/RegionRuns.h"
-#include "base/RowBands.h"
 #include "pipeline/DistinctFlats.h"
 #include "pipeline/PageFlats.h"
 #include "pipeline/PageHints.h"
@@ -145,26 +144,24 @@ void BM_FindNeighbours(benchmark::State& state) {
 }
 BENCHMARK(BM_FindNeighbours)->Apply(OnBothPages);
 
-// Recolours the page's regions as `request` asks and paints them, bands side
-// by side, as a page run does.
+// Recolours the page's regions as `request` asks and paints the flats alone,
+// all bands at once on every core, through the page run's own step.
 void RecolourAndPaint(benchmark::State& state, const Flatted& page, const pipeline::RecolourRequest& request) {
   io::ImageFile file{base::ImageBuffer(page.result.geometry()), plugInModeRGBColor, false, {}};
+  base::ImageBuffer asRead = pipeline::KeepPage(page.asRead);  // only read, as no lines are merged over the flats
   pipeline::PageTimings timings;
   for (auto _ : state) {
     state.PauseTiming();
     std::memcpy(file.pixels.data(), page.result.data(), static_cast<size_t>(page.result.sizeBytes()));
+    pipeline::FlatsOverlap found{*page.mask, std::nullopt, {}};
     state.ResumeTiming();
     pipeline::RecolourSummary summary;
-    pipeline::RecolourRegions(*page.mask, file, 3, request, summary, timings).Repaint(file.pixels);
-    base::InRowBands(file.pixels.height(), [&](int64_t begin, int64_t end) {
-      flats::FillUnderLines(*page.mask, file.pixels, 3, begin, end);
-    });
+    pipeline::MakeFlats(asRead, file, pipeline::FlatsOutput::kFlatsOnly, request, summary, timings, std::move(found));
   }
 }
 
 // Recolouring apart as a whole, random colours: its regions, neighbours,
-// colouring, and the regions repainted and grown under the lines in their
-// new colours.
+// colouring, and the flats painted in the new colours, under the lines too.
 void BM_RecolourApart(benchmark::State& state) {
   const Flatted& page = Page(KindOf(state));
   if (!page.ok) {
