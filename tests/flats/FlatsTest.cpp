@@ -240,7 +240,7 @@ TEST(KeepPage, CopiesIntoAMappedBufferOnlyOfThePagesOwnGeometry) {
 TEST(ChangedPixels, EveryPixelWithAnyPlaneChangedWhateverThePlanesWidthOrLayout) {
   std::mt19937 random(11);
   for (const int planes : {1, 2, 3, 4, 5, 6})
-    for (const int64_t width : {1, 63, 64, 65, 130})
+    for (const int64_t width : {1, 63, 64, 65, 100, 130})
       for (const auto layout : {base::PlaneLayout::Interleaved, base::PlaneLayout::Planar}) {
         const int64_t height = 3;
         base::ImageBuffer before({width, height, planes, base::PlaneLayout::Interleaved, 0});
