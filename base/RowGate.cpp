@@ -25,4 +25,9 @@ bool RowGate::AwaitRows(int64_t rows) {
   return !mGivenUp;
 }
 
+bool RowGate::Ready(int64_t rows) {
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mGivenUp || mReleased >= rows;
+}
+
 }  // namespace tessel::base

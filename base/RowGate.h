@@ -19,6 +19,8 @@ class RowGate {
   // Blocks until the rows above `rows` are final (true) or the page is
   // given up (false).
   bool AwaitRows(int64_t rows);
+  // Whether AwaitRows(rows) would return at once.
+  bool Ready(int64_t rows);
 
  private:
   std::mutex mMutex;

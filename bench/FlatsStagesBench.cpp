@@ -153,7 +153,7 @@ void RecolourAndPaint(benchmark::State& state, const Flatted& page, const pipeli
   for (auto _ : state) {
     state.PauseTiming();
     std::memcpy(file.pixels.data(), page.result.data(), static_cast<size_t>(page.result.sizeBytes()));
-    pipeline::FlatsOverlap found{*page.mask, std::nullopt, {}};
+    pipeline::FlatsOverlap found{*page.mask, std::nullopt, {}, {}};
     state.ResumeTiming();
     pipeline::RecolourSummary summary;
     pipeline::MakeFlats(asRead, file, pipeline::FlatsOutput::kFlatsOnly, request, summary, timings, std::move(found));

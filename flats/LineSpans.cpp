@@ -3,7 +3,7 @@
 namespace tessel::flats {
 
 void LineSpans::Add(Band band) {
-  const Span* spans = band.spans.data();
+  Span* spans = band.spans.data();
   size_t begin = 0;
   for (size_t i = 0; i < band.rowEnds.size(); ++i) {
     mRows[static_cast<size_t>(band.firstRow) + i] = {spans + begin, spans + band.rowEnds[i]};

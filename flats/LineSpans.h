@@ -9,13 +9,15 @@
 #include <utility>
 #include <vector>
 
+#include "flats/RegionRuns.h"
+
 namespace tessel::flats {
 
 class LineSpans {
  public:
   struct Span {
     int32_t end;     // columns from the run or span before it (or 0) up to this
-    int32_t region;  // whose nearest pixels they are
+    int32_t region;  // whose nearest pixels they are (as found, the run's that holds them)
   };
   // The spans of rows [firstRow, ...) in turn; rowEnds[i]: where the spans of
   // row firstRow + i end in `spans`.
@@ -31,10 +33,29 @@ class LineSpans {
   void Add(Band band);
   // Row y's spans, left to right.
   std::pair<const Span*, const Span*> Row(int64_t y) const { return mRows[static_cast<size_t>(y)]; }
+  std::pair<Span*, Span*> Row(int64_t y) { return mRows[static_cast<size_t>(y)]; }
 
  private:
   std::vector<Band> mBands;  // moved, a band's spans stay where they are
-  std::vector<std::pair<const Span*, const Span*>> mRows;
+  std::vector<std::pair<Span*, Span*>> mRows;
 };
+
+// Row y's runs of `map` and its spans in `lines`, left to right:
+// `visit(begin, end, region, isRun)` for each.
+template <typename Visit>
+void ForEachSpanOfRow(const RegionRuns& map, const LineSpans& lines, int64_t y, const Visit& visit) {
+  auto [span, last] = lines.Row(y);
+  int64_t x = 0;
+  const size_t firstRun = map.rowStart[static_cast<size_t>(y)], lastRun = map.rowStart[static_cast<size_t>(y) + 1];
+  for (size_t i = firstRun; i <= lastRun; ++i) {
+    // The spans under the lines up to the run, then the run.
+    const int64_t gapEnd = i < lastRun ? map.runs[i].begin : map.width;
+    for (; span != last && span->end <= gapEnd; x = span->end, ++span) visit(x, span->end, span->region, false);
+    if (i == lastRun) break;
+    const RegionRuns::Run& run = map.runs[i];
+    visit(run.begin, run.end, run.region, true);
+    x = run.end;
+  }
+}
 
 }  // namespace tessel::flats

@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
+#include <vector>
 
 namespace tessel::flats {
 
@@ -84,12 +86,15 @@ class Envelope {
 // The nearest region pixel within each column, for the row being visited.
 class Columns {
  public:
+  enum Found { kFound, kNoneInColumn, kBeyondRows };
+
   // Rows are visited from `firstRow` on; what lies above it is looked up
   // in a column only when a pixel there needs it.
   Columns(const RegionMask& mask, int64_t firstRow)
       : mMask(mask),
         mAbove(static_cast<size_t>(mask.width()), firstRow == 0 ? kNone : kUnknown),
-        mBelow(static_cast<size_t>(mask.width()), -1) {}
+        mBelow(static_cast<size_t>(mask.width()), -1),
+        mClearTo(static_cast<size_t>(mask.width()), 0) {}
 
   // Keeps column x as Nearest would for (x, y), outside the regions, which
   // is not asked about.
@@ -98,14 +103,15 @@ class Columns {
   }
 
   // The vertical distance from (x, y) to the nearest region pixel of column x,
-  // the upper one on a tie, and that pixel's row; false when the column holds
-  // none. Asked for every pixel outside the regions, row after row: a pixel's
+  // the upper one on a tie, and that pixel's row; kNoneInColumn when the
+  // column holds none, kBeyondRows when only rows from `rows` on can tell.
+  // Asked for every pixel outside the regions, row after row: a pixel's
   // upper neighbour, when not a region pixel, was asked for in the row before.
-  bool Nearest(int64_t x, int64_t y, int64_t& distance, int32_t& row) {
+  Found Nearest(int64_t x, int64_t y, int64_t rows, int64_t& distance, int32_t& row) {
     if (mMask.at(x, y)) {
       distance = 0;
       row = static_cast<int32_t>(y);
-      return true;
+      return kFound;
     }
     int32_t& above = mAbove[static_cast<size_t>(x)];
     int32_t& below = mBelow[static_cast<size_t>(x)];
@@ -116,65 +122,97 @@ class Columns {
       above = static_cast<int32_t>(r);  // kNone when there is none
     }
     if (below < y) {
-      int64_t r = y + 1;
-      while (r < mMask.height() && !mMask.at(x, r)) ++r;
+      // From where a search that ran out of rows stopped.
+      int32_t& clearTo = mClearTo[static_cast<size_t>(x)];
+      int64_t r = std::max<int64_t>(y + 1, clearTo);
+      while (r < rows && !mMask.at(x, r)) ++r;
+      if (r == rows && rows < mMask.height()) {
+        clearTo = static_cast<int32_t>(rows);
+        return kBeyondRows;
+      }
       below = static_cast<int32_t>(r);  // the height when there is none
     }
     const int64_t up = above != kNone ? y - above : kFar;
     const int64_t down = below < mMask.height() ? below - y : kFar;
-    if (up == kFar && down == kFar) return false;
+    if (up == kFar && down == kFar) return kNoneInColumn;
     distance = std::min(up, down);
     row = up <= down ? above : below;
-    return true;
+    return kFound;
   }
 
  private:
   static constexpr int32_t kNone = -1, kUnknown = -2;
   const RegionMask& mMask;
-  std::vector<int32_t> mAbove;  // last region row above, kNone for none
-  std::vector<int32_t> mBelow;  // next region row below; stale once passed
+  std::vector<int32_t> mAbove;    // last region row above, kNone for none
+  std::vector<int32_t> mBelow;    // next region row below; stale once passed
+  std::vector<int32_t> mClearTo;  // rows below the last one visited hold no region pixel up to this
 };
 
 }  // namespace
 
-void VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit, int64_t firstRow, int64_t endRow) {
-  const int64_t width = mask.width();
-  Columns columns(mask, firstRow);
+struct NearestRows::State {
+  State(const RegionMask& mask, int64_t firstRow)
+      : columns(mask, firstRow),
+        fromX(static_cast<size_t>(mask.width()), -1),
+        fromY(static_cast<size_t>(mask.width()), -1) {}
+  Columns columns;
   Envelope envelope;
-  std::vector<int32_t> fromX(static_cast<size_t>(width), -1), fromY(static_cast<size_t>(width), -1);
-  for (int64_t y = firstRow; y < endRow; ++y) {
-    bool outside = false;
-    for (int64_t a = mask.Next(0, y, false); a < width; a = mask.Next(a, y, false)) {
-      const int64_t b = mask.Next(a, y, true) - 1;
-      outside = true;
-      if (a > 0 && b + 1 < width && b - a < 2) {
-        // Between two region pixels of the row, at distance 1 from the
-        // nearer: the first pixel takes the left one (the leftmost column
-        // wins a tie); a second one a region pixel right above or below it,
-        // the upper first, else the right one.
-        columns.Pass(a, y);
-        fromX[static_cast<size_t>(a)] = static_cast<int32_t>(a - 1);
-        fromY[static_cast<size_t>(a)] = static_cast<int32_t>(y);
-        if (b > a) {
-          columns.Pass(b, y);
-          const bool up = y > 0 && mask.at(b, y - 1), down = y + 1 < mask.height() && mask.at(b, y + 1);
-          fromX[static_cast<size_t>(b)] = static_cast<int32_t>(up || down ? b : b + 1);
-          fromY[static_cast<size_t>(b)] = static_cast<int32_t>(up ? y - 1 : down ? y + 1 : y);
-        }
-        a = b + 1;
-        continue;
+  std::vector<int32_t> fromX, fromY;
+};
+
+NearestRows::NearestRows(const RegionMask& mask, int64_t firstRow)
+    : mMask(mask), mNext(firstRow), mState(std::make_unique<State>(mask, firstRow)) {}
+
+NearestRows::~NearestRows() = default;
+
+bool NearestRows::VisitNext(int64_t rows, const NearestRowVisitor& visit) {
+  const int64_t y = mNext, width = mMask.width();
+  if (y >= mMask.height() || rows < std::min(y + 2, mMask.height())) return false;
+  Columns& columns = mState->columns;
+  Envelope& envelope = mState->envelope;
+  int32_t* const fromX = mState->fromX.data();
+  int32_t* const fromY = mState->fromY.data();
+  bool outside = false;
+  for (int64_t a = mMask.Next(0, y, false); a < width; a = mMask.Next(a, y, false)) {
+    const int64_t b = mMask.Next(a, y, true) - 1;
+    outside = true;
+    if (a > 0 && b + 1 < width && b - a < 2) {
+      // Between two region pixels of the row, at distance 1 from the
+      // nearer: the first pixel takes the left one (the leftmost column
+      // wins a tie); a second one a region pixel right above or below it,
+      // the upper first, else the right one.
+      columns.Pass(a, y);
+      fromX[a] = static_cast<int32_t>(a - 1);
+      fromY[a] = static_cast<int32_t>(y);
+      if (b > a) {
+        columns.Pass(b, y);
+        const bool up = y > 0 && mMask.at(b, y - 1), down = y + 1 < mMask.height() && mMask.at(b, y + 1);
+        fromX[b] = static_cast<int32_t>(up || down ? b : b + 1);
+        fromY[b] = static_cast<int32_t>(up ? y - 1 : down ? y + 1 : y);
       }
-      envelope.Clear();
-      for (int64_t c = std::max<int64_t>(a - 1, 0); c <= std::min(b + 1, width - 1); ++c) {
-        int64_t distance = 0;
-        int32_t sourceRow = 0;
-        if (columns.Nearest(c, y, distance, sourceRow)) envelope.Add(c, distance * distance, sourceRow);
-      }
-      for (int64_t x = a; x <= b; ++x) envelope.Lowest(x, fromX[static_cast<size_t>(x)], fromY[static_cast<size_t>(x)]);
       a = b + 1;
+      continue;
     }
-    if (outside) visit(y, fromX.data(), fromY.data());
+    envelope.Clear();
+    for (int64_t c = std::max<int64_t>(a - 1, 0); c <= std::min(b + 1, width - 1); ++c) {
+      int64_t distance = 0;
+      int32_t sourceRow = 0;
+      const Columns::Found found = columns.Nearest(c, y, rows, distance, sourceRow);
+      // Nothing kept of the row so far changes when it is visited again.
+      if (found == Columns::kBeyondRows) return false;
+      if (found == Columns::kFound) envelope.Add(c, distance * distance, sourceRow);
+    }
+    for (int64_t x = a; x <= b; ++x) envelope.Lowest(x, fromX[x], fromY[x]);
+    a = b + 1;
   }
+  if (outside) visit(y, fromX, fromY);
+  ++mNext;
+  return true;
+}
+
+void VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit, int64_t firstRow, int64_t endRow) {
+  NearestRows rows(mask, firstRow);
+  while (rows.next() < endRow) rows.VisitNext(mask.height(), visit);
 }
 
 void NearestInRun(const RegionMask& mask, int64_t y, int64_t a, int64_t b, int32_t* fromX, int32_t* fromY) {

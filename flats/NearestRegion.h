@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "base/ImageBuffer.h"
 #include "flats/RegionMask.h"
@@ -26,6 +27,30 @@ bool VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& v
 // hold a region pixel.
 void VisitNearestRegionPixels(const RegionMask& mask, const NearestRowVisitor& visit, int64_t firstRow,
                               int64_t endRow);
+
+// The same visit a row at a time, from `firstRow` on, for a mask whose rows
+// are found as the visit goes on: a row is visited once the rows below it
+// that its pixels' nearest region pixels may lie in are there. The mask must
+// hold a region pixel.
+class NearestRows {
+ public:
+  NearestRows(const RegionMask& mask, int64_t firstRow);
+  ~NearestRows();
+  NearestRows(const NearestRows&) = delete;
+  NearestRows& operator=(const NearestRows&) = delete;
+
+  // Visits the next row, as the whole page's visit would, when the mask's
+  // rows [0, rows) tell its pixels' nearest region pixels (true); else, or
+  // past the last row, visits nothing (false).
+  bool VisitNext(int64_t rows, const NearestRowVisitor& visit);
+  int64_t next() const { return mNext; }  // the row VisitNext visits
+
+ private:
+  struct State;
+  const RegionMask& mMask;
+  int64_t mNext;
+  std::unique_ptr<State> mState;
+};
 
 // The nearest region pixels of the pixels [a, b] of row `y`, a whole run of
 // pixels outside the regions in that row, into fromX[x], fromY[x] for each

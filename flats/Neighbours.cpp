@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "base/RowBands.h"
-#include "flats/NearestRegion.h"
+#include "flats/LineSpanFinder.h"
 
 namespace tessel::flats {
 
@@ -97,92 +97,13 @@ class PairCollector {
   size_t mCompactAt = size_t{1} << 20;
 };
 
-// Builds one row's spans: its region runs, and between them the pixels
-// outside the regions, each given the region of its nearest region pixel.
-class RowSpans {
- public:
-  explicit RowSpans(const RegionRuns& map)
-      : mMap(map), mRowOf(static_cast<size_t>(map.width), -1), mRegionOf(static_cast<size_t>(map.width)) {}
-
-  // Row y, whose pixels outside the regions have their nearest region pixel
-  // at (fromX, fromY); null for a row wholly inside regions.
-  void Build(int64_t y, const int32_t* fromX, const int32_t* fromY, SpanRow& row) {
-    row.Clear();
-    const size_t first = mMap.rowStart[static_cast<size_t>(y)], last = mMap.rowStart[static_cast<size_t>(y) + 1];
-    int64_t x = 0;
-    for (size_t i = first; i <= last; ++i) {
-      const bool run = i < last;
-      const int64_t gapEnd = run ? mMap.runs[i].begin : mMap.width;
-      if (x < gapEnd) {
-        Gap gap{y, fromX, fromY, i > first ? mMap.runs[i - 1].region : -1, run ? mMap.runs[i].region : -1};
-        AddLines(x, gapEnd, gap, row);
-      }
-      if (!run) break;
-      row.Add(mMap.runs[i].end, mMap.runs[i].region);
-      x = mMap.runs[i].end;
-    }
-  }
-
- private:
-  // Pixels outside the regions between two runs of a row (or a side of the
-  // page), and where their nearest region pixels lie.
-  struct Gap {
-    int64_t y;
-    const int32_t *fromX, *fromY;
-    int32_t left, right;  // the runs' regions, -1 for the side of the page
-  };
-
-  void AddLines(int64_t a, int64_t b, const Gap& gap, SpanRow& row) {
-    while (a < b) {
-      const int32_t region = RegionOf(a, gap);
-      int64_t end = a + 1;
-      while (end < b && RegionOf(end, gap) == region) ++end;
-      row.Add(end, region);
-      a = end;
-    }
-  }
-
-  // A nearest region pixel in the gap's own row is in a run beside it. One
-  // elsewhere is mostly the one the pixel beside or above had.
-  int32_t RegionOf(int64_t x, const Gap& gap) {
-    const int32_t fx = gap.fromX[x], fy = gap.fromY[x];
-    if (fy == gap.y) return fx < x ? gap.left : gap.right;
-    if (fx == mX && fy == mY) return mRegion;
-    mX = fx, mY = fy;
-    if (mRowOf[static_cast<size_t>(fx)] == fy) return mRegion = mRegionOf[static_cast<size_t>(fx)];
-    mRowOf[static_cast<size_t>(fx)] = fy;
-    // Pixels above and below the row are looked up left to right, each side
-    // from the run it found last.
-    size_t& hint = fy < gap.y ? mAboveHint : mBelowHint;
-    return mRegion = mRegionOf[static_cast<size_t>(fx)] = mMap.RegionAt(fx, fy, hint);
-  }
-
-  const RegionRuns& mMap;
-  int32_t mX = -1, mY = -1, mRegion = -1;  // the last pixel asked for, and its answer
-  std::vector<int32_t> mRowOf, mRegionOf;  // per column, the last pixel asked for there
-  size_t mAboveHint = 0, mBelowHint = 0;
-};
-
-// Room for a band's spans under the lines: on line art about two a run.
-// Only what they reach is ever touched.
-void Reserve(const RegionRuns& map, int64_t begin, int64_t end, LineSpans::Band& band) {
-  band.firstRow = begin;
-  band.rowEnds.reserve(static_cast<size_t>(end - begin));
-  band.spans.reserve(3 * (map.rowStart[static_cast<size_t>(end)] - map.rowStart[static_cast<size_t>(begin)]) +
-                     static_cast<size_t>(end - begin));
-}
-
-// Row y's spans under the lines into `band`, told from the runs': a run's
-// span starts where the run does, and a span under the lines never does.
-void Keep(const RegionRuns& map, int64_t y, const SpanRow& row, LineSpans::Band& band) {
-  size_t run = map.rowStart[static_cast<size_t>(y)];
-  const size_t lastRun = map.rowStart[static_cast<size_t>(y) + 1];
-  int32_t x = 0;
-  for (size_t i = 0; i < row.size(); x = row[i].end, ++i) {
-    if (run < lastRun && map.runs[run].begin == x) ++run;
-    else band.spans.push_back({row[i].end, row[i].region});
-  }
-  band.rowEnds.push_back(band.spans.size());
+// Each span's run, as found, replaced by the run's region.
+void RunsToRegions(const RegionRuns& map, LineSpans& lines) {
+  base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
+    for (int64_t y = begin; y < end; ++y)
+      for (auto [span, last] = lines.Row(y); span != last; ++span)
+        span->region = map.runs[static_cast<size_t>(span->region)].region;
+  });
 }
 
 }  // namespace
@@ -203,48 +124,48 @@ NeighbourLists::NeighbourLists(std::vector<uint64_t>& pairs, size_t count) : mSt
   }
 }
 
-NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, LineSpans* lines) {
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, LineSpans* kept,
+                              LineSpans::Band scanned) {
   if (mask.width() != map.width || mask.height() != map.height)
     throw std::invalid_argument("the region mask and the region map differ in size");
-  if (lines) *lines = LineSpans(map.height);
-  if (map.regions.empty()) return {};  // nothing under the lines to paint either
+  const auto found = static_cast<int64_t>(scanned.rowEnds.size());
+  if (scanned.firstRow != 0 || found > map.height) throw std::invalid_argument("rows found as scanned out of place");
+  LineSpans lines(map.height);
   std::vector<uint64_t> pairs;
-  std::mutex adding;
-  base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
-    PairCollector collector;
-    RowSpans builder(map);
-    SpanRow row(map.width), above(map.width);
-    LineSpans::Band kept;
-    if (lines) Reserve(map, begin, end, kept);
-    // From the row above the band, for the pairs across its upper edge.
-    const int64_t first = std::max<int64_t>(begin - 1, 0);
-    int64_t next = first;  // the first row not yet taken in
-    const auto takeIn = [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
-      builder.Build(y, fromX, fromY, row);
-      if (lines && y >= begin) Keep(map, y, row, kept);
-      collector.AddRow(row, y == first ? nullptr : &above);
-      std::swap(row, above);
-      next = y + 1;
-    };
-    // Rows the visitor skips lie wholly inside regions.
-    const auto takeInsideRows = [&](int64_t until) {
-      while (next < until) takeIn(next, nullptr, nullptr);
-    };
-    VisitNearestRegionPixels(
-        mask,
-        [&](int64_t y, const int32_t* fromX, const int32_t* fromY) {
-          takeInsideRows(y);
-          takeIn(y, fromX, fromY);
-        },
-        first, end);
-    takeInsideRows(end);
-    // Each band's pairs in order on its own core: merged, the page's need no sort.
-    Compact(collector.pairs());
-    const std::lock_guard<std::mutex> lock(adding);
-    if (lines) lines->Add(std::move(kept));
-    const auto middle = pairs.insert(pairs.end(), collector.pairs().begin(), collector.pairs().end());
-    std::inplace_merge(pairs.begin(), middle, pairs.end());
-  });
+  if (!map.regions.empty()) {  // else nothing under the lines to paint either
+    lines.Add(std::move(scanned));
+    std::mutex adding;
+    if (found < map.height)
+      base::InRowBands(map.height - found, [&](int64_t begin, int64_t end) {
+        LineSpanFinder finder(mask, map, found + begin);
+        // On line art about two spans a run.
+        finder.Reserve(3 * (map.rowStart[static_cast<size_t>(found + end)] -
+                            map.rowStart[static_cast<size_t>(found + begin)]) +
+                       static_cast<size_t>(end - begin));
+        while (finder.next() < found + end) finder.FindNext(map.height);
+        const std::lock_guard<std::mutex> lock(adding);
+        lines.Add(finder.Take());
+      });
+    RunsToRegions(map, lines);
+    base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
+      PairCollector collector;
+      SpanRow row(map.width), above(map.width);
+      // From the row above the band, for the pairs across its upper edge.
+      const int64_t first = std::max<int64_t>(begin - 1, 0);
+      for (int64_t y = first; y < end; ++y) {
+        row.Clear();
+        ForEachSpanOfRow(map, lines, y, [&](int64_t, int64_t spanEnd, int32_t region, bool) { row.Add(spanEnd, region); });
+        collector.AddRow(row, y == first ? nullptr : &above);
+        std::swap(row, above);
+      }
+      // Each band's pairs in order on its own core: merged, the page's need no sort.
+      Compact(collector.pairs());
+      const std::lock_guard<std::mutex> lock(adding);
+      const auto middle = pairs.insert(pairs.end(), collector.pairs().begin(), collector.pairs().end());
+      std::inplace_merge(pairs.begin(), middle, pairs.end());
+    });
+  }
+  if (kept) *kept = std::move(lines);
   return NeighbourLists(pairs, map.regions.size());
 }
 

@@ -47,10 +47,14 @@ inline uint64_t PackPair(int32_t a, int32_t b) {
   return uint64_t{low} << 32 | high;
 }
 
-// Reads `map` (made from `mask`) and the nearest-region map a row at a time,
-// bands of rows side by side: memory beside the runs is a few rows and the
-// pairs found, and the map under the lines when `lines` asks to keep it.
-// Throws std::invalid_argument when the two differ in size.
-NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, LineSpans* lines = nullptr);
+// Finds the nearest-region map under the lines a row at a time, bands of
+// rows side by side, then reads it with the runs of `map` (made from `mask`,
+// labelled) for the pairs: memory beside the runs is that map, 8 bytes a
+// span, kept in `lines` when asked for, and the pairs found. `scanned`: its
+// first rows, found by a LineSpanFinder as the page was scanned. Throws
+// std::invalid_argument when the mask and the map differ in size, or
+// `scanned` holds other rows.
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, LineSpans* lines = nullptr,
+                              LineSpans::Band scanned = {});
 
 }  // namespace tessel::flats

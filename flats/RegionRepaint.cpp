@@ -62,18 +62,9 @@ void PaintRegionsAndLines(const RegionRuns& map, const LineSpans& lines,
                           base::ImageBuffer& flats, int colourPlanes, int64_t firstRow, int64_t endRow) {
   for (int64_t y = firstRow; y < endRow; ++y) {
     const RowPainter paint(colours, flats, colourPlanes, y);
-    auto [span, last] = lines.Row(y);
-    int64_t x = 0;
-    const size_t firstRun = map.rowStart[static_cast<size_t>(y)], lastRun = map.rowStart[static_cast<size_t>(y) + 1];
-    for (size_t i = firstRun; i <= lastRun; ++i) {
-      // The spans under the lines up to the run, then the run.
-      const int64_t gapEnd = i < lastRun ? map.runs[i].begin : map.width;
-      for (; span != last && span->end <= gapEnd; x = span->end, ++span) paint(x, span->end, span->region);
-      if (i == lastRun) break;
-      const RegionRuns::Run& run = map.runs[i];
-      if (repaint[static_cast<size_t>(run.region)]) paint(run.begin, run.end, run.region);
-      x = run.end;
-    }
+    ForEachSpanOfRow(map, lines, y, [&](int64_t begin, int64_t end, int32_t region, bool isRun) {
+      if (!isRun || repaint[static_cast<size_t>(region)]) paint(begin, end, region);
+    });
   }
 }
 

@@ -44,27 +44,30 @@ void JoinToRowAbove(RegionRuns& map, int64_t y) {
 
 }  // namespace
 
-int32_t RegionRuns::RegionAt(int64_t x, int64_t y, size_t& hint) const {
+size_t RegionRuns::RunAt(int64_t x, int64_t y, size_t& hint) const {
   const size_t first = rowStart[static_cast<size_t>(y)], last = rowStart[static_cast<size_t>(y) + 1];
   // Asked left to right along a row, mostly: a few runs on from the last found.
   if (hint >= first && hint < last && runs[hint].begin <= x) {
     size_t near = hint;
     for (int steps = 0; steps < 8 && near < last && runs[near].end <= x; ++steps) ++near;
     if (near == last || x < runs[near].begin) {
-      if (runs[near - 1].end <= x) return -1;  // between the runs passed and the next
+      if (runs[near - 1].end <= x) return kNoRun;  // between the runs passed and the next
     } else if (x < runs[near].end) {
-      hint = near;
-      return runs[near].region;
+      return hint = near;
     }
   }
   const auto after = std::upper_bound(runs.begin() + static_cast<std::ptrdiff_t>(first),
                                       runs.begin() + static_cast<std::ptrdiff_t>(last), x,
                                       [](int64_t column, const Run& run) { return column < run.begin; });
-  if (after == runs.begin() + static_cast<std::ptrdiff_t>(first)) return -1;
+  if (after == runs.begin() + static_cast<std::ptrdiff_t>(first)) return kNoRun;
   const size_t found = static_cast<size_t>(after - runs.begin()) - 1;
-  if (x >= runs[found].end) return -1;
-  hint = found;
-  return runs[found].region;
+  if (x >= runs[found].end) return kNoRun;
+  return hint = found;
+}
+
+int32_t RegionRuns::RegionAt(int64_t x, int64_t y, size_t& hint) const {
+  const size_t run = RunAt(x, y, hint);
+  return run == kNoRun ? -1 : runs[run].region;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 // label per pixel, in time and memory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -29,8 +30,12 @@ struct RegionRuns {
   std::vector<Run> runs;
   std::vector<Region> regions;  // in the filter's order: by first pixel in a row-major scan
 
-  // The region holding (x, y), or -1 outside every region. `hint`: a run
-  // index to try first (the last answer's, say); updated to the run found.
+  static constexpr size_t kNoRun = SIZE_MAX;
+  // The run holding (x, y), or kNoRun outside every region. `hint`: a run
+  // index to try first (the last answer, say); updated to the run found.
+  // Rows [0, y] suffice: it answers before the rows below are found.
+  size_t RunAt(int64_t x, int64_t y, size_t& hint) const;
+  // The region holding (x, y), or -1 outside every region; `hint` as RunAt's.
   int32_t RegionAt(int64_t x, int64_t y, size_t& hint) const;
 };
 

@@ -226,15 +226,17 @@ void RecolouredRegions::PaintRows(base::ImageBuffer& flats, int64_t begin, int64
 
 RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
                                   const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings,
-                                  std::optional<flats::RegionRuns> runs) {
+                                  std::optional<flats::RegionRuns> runs, flats::LineSpans::Band scannedLines) {
   auto start = std::chrono::steady_clock::now();
   if (runs) flats::LabelRegionRuns(*runs, mask, result.pixels, colourPlanes);
+  // Rows of the map under the lines found beside runs found anew would name other runs.
+  if (!runs) scannedLines = {};
   flats::RegionRuns map = runs ? std::move(*runs) : flats::FindRegionRuns(mask, result.pixels, colourPlanes);
   // The neighbours, only to recolour apart; the map they are found in then
   // paints the flats under the lines.
   flats::NeighbourLists neighbours;
   std::optional<flats::LineSpans> lines;
-  if (request.distinct) neighbours = flats::FindNeighbours(mask, map, &lines.emplace());
+  if (request.distinct) neighbours = flats::FindNeighbours(mask, map, &lines.emplace(), std::move(scannedLines));
   std::vector<std::vector<uint8_t>> colours(map.regions.size());
   for (size_t i = 0; i < colours.size(); ++i) colours[i] = map.regions[i].colour;
   const double found = base::SecondsSince(start);

@@ -80,11 +80,13 @@ class RecolouredRegions {
 // when none had; a hinted region has its hint colour all the same. Of the
 // hint pixels under the lines, only the nearest regions are searched for.
 // `runs`: the regions' runs found beforehand (flats::AddRegionRuns), to be
-// labelled; none: found here. Times the steps as `hints` and `distinct`.
-// Throws HintsError.
+// labelled; none: found here. `lines`: the first rows of the map under the
+// lines found with them, as flats::FindNeighbours takes them. Times the
+// steps as `hints` and `distinct`. Throws HintsError.
 RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
                                   const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings,
-                                  std::optional<flats::RegionRuns> runs = std::nullopt);
+                                  std::optional<flats::RegionRuns> runs = std::nullopt,
+                                  flats::LineSpans::Band lines = {});
 
 // One line for the user: the colours used against the palette, and how many
 // neighbouring pairs could not be kept apart.

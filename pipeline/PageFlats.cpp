@@ -64,7 +64,8 @@ void MakeFlats(base::ImageBuffer& asRead, io::ImageFile& result, FlatsOutput kin
   std::optional<RecolouredRegions> recoloured;
   if (painted && Recolours(recolour, timings))
     recoloured.emplace(
-        RecolourRegions(mask, result, colourPlanes, recolour, summary, timings, std::move(overlap.runs)));
+        RecolourRegions(mask, result, colourPlanes, recolour, summary, timings, std::move(overlap.runs),
+                        std::move(overlap.lines)));
   if (!painted) {
     start = std::chrono::steady_clock::now();
     result.pixels.Fill(PaperWhite(result.imageMode, colourPlanes));

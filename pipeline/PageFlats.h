@@ -27,6 +27,7 @@ using RowsFinal = std::function<void(int64_t rows)>;
 struct FlatsOverlap {
   std::optional<flats::RegionMask> regions;  // found as the filter scanned; none: found here
   std::optional<flats::RegionRuns> runs;     // the same as runs, unlabelled, for recolouring; none: found here
+  flats::LineSpans::Band lines;              // the first rows of the map under the lines, as found with the runs
   // Takes the output's rows as they are done: it is finished in bands from
   // the top on this thread alone, each band reported when done (nothing
   // may look at the result before the first report), and a merged output

@@ -66,7 +66,10 @@ PassResult RunPagePass(host::FilterSession& session, io::ImageFile& page, host::
 
   std::optional<RegionsAsScanned> regions;
   if (overlap.scanned && steps.flats != FlatsOutput::kNone && gaps.empty())
-    regions.emplace(*pass.asRead, page.pixels, *overlap.scanned, steps.distinct || steps.hints);
+    regions.emplace(*pass.asRead, page.pixels, *overlap.scanned,
+                    steps.distinct ? RegionsAsScanned::kRunsAndLines
+                    : steps.hints  ? RegionsAsScanned::kRuns
+                                   : RegionsAsScanned::kMask);
 
   request.image = &page.pixels;
   request.imageMode = page.imageMode;
@@ -87,10 +90,10 @@ PassResult RunPagePass(host::FilterSession& session, io::ImageFile& page, host::
                                    pass.report.recorded ? &*pass.report.recorded : nullptr, request.presetsFolder,
                                    steps.hints};
     RecolourSummary recoloured;
-    FlatsOverlap beside{std::nullopt, std::nullopt, std::move(overlap.flatsRowsFinal)};
+    FlatsOverlap beside{std::nullopt, std::nullopt, {}, std::move(overlap.flatsRowsFinal)};
     if (regions) {
       const auto finding = std::chrono::steady_clock::now();
-      beside.regions = regions->Finish(&beside.runs);
+      beside.regions = regions->Finish(&beside.runs, &beside.lines);
       timings.regions = base::SecondsSince(finding);
     }
     MakeFlats(*pass.asRead, page, steps.flats, recolour, recoloured, timings, std::move(beside));

@@ -9,10 +9,12 @@
 #include <cmath>
 #include <random>
 #include <set>
+#include <string>
 #include <tuple>
 
 #include "flats/Compose.h"
 #include "flats/DistinctColours.h"
+#include "flats/LineSpanFinder.h"
 #include "flats/LineSpans.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionMap.h"
@@ -63,8 +65,7 @@ std::vector<int32_t> BruteForceOwners(const flats::RegionRuns& map) {
 }
 
 // Every 4-adjacent pair of regions in the owners' map.
-std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& map) {
-  const std::vector<int32_t> owner = BruteForceOwners(map);
+std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& map, const std::vector<int32_t>& owner) {
   std::set<std::pair<int32_t, int32_t>> pairs;
   const auto add = [&](int32_t a, int32_t b) {
     if (a != b) pairs.insert({std::min(a, b), std::max(a, b)});
@@ -78,14 +79,43 @@ std::set<std::pair<int32_t, int32_t>> BruteForcePairs(const flats::RegionRuns& m
   return pairs;
 }
 
-// Repaints every other region in its own colour (its index + 0, 50, 100,
-// 150 in the first two to four planes of five-plane pixels; the others keep
-// the page's) and grows the flats under the lines, from the repainted
-// regions or from the nearest-region map the neighbours were found in:
-// pixels under the lines must show their brute-force owner's colour, new or
-// as it was, region pixels their region's, further planes (transparency)
-// what they had.
-void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const flats::RegionRuns& map) {
+std::set<std::pair<int32_t, int32_t>> Pairs(const NeighbourLists& lists) {
+  std::set<std::pair<int32_t, int32_t>> pairs;
+  for (size_t i = 0; i < lists.size(); ++i)
+    for (const int32_t n : lists[i]) pairs.insert({std::min<int32_t>(static_cast<int32_t>(i), n), std::max<int32_t>(static_cast<int32_t>(i), n)});
+  return pairs;
+}
+
+// The map under the lines as a thread beside the filter's scan finds it:
+// the mask's rows and their runs come a few at a time, and in between the
+// finder takes what rows it can, maybe none; the runs, labelled after.
+std::pair<flats::RegionRuns, flats::LineSpans::Band> FoundAsScanned(const flats::RegionMask& mask, uint32_t seed) {
+  std::mt19937 random(seed);
+  flats::RegionMask scanned(mask.width(), mask.height());
+  flats::RegionRuns runs;
+  flats::LineSpanFinder finder(scanned, runs, 0);
+  for (int64_t y = 0, end = 0; y < mask.height(); y = end) {
+    end = std::min(mask.height(), y + 1 + static_cast<int64_t>(random() % 4));
+    for (int64_t row = y; row < end; ++row)
+      for (int64_t x = 0; x < mask.width(); ++x)
+        if (mask.at(x, row)) scanned.Set(x, row);
+    flats::AddRegionRuns(scanned, y, end, runs);
+    for (auto steps = random() % 6; steps > 0 && finder.FindNext(end); --steps) {
+    }
+  }
+  flats::LabelRegionRuns(runs, scanned, base::ImageBuffer({mask.width(), mask.height(), 1, base::PlaneLayout::Interleaved, 0}), 1);
+  return {std::move(runs), finder.Take()};
+}
+
+// The neighbours, found at once and with the map under the lines found as
+// scanned, against the brute-force owners' pairs. Then every other region
+// is repainted in its own colour (its index + 0, 50, 100, 150 in the first
+// two to four planes of five-plane pixels; the others keep the page's) and
+// the flats grown under the lines, from the repainted regions, or from
+// either map under the lines the neighbours were found in: pixels under
+// the lines must show their brute-force owner's colour, new or as it was,
+// region pixels their region's, further planes (transparency) what they had.
+void ExpectAsTheBruteForceNearestRegionMap(const flats::RegionMask& mask, const flats::RegionRuns& map) {
   const std::vector<uint8_t> before{200, 201, 202, 203, 204};
   std::vector<std::vector<uint8_t>> colours;
   std::vector<bool> repaint;
@@ -96,9 +126,14 @@ void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const fla
                                      : std::vector<uint8_t>(before.begin(), before.begin() + 4));
   }
   const std::vector<int32_t> owner = BruteForceOwners(map);
-  flats::LineSpans lines;
-  flats::FindNeighbours(mask, map, &lines);
-  for (const bool fromLines : {false, true})
+  const auto pairs = BruteForcePairs(map, owner);
+  flats::LineSpans lines, linesAsScanned;
+  EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map, &lines)), pairs);
+  for (uint32_t seed = 1; seed <= 3; ++seed) {
+    auto [runs, band] = FoundAsScanned(mask, seed);
+    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, runs, &linesAsScanned, std::move(band))), pairs) << "seed " << seed;
+  }
+  for (const flats::LineSpans* from : {static_cast<flats::LineSpans*>(nullptr), &lines, &linesAsScanned})
     for (const auto layout : {base::PlaneLayout::Interleaved, base::PlaneLayout::Planar})
       for (const int colourPlanes : {2, 3, 4}) {
         base::ImageBuffer flats({map.width, map.height, 5, layout, 0});
@@ -106,8 +141,8 @@ void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const fla
         for (int64_t y = 0; y < map.height; ++y)  // the lines
           for (int64_t x = 0; x < map.width; ++x)
             for (int p = 0; p < colourPlanes && !mask.at(x, y); ++p) flats.at(x, y, p) = 0;
-        if (fromLines) {
-          flats::PaintRegionsAndLines(map, lines, colours, repaint, flats, colourPlanes, 0, map.height);
+        if (from) {
+          flats::PaintRegionsAndLines(map, *from, colours, repaint, flats, colourPlanes, 0, map.height);
         } else {
           flats::PaintRegionRuns(map, colours, repaint, flats, colourPlanes);
           ASSERT_TRUE(flats::FillUnderLines(mask, flats, colourPlanes));
@@ -118,16 +153,10 @@ void ExpectPaintedAsTheBruteForceOwners(const flats::RegionMask& mask, const fla
             std::vector<uint8_t> expected = before;
             std::copy(colours[region].begin(), colours[region].begin() + colourPlanes, expected.begin());
             ASSERT_EQ(flats.Pixel(x, y), expected)
-                << x << ", " << y << ", " << colourPlanes << " planes" << (fromLines ? ", from the map under the lines" : "");
+                << x << ", " << y << ", " << colourPlanes << " planes"
+                << (from == &lines ? ", from the map under the lines" : from ? ", from the map found as scanned" : "");
           }
       }
-}
-
-std::set<std::pair<int32_t, int32_t>> Pairs(const NeighbourLists& lists) {
-  std::set<std::pair<int32_t, int32_t>> pairs;
-  for (size_t i = 0; i < lists.size(); ++i)
-    for (const int32_t n : lists[i]) pairs.insert({std::min<int32_t>(static_cast<int32_t>(i), n), std::max<int32_t>(static_cast<int32_t>(i), n)});
-  return pairs;
 }
 
 // A disc in the middle, five sectors around it, and the corners beyond.
@@ -205,21 +234,31 @@ TEST(RegionRuns, LabelEveryPixelAsTheComponentLabelling) {
 
 TEST(Neighbours, MatchTheBruteForceNearestRegionMap) {
   for (uint32_t seed = 1; seed <= 4; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
     const auto [mask, map] = RandomPartition(seed, 40, 40, 12);
-    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map)), BruteForcePairs(map)) << "seed " << seed;
-    ExpectPaintedAsTheBruteForceOwners(mask, map);
+    ExpectAsTheBruteForceNearestRegionMap(mask, map);
   }
   {
     // Stripes tall enough for their rows to be shared among threads: stripes
     // meet only between rows, one pair of them where two bands meet.
     const auto [mask, map] = DrawMap(6, 600, [](int64_t, int64_t y) { return static_cast<int>(y / 50); });
-    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map)), BruteForcePairs(map));
-    ExpectPaintedAsTheBruteForceOwners(mask, map);
+    ExpectAsTheBruteForceNearestRegionMap(mask, map);
+  }
+  {
+    // Wide areas of lines: one from the top to the foot of the page, one
+    // across it, a block below: nearest region pixels many rows down, which
+    // rows found as scanned must wait for.
+    flats::RegionMask mask(40, 72);
+    for (int64_t y = 0; y < mask.height(); ++y)
+      for (int64_t x = 0; x < mask.width(); ++x)
+        if (!((x >= 4 && x < 17) || (y >= 30 && y < 36) || (x >= 24 && x < 37 && y >= 48 && y < 63))) mask.Set(x, y);
+    const flats::RegionRuns map =
+        flats::FindRegionRuns(mask, base::ImageBuffer({mask.width(), mask.height(), 1, base::PlaneLayout::Interleaved, 0}), 1);
+    ExpectAsTheBruteForceNearestRegionMap(mask, map);
   }
   const auto [mask, map] = DrawMap(81, 81, WheelArea);
+  ExpectAsTheBruteForceNearestRegionMap(mask, map);
   const NeighbourLists lists = flats::FindNeighbours(mask, map);
-  EXPECT_EQ(Pairs(lists), BruteForcePairs(map));
-  ExpectPaintedAsTheBruteForceOwners(mask, map);
   ASSERT_EQ(lists.size(), 7u);
   size_t hint = 0;
   const int32_t centre = map.RegionAt(40, 40, hint);

@@ -162,7 +162,7 @@ TEST_F(OverlappedWriteTest, FlatsFailingAfterTheirFirstBandLeaveTheOutputAsItWas
       released = rows;
       if (rows < page.pixels.height()) throw std::runtime_error("no room left");
     };
-    pipeline::FlatsOverlap overlap{std::nullopt, std::nullopt, failAfterFirstBand};
+    pipeline::FlatsOverlap overlap{std::nullopt, std::nullopt, {}, failAfterFirstBand};
     pipeline::RecolourSummary unused;
     EXPECT_THROW(pipeline::MakeFlats(asRead, page, pipeline::FlatsOutput::kUnderLines, {}, unused, timings,
                                      std::move(overlap)),
