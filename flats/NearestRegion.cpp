@@ -104,10 +104,11 @@ class Columns {
 
   // The vertical distance from (x, y) to the nearest region pixel of column x,
   // the upper one on a tie, and that pixel's row; kNoneInColumn when the
-  // column holds none, kBeyondRows when only rows from `rows` on can tell.
-  // Asked for every pixel outside the regions, row after row: a pixel's
-  // upper neighbour, when not a region pixel, was asked for in the row before.
-  Found Nearest(int64_t x, int64_t y, int64_t rows, int64_t& distance, int32_t& row) {
+  // column holds none, or none below within `reach` rows and none above,
+  // kBeyondRows when only rows from `rows` on can tell. Asked for every
+  // pixel outside the regions, row after row: a pixel's upper neighbour,
+  // when not a region pixel, was asked for in the row before.
+  Found Nearest(int64_t x, int64_t y, int64_t rows, int64_t reach, int64_t& distance, int32_t& row) {
     if (mMask.at(x, y)) {
       distance = 0;
       row = static_cast<int32_t>(y);
@@ -122,18 +123,20 @@ class Columns {
       above = static_cast<int32_t>(r);  // kNone when there is none
     }
     if (below < y) {
-      // From where a search that ran out of rows stopped.
+      // From where a search that stopped short left off.
       int32_t& clearTo = mClearTo[static_cast<size_t>(x)];
+      const int64_t last = std::min(mMask.height(), y + 1 + reach), stop = std::min(last, rows);
       int64_t r = std::max<int64_t>(y + 1, clearTo);
-      while (r < rows && !mMask.at(x, r)) ++r;
-      if (r == rows && rows < mMask.height()) {
-        clearTo = static_cast<int32_t>(rows);
-        return kBeyondRows;
+      while (r < stop && !mMask.at(x, r)) ++r;
+      if (r < stop || stop == mMask.height()) {
+        below = static_cast<int32_t>(r);  // the height when there is none
+      } else {
+        clearTo = static_cast<int32_t>(r);
+        if (stop < last) return kBeyondRows;
       }
-      below = static_cast<int32_t>(r);  // the height when there is none
     }
     const int64_t up = above != kNone ? y - above : kFar;
-    const int64_t down = below < mMask.height() ? below - y : kFar;
+    const int64_t down = below > y && below < mMask.height() ? below - y : kFar;
     if (up == kFar && down == kFar) return kNoneInColumn;
     distance = std::min(up, down);
     row = up <= down ? above : below;
@@ -194,10 +197,14 @@ bool NearestRows::VisitNext(int64_t rows, const NearestRowVisitor& visit) {
       continue;
     }
     envelope.Clear();
+    // A region pixel of the row beside the run is at most `reach` from any
+    // of its pixels: one farther down in any column is nearer to none.
+    const int64_t length = b - a + 1;
+    const int64_t reach = a > 0 && b + 1 < width ? (length + 1) / 2 : a > 0 || b + 1 < width ? length : mMask.height();
     for (int64_t c = std::max<int64_t>(a - 1, 0); c <= std::min(b + 1, width - 1); ++c) {
       int64_t distance = 0;
       int32_t sourceRow = 0;
-      const Columns::Found found = columns.Nearest(c, y, rows, distance, sourceRow);
+      const Columns::Found found = columns.Nearest(c, y, rows, reach, distance, sourceRow);
       // Nothing kept of the row so far changes when it is visited again.
       if (found == Columns::kBeyondRows) return false;
       if (found == Columns::kFound) envelope.Add(c, distance * distance, sourceRow);
