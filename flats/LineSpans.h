@@ -17,7 +17,7 @@ class LineSpans {
  public:
   struct Span {
     int32_t end;     // columns from the run or span before it (or 0) up to this
-    int32_t region;  // whose nearest pixels they are (as found, the run's that holds them)
+    int32_t region;  // whose nearest pixels they are; as first found, the run holding them
   };
   // The spans of rows [firstRow, ...) in turn; rowEnds[i]: where the spans of
   // row firstRow + i end in `spans`.

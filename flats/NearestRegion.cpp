@@ -7,7 +7,8 @@
 //   pixel in its own row at a - 1 or b + 1, no farther than its nearest one,
 //   so only columns a - 1 to b + 1 can hold its nearest region pixel;
 // - the nearest region pixel above and below in each column is carried down
-//   from row to row, and searched for only when the row passes it.
+//   from row to row, and searched for only when the row passes it, and down
+//   no farther than a region pixel beside the run in its own row reaches.
 // Exact ties are decided by integer arithmetic: the envelope's breakpoints
 // are kept as fractions, and a pixel on a breakpoint goes to the left column.
 // Most runs outside the regions are one or two pixels wide (lines crossing
@@ -148,7 +149,7 @@ class Columns {
   const RegionMask& mMask;
   std::vector<int32_t> mAbove;    // last region row above, kNone for none
   std::vector<int32_t> mBelow;    // next region row below; stale once passed
-  std::vector<int32_t> mClearTo;  // rows below the last one visited hold no region pixel up to this
+  std::vector<int32_t> mClearTo;  // where a search below that stopped short left off: none above it
 };
 
 }  // namespace

@@ -62,7 +62,7 @@ void RegionsAsScanned::FindLinesWhileWaiting(int64_t rows, int64_t next) {
 flats::RegionMask RegionsAsScanned::Finish(std::optional<flats::RegionRuns>* runs, flats::LineSpans::Band* lines) {
   mScanned.Release(mMask.height());
   mThread.join();
-  if (lines && mLines && mRuns) *lines = mLines->Take();
+  if (lines && mLines) *lines = mLines->Take();
   mLines.reset();
   if (runs) *runs = std::move(mRuns);
   return std::move(mMask);
