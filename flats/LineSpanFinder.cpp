@@ -1,5 +1,11 @@
 #include "flats/LineSpanFinder.h"
 
+#include <mutex>
+#include <stdexcept>
+#include <utility>
+
+#include "base/RowBands.h"
+
 namespace tessel::flats {
 
 LineSpanFinder::LineSpanFinder(const RegionMask& mask, const RegionRuns& map, int64_t firstRow)
@@ -60,6 +66,29 @@ int32_t LineSpanFinder::RunOf(int64_t x, const Gap& gap) {
   // from the run it found last.
   size_t& hint = fy < gap.y ? mAboveHint : mBelowHint;
   return mRun = mRunOf[static_cast<size_t>(fx)] = static_cast<int32_t>(mMap.RunAt(fx, fy, hint));
+}
+
+LineSpans FindLineSpans(const RegionMask& mask, const RegionRuns& runs, LineSpans::Band scanned) {
+  if (mask.width() != runs.width || mask.height() != runs.height)
+    throw std::invalid_argument("the region mask and the region map differ in size");
+  const auto found = static_cast<int64_t>(scanned.rowEnds.size());
+  if (scanned.firstRow != 0 || found > runs.height) throw std::invalid_argument("rows found as scanned out of place");
+  LineSpans lines(runs.height);
+  if (runs.runs.empty()) return lines;  // nothing to be nearest to
+  lines.Add(std::move(scanned));
+  if (found == runs.height) return lines;
+  std::mutex adding;
+  base::InRowBands(runs.height - found, [&](int64_t begin, int64_t end) {
+    LineSpanFinder finder(mask, runs, found + begin);
+    // On line art about two spans a run.
+    finder.Reserve(3 * (runs.rowStart[static_cast<size_t>(found + end)] -
+                        runs.rowStart[static_cast<size_t>(found + begin)]) +
+                   static_cast<size_t>(end - begin));
+    while (finder.next() < found + end) finder.FindNext(runs.height);
+    const std::lock_guard<std::mutex> lock(adding);
+    lines.Add(finder.Take());
+  });
+  return lines;
 }
 
 }  // namespace tessel::flats

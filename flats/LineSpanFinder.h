@@ -52,4 +52,11 @@ class LineSpanFinder {
   size_t mAboveHint = 0, mBelowHint = 0;
 };
 
+// The map under the lines of `mask` whose runs `runs` holds, labelled or
+// not, each span naming its run: the rows `scanned` leaves, found from the
+// first row on by a finder as the page was scanned, a band of rows a core.
+// Throws std::invalid_argument when the mask and the runs differ in size,
+// or `scanned` holds other rows.
+LineSpans FindLineSpans(const RegionMask& mask, const RegionRuns& runs, LineSpans::Band scanned = {});
+
 }  // namespace tessel::flats

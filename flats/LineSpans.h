@@ -34,6 +34,9 @@ class LineSpans {
   // Row y's spans, left to right.
   std::pair<const Span*, const Span*> Row(int64_t y) const { return mRows[static_cast<size_t>(y)]; }
   std::pair<Span*, Span*> Row(int64_t y) { return mRows[static_cast<size_t>(y)]; }
+  // Row y's spans end at `end`, within them.
+  void Shorten(int64_t y, Span* end) { mRows[static_cast<size_t>(y)].second = end; }
+  int64_t height() const { return static_cast<int64_t>(mRows.size()); }
 
  private:
   std::vector<Band> mBands;  // moved, a band's spans stay where they are

@@ -97,12 +97,32 @@ class PairCollector {
   size_t mCompactAt = size_t{1} << 20;
 };
 
-// Each span's run, as found, replaced by the run's region.
+// Each span's run, as found, replaced by the run's region, and spans side by
+// side that come to name one region joined.
 void RunsToRegions(const RegionRuns& map, LineSpans& lines) {
   base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
-    for (int64_t y = begin; y < end; ++y)
-      for (auto [span, last] = lines.Row(y); span != last; ++span)
-        span->region = map.runs[static_cast<size_t>(span->region)].region;
+    for (int64_t y = begin; y < end; ++y) {
+      auto [span, last] = lines.Row(y);
+      LineSpans::Span* kept = span;
+      size_t run = map.rowStart[static_cast<size_t>(y)];
+      const size_t lastRun = map.rowStart[static_cast<size_t>(y) + 1];
+      int32_t x = 0;
+      bool besideSpan = false;  // the last span kept ends at x
+      for (; span != last; ++span) {
+        for (; run < lastRun && map.runs[run].begin == x; ++run) x = map.runs[run].end, besideSpan = false;
+        const int32_t region = map.runs[static_cast<size_t>(span->region)].region;
+        if (besideSpan && kept[-1].region == region) {
+          kept[-1].end = span->end;
+        } else {
+          kept->end = span->end;
+          kept->region = region;
+          ++kept;
+        }
+        x = span->end;
+        besideSpan = true;
+      }
+      lines.Shorten(y, kept);
+    }
   });
 }
 
@@ -124,49 +144,37 @@ NeighbourLists::NeighbourLists(std::vector<uint64_t>& pairs, size_t count) : mSt
   }
 }
 
-NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, LineSpans* kept,
-                              LineSpans::Band scanned) {
-  if (mask.width() != map.width || mask.height() != map.height)
-    throw std::invalid_argument("the region mask and the region map differ in size");
-  const auto found = static_cast<int64_t>(scanned.rowEnds.size());
-  if (scanned.firstRow != 0 || found > map.height) throw std::invalid_argument("rows found as scanned out of place");
-  LineSpans lines(map.height);
+NeighbourLists FindNeighbours(const RegionRuns& map, LineSpans& lines) {
+  if (lines.height() != map.height) throw std::invalid_argument("the map under the lines is of another page");
   std::vector<uint64_t> pairs;
-  if (!map.regions.empty()) {  // else nothing under the lines to paint either
-    lines.Add(std::move(scanned));
-    std::mutex adding;
-    if (found < map.height)
-      base::InRowBands(map.height - found, [&](int64_t begin, int64_t end) {
-        LineSpanFinder finder(mask, map, found + begin);
-        // On line art about two spans a run.
-        finder.Reserve(3 * (map.rowStart[static_cast<size_t>(found + end)] -
-                            map.rowStart[static_cast<size_t>(found + begin)]) +
-                       static_cast<size_t>(end - begin));
-        while (finder.next() < found + end) finder.FindNext(map.height);
-        const std::lock_guard<std::mutex> lock(adding);
-        lines.Add(finder.Take());
-      });
-    RunsToRegions(map, lines);
-    base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
-      PairCollector collector;
-      SpanRow row(map.width), above(map.width);
-      // From the row above the band, for the pairs across its upper edge.
-      const int64_t first = std::max<int64_t>(begin - 1, 0);
-      for (int64_t y = first; y < end; ++y) {
-        row.Clear();
-        ForEachSpanOfRow(map, lines, y, [&](int64_t, int64_t spanEnd, int32_t region, bool) { row.Add(spanEnd, region); });
-        collector.AddRow(row, y == first ? nullptr : &above);
-        std::swap(row, above);
-      }
-      // Each band's pairs in order on its own core: merged, the page's need no sort.
-      Compact(collector.pairs());
-      const std::lock_guard<std::mutex> lock(adding);
-      const auto middle = pairs.insert(pairs.end(), collector.pairs().begin(), collector.pairs().end());
-      std::inplace_merge(pairs.begin(), middle, pairs.end());
-    });
-  }
-  if (kept) *kept = std::move(lines);
+  if (map.runs.empty()) return {};
+  RunsToRegions(map, lines);
+  std::mutex adding;
+  base::InRowBands(map.height, [&](int64_t begin, int64_t end) {
+    PairCollector collector;
+    SpanRow row(map.width), above(map.width);
+    // From the row above the band, for the pairs across its upper edge.
+    const int64_t first = std::max<int64_t>(begin - 1, 0);
+    for (int64_t y = first; y < end; ++y) {
+      row.Clear();
+      ForEachSpanOfRow(map, lines, y, [&](int64_t, int64_t spanEnd, int32_t region, bool) { row.Add(spanEnd, region); });
+      collector.AddRow(row, y == first ? nullptr : &above);
+      std::swap(row, above);
+    }
+    // Each band's pairs in order on its own core: merged, the page's need no sort.
+    Compact(collector.pairs());
+    const std::lock_guard<std::mutex> lock(adding);
+    const auto middle = pairs.insert(pairs.end(), collector.pairs().begin(), collector.pairs().end());
+    std::inplace_merge(pairs.begin(), middle, pairs.end());
+  });
   return NeighbourLists(pairs, map.regions.size());
+}
+
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, LineSpans* kept) {
+  LineSpans lines = FindLineSpans(mask, map);
+  NeighbourLists neighbours = FindNeighbours(map, lines);
+  if (kept) *kept = std::move(lines);
+  return neighbours;
 }
 
 }  // namespace tessel::flats

@@ -47,14 +47,15 @@ inline uint64_t PackPair(int32_t a, int32_t b) {
   return uint64_t{low} << 32 | high;
 }
 
-// Finds the nearest-region map under the lines a row at a time, bands of
-// rows side by side, then reads it with the runs of `map` (made from `mask`,
-// labelled) for the pairs: memory beside the runs is that map, 8 bytes a
-// span, kept in `lines` when asked for, and the pairs found. `scanned`: its
-// first rows, found by a LineSpanFinder as the page was scanned. Throws
-// std::invalid_argument when the mask and the map differ in size, or
-// `scanned` holds other rows.
-NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, LineSpans* lines = nullptr,
-                              LineSpans::Band scanned = {});
+// Reads the map under the lines with the runs of `map`, labelled, for the
+// pairs, a band of rows a core; `lines`, as FindLineSpans left it, names
+// regions after. Throws std::invalid_argument when it is another page's.
+NeighbourLists FindNeighbours(const RegionRuns& map, LineSpans& lines);
+
+// The same from `map` (made from `mask`, labelled) alone: memory beside the
+// runs is the map under the lines, 8 bytes a span, kept in `lines` when
+// asked for, and the pairs found. Throws std::invalid_argument when the
+// mask and the map differ in size.
+NeighbourLists FindNeighbours(const RegionMask& mask, const RegionRuns& map, LineSpans* lines = nullptr);
 
 }  // namespace tessel::flats

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 
 #include "base/Stopwatch.h"
 #include "flats/DistinctColours.h"
+#include "flats/LineSpanFinder.h"
 #include "flats/Neighbours.h"
 #include "flats/RegionRepaint.h"
 #include "flats/RegionRuns.h"
@@ -228,15 +230,25 @@ RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::Image
                                   const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings,
                                   std::optional<flats::RegionRuns> runs, flats::LineSpans::Band scannedLines) {
   auto start = std::chrono::steady_clock::now();
-  if (runs) flats::LabelRegionRuns(*runs, mask, result.pixels, colourPlanes);
-  // Rows of the map under the lines found beside runs found anew would name other runs.
-  if (!runs) scannedLines = {};
-  flats::RegionRuns map = runs ? std::move(*runs) : flats::FindRegionRuns(mask, result.pixels, colourPlanes);
-  // The neighbours, only to recolour apart; the map they are found in then
-  // paints the flats under the lines.
-  flats::NeighbourLists neighbours;
+  // The map under the lines, only to recolour apart, where it gives the
+  // neighbours and then paints the flats under the lines. It needs the runs,
+  // not their labels: it is found while they are labelled, which takes one
+  // core. Rows of it found beside runs found anew would name other runs.
   std::optional<flats::LineSpans> lines;
-  if (request.distinct) neighbours = flats::FindNeighbours(mask, map, &lines.emplace(), std::move(scannedLines));
+  flats::RegionRuns map;
+  if (runs) {
+    std::future<flats::LineSpans> finding;
+    if (request.distinct)
+      finding = std::async(std::launch::async, [&] { return flats::FindLineSpans(mask, *runs, std::move(scannedLines)); });
+    flats::LabelRegionRuns(*runs, mask, result.pixels, colourPlanes);
+    if (finding.valid()) lines = finding.get();
+    map = std::move(*runs);
+  } else {
+    map = flats::FindRegionRuns(mask, result.pixels, colourPlanes);
+    if (request.distinct) lines = flats::FindLineSpans(mask, map);
+  }
+  flats::NeighbourLists neighbours;
+  if (lines) neighbours = flats::FindNeighbours(map, *lines);
   std::vector<std::vector<uint8_t>> colours(map.regions.size());
   for (size_t i = 0; i < colours.size(); ++i) colours[i] = map.regions[i].colour;
   const double found = base::SecondsSince(start);

@@ -131,7 +131,8 @@ void ExpectAsTheBruteForceNearestRegionMap(const flats::RegionMask& mask, const 
   EXPECT_EQ(Pairs(flats::FindNeighbours(mask, map, &lines)), pairs);
   for (uint32_t seed = 1; seed <= 3; ++seed) {
     auto [runs, band] = FoundAsScanned(mask, seed);
-    EXPECT_EQ(Pairs(flats::FindNeighbours(mask, runs, &linesAsScanned, std::move(band))), pairs) << "seed " << seed;
+    linesAsScanned = flats::FindLineSpans(mask, runs, std::move(band));
+    EXPECT_EQ(Pairs(flats::FindNeighbours(runs, linesAsScanned)), pairs) << "seed " << seed;
   }
   for (const flats::LineSpans* from : {static_cast<flats::LineSpans*>(nullptr), &lines, &linesAsScanned})
     for (const auto layout : {base::PlaneLayout::Interleaved, base::PlaneLayout::Planar})
