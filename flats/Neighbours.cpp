@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include <boost/sort/spreadsort/integer_sort.hpp>
+
 #include "base/RowBands.h"
 #include "flats/LineSpanFinder.h"
 
@@ -39,9 +41,10 @@ class SpanRow {
   size_t mSize = 0;
 };
 
-// Sorted, each pair once.
+// Sorted, each pair once: by radix, as a dense page's bands gather millions
+// of pairs, repeats among them.
 void Compact(std::vector<uint64_t>& pairs) {
-  if (!std::is_sorted(pairs.begin(), pairs.end())) std::sort(pairs.begin(), pairs.end());
+  if (!std::is_sorted(pairs.begin(), pairs.end())) boost::sort::spreadsort::integer_sort(pairs.begin(), pairs.end());
   pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
 }
 

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <future>
 
+#include <boost/sort/spreadsort/integer_sort.hpp>
+
 #include "base/Stopwatch.h"
 #include "flats/DistinctColours.h"
 #include "flats/LineSpanFinder.h"
@@ -187,7 +189,7 @@ DistinctSummary ColourApart(const flats::RegionRuns& map, const flats::Neighbour
     colours[i] = std::move(coloured.paint[i].bytes);
     if (roles.follows[i] != flats::RegionRoles::kKept) shown.push_back(Packed(colours[i]));
   }
-  std::sort(shown.begin(), shown.end());
+  boost::sort::spreadsort::integer_sort(shown.begin(), shown.end());  // by radix: a dense page shows 150,000
   summary.used = static_cast<size_t>(std::unique(shown.begin(), shown.end()) - shown.begin());
   return summary;
 }

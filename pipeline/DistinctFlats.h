@@ -81,7 +81,7 @@ class RecolouredRegions {
 // hint pixels under the lines, only the nearest regions are searched for.
 // `runs`: the regions' runs found beforehand (flats::AddRegionRuns), to be
 // labelled; none: found here. `lines`: the first rows of the map under the
-// lines found with them, as flats::FindNeighbours takes them. Times the
+// lines found with them, as flats::FindLineSpans takes them. Times the
 // steps as `hints` and `distinct`. Throws HintsError.
 RecolouredRegions RecolourRegions(const flats::RegionMask& mask, const io::ImageFile& result, int colourPlanes,
                                   const RecolourRequest& request, RecolourSummary& summary, PageTimings& timings,

@@ -37,7 +37,7 @@ class RegionsAsScanned {
   // Releases the rows the scan left and returns the pixels the filter
   // changed, as flats::ChangedPixels finds them; with runs, those too, as
   // flats::AddRegionRuns leaves them, to be labelled; with lines, the rows
-  // of the map under the lines found, as flats::FindNeighbours takes them.
+  // of the map under the lines found, as flats::FindLineSpans takes them.
   flats::RegionMask Finish(std::optional<flats::RegionRuns>* runs = nullptr, flats::LineSpans::Band* lines = nullptr);
 
  private:
