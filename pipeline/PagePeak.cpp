@@ -36,8 +36,8 @@ constexpr Cost kKeptPage{1.0, 0};
 // the regions' bits and runs;
 constexpr Cost kFlats{0, 0.3};
 // the neighbour graph, the nearest-region map under the lines and each
-// region's new colour, with the flats (the dense 67 MP page peaked at 579 MB
-// in RGB, 276 MB in grey and 702 MB in CMYK; the sums lie 6 to 16 % above);
+// region's new colour, with the flats (the dense 67 MP page peaked at 584 MB
+// in RGB, 303 MB in grey and 717 MB in CMYK; the sums lie 6 to 12 % above);
 constexpr Cost kDistinct{0.2, 1.8};
 // the gap search's maps and strokes;
 constexpr Cost kGaps{0, 5.0};
