@@ -83,10 +83,14 @@ PaintBytes PaintRules::Painted(PaintBytes color) {
 }
 
 std::optional<flats::Lab> PaintRules::ToLab(const PaintBytes& color) {
-  const auto lab = mTransforms.Convert(
+  GreyLab* const grey = mSpace == plugIncolorServicesGraySpace ? &mGreyLabs[color[0]] : nullptr;
+  if (grey && grey->known) return grey->lab;
+  const auto converted = mTransforms.Convert(
       host::DecodeComponents(mSpace, {color[0], color[1], color[2], color[3]}), host::DeviceSpace::Lab);
-  if (!lab) return std::nullopt;
-  return flats::Lab{lab->values[0], lab->values[1], lab->values[2]};
+  std::optional<flats::Lab> lab;
+  if (converted) lab = flats::Lab{converted->values[0], converted->values[1], converted->values[2]};
+  if (grey) *grey = {true, lab};
+  return lab;
 }
 
 std::vector<std::optional<flats::Lab>> PaintRules::ToLab(const std::vector<PaintBytes>& colors) {

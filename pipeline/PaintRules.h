@@ -73,6 +73,13 @@ class PaintRules {
   int16_t mSpace;
   FillTest mTest{};
   host::ColorTransforms& mTransforms;
+  // Each grey level's Lab once converted: where neighbours cannot be kept
+  // apart, a grey page's 256 colours are drawn and converted again and again.
+  struct GreyLab {
+    bool known = false;
+    std::optional<flats::Lab> lab;
+  };
+  std::array<GreyLab, 256> mGreyLabs{};
 };
 
 // White paper in the editor's conventions: no ink in CMYK, a and b at zero in Lab.

@@ -97,5 +97,24 @@ TEST(PaintRules, SwatchesReachThePageAsTheFilterConvertsThem) {
   }
 }
 
+// A colour's Lab alone is its Lab among many, asked for again or not (a
+// grey level's is kept once converted).
+TEST(PaintRules, ConvertAColourToLabAsAmongMany) {
+  for (const PageMode mode : {kModes[0], kModes[1], kModes[3]}) {
+    host::ColorTransforms transforms;
+    PaintRules rules(mode.mode, mode.planes, pipeline::RunParameters{}, transforms);
+    std::vector<PaintBytes> colours;
+    for (int v = 0; v < 256; ++v)
+      colours.push_back({static_cast<uint8_t>(v), static_cast<uint8_t>(255 - v), static_cast<uint8_t>(v * 7), 0});
+    const std::vector<std::optional<flats::Lab>> many = rules.ToLab(colours);
+    for (int pass = 0; pass < 2; ++pass)
+      for (size_t i = 0; i < colours.size(); ++i) {
+        const std::optional<flats::Lab> alone = rules.ToLab(colours[i]);
+        ASSERT_TRUE(alone && many[i]) << "mode " << mode.mode << " colour " << i;
+        EXPECT_EQ(*alone, *many[i]) << "mode " << mode.mode << " colour " << i << " pass " << pass;
+      }
+  }
+}
+
 }  // namespace
 }  // namespace tessel::testing
