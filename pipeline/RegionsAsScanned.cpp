@@ -8,6 +8,8 @@ namespace tessel::pipeline {
 RegionsAsScanned::RegionsAsScanned(const base::ImageBuffer& asRead, const base::ImageBuffer& result,
                                    base::RowGate& scanned, Finds finds)
     : mScanned(scanned), mMask(result.width(), result.height()) {
+  if (asRead.width() != result.width() || asRead.height() != result.height() || asRead.planes() != result.planes())
+    throw std::invalid_argument("the page before and after the run differ in size");
   if (finds != kMask) mRuns.emplace();
   if (finds == kRunsAndLines) {
     mLines.emplace(mMask, *mRuns, 0);
@@ -18,8 +20,6 @@ RegionsAsScanned::RegionsAsScanned(const base::ImageBuffer& asRead, const base::
     } catch (const std::exception&) {
     }
   }
-  if (asRead.width() != result.width() || asRead.height() != result.height() || asRead.planes() != result.planes())
-    throw std::invalid_argument("the page before and after the run differ in size");
   mThread = std::thread([this, &asRead, &result] {
     // Bands of a few rows, while the scan's rows are still in the cache.
     constexpr int64_t kBandRows = 32;
